@@ -1,0 +1,64 @@
+// The one file layer of the suite. Paths are Shift-JIS texts with "\" as the
+// separator, as the settings hold them; the POSIX backend maps them to UTF-8
+// with "/", the Win32 backend passes them to the wide-character API.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace suite {
+
+class File {
+public:
+    enum class Mode {
+        ReadCreate,         // read and write, created empty when missing
+        WriteExisting,      // write, the file must exist; not truncated
+        TruncateExisting,   // write, the file must exist; emptied first
+        CreateAlways,       // write, created or emptied
+    };
+
+    File() = default;
+    ~File();
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    bool Open(const std::string& path, Mode mode);
+    void Close();
+    bool IsOpen() const { return handle_ != -1; }
+
+    // Reads up to n bytes at offset; returns the count read (0 on failure).
+    size_t ReadAt(uint64_t offset, void* buffer, size_t n);
+    // Writes n bytes at offset; true when all were written.
+    bool WriteAt(uint64_t offset, const void* buffer, size_t n);
+    // Size of the open file; false when it cannot be taken.
+    bool Size(uint64_t* size) const;
+
+private:
+    intptr_t handle_ = -1;  // file descriptor or HANDLE
+};
+
+struct FolderEntry {
+    std::string name;  // Shift-JIS
+    bool isFolder;
+};
+
+// Local calendar time of a file's creation (or its last change where the
+// file system keeps no creation time).
+struct FileTime {
+    int year, month, day, hour, minute, second;
+};
+
+bool PathExists(const std::string& path);
+bool IsFolder(const std::string& path);
+// Creates the folder and every missing parent; true when it exists afterwards.
+bool CreateFolderPath(const std::string& path);
+bool RemoveEmptyFolder(const std::string& path);
+bool DeleteFilePath(const std::string& path);
+// Renames; fails when something exists at the target.
+bool RenamePath(const std::string& from, const std::string& to);
+// Entries of a folder, without "." and "..".
+bool ListFolder(const std::string& folder, std::vector<FolderEntry>* entries);
+bool CreationTime(const std::string& path, FileTime* time);
+
+}  // namespace suite

@@ -1,0 +1,155 @@
+#include "file_layer.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+
+#include "text_convert.h"
+
+namespace suite {
+namespace {
+
+std::string NativePath(const std::string& path) {
+    std::string utf8 = SjisToUtf8(path);
+    for (char& c : utf8) {
+        if (c == '\\') c = '/';
+    }
+    return utf8;
+}
+
+}  // namespace
+
+File::~File() { Close(); }
+
+bool File::Open(const std::string& path, Mode mode) {
+    Close();
+    int flags = 0;
+    switch (mode) {
+        case Mode::ReadCreate: flags = O_RDWR | O_CREAT; break;
+        case Mode::WriteExisting: flags = O_WRONLY; break;
+        case Mode::TruncateExisting: flags = O_WRONLY | O_TRUNC; break;
+        case Mode::CreateAlways: flags = O_WRONLY | O_CREAT | O_TRUNC; break;
+    }
+    std::string native = NativePath(path);
+    int fd = ::open(native.c_str(), flags | O_CLOEXEC, 0644);
+    if (fd < 0 && mode == Mode::ReadCreate && errno == EACCES) {
+        fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+    }
+    if (fd < 0) return false;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    handle_ = fd;
+    return true;
+}
+
+void File::Close() {
+    if (handle_ != -1) ::close(static_cast<int>(handle_));
+    handle_ = -1;
+}
+
+size_t File::ReadAt(uint64_t offset, void* buffer, size_t n) {
+    if (handle_ == -1) return 0;
+    size_t done = 0;
+    while (done < n) {
+        ssize_t got = ::pread(static_cast<int>(handle_), static_cast<char*>(buffer) + done, n - done,
+                              static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        done += static_cast<size_t>(got);
+    }
+    return done;
+}
+
+bool File::WriteAt(uint64_t offset, const void* buffer, size_t n) {
+    if (handle_ == -1) return false;
+    size_t done = 0;
+    while (done < n) {
+        ssize_t put = ::pwrite(static_cast<int>(handle_), static_cast<const char*>(buffer) + done, n - done,
+                               static_cast<off_t>(offset + done));
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return false;
+        done += static_cast<size_t>(put);
+    }
+    return true;
+}
+
+bool File::Size(uint64_t* size) const {
+    struct stat st;
+    if (handle_ == -1 || fstat(static_cast<int>(handle_), &st) != 0) return false;
+    *size = static_cast<uint64_t>(st.st_size);
+    return true;
+}
+
+bool PathExists(const std::string& path) {
+    struct stat st;
+    return !path.empty() && stat(NativePath(path).c_str(), &st) == 0;
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat st;
+    return !path.empty() && stat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool CreateFolderPath(const std::string& path) {
+    std::string native = NativePath(path);
+    while (native.size() > 1 && native.back() == '/') native.pop_back();
+    if (native.empty()) return false;
+    for (size_t i = 1; i <= native.size(); ++i) {
+        if (i < native.size() && native[i] != '/') continue;
+        std::string part = native.substr(0, i);
+        if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return false;
+    }
+    struct stat st;
+    return stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool RemoveEmptyFolder(const std::string& path) { return rmdir(NativePath(path).c_str()) == 0; }
+
+bool DeleteFilePath(const std::string& path) { return unlink(NativePath(path).c_str()) == 0; }
+
+bool RenamePath(const std::string& from, const std::string& to) {
+    std::string target = NativePath(to);
+    struct stat st;
+    if (lstat(target.c_str(), &st) == 0) return false;
+    return rename(NativePath(from).c_str(), target.c_str()) == 0;
+}
+
+bool ListFolder(const std::string& folder, std::vector<FolderEntry>* entries) {
+    entries->clear();
+    std::string native = NativePath(folder);
+    DIR* dir = opendir(native.empty() ? "." : native.c_str());
+    if (!dir) return false;
+    while (struct dirent* e = readdir(dir)) {
+        std::string name = e->d_name;
+        if (name == "." || name == "..") continue;
+        struct stat st;
+        std::string full = native.empty() ? name : native + "/" + name;
+        bool isFolder = stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        entries->push_back(FolderEntry{Utf8ToSjis(name), isFolder});
+    }
+    closedir(dir);
+    return true;
+}
+
+bool CreationTime(const std::string& path, FileTime* time) {
+    struct statx sx;
+    time_t seconds;
+    if (statx(AT_FDCWD, NativePath(path).c_str(), 0, STATX_BTIME | STATX_MTIME, &sx) != 0) return false;
+    seconds = (sx.stx_mask & STATX_BTIME) ? static_cast<time_t>(sx.stx_btime.tv_sec)
+                                          : static_cast<time_t>(sx.stx_mtime.tv_sec);
+    struct tm local;
+    if (!localtime_r(&seconds, &local)) return false;
+    *time = FileTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                     local.tm_hour, local.tm_min, local.tm_sec};
+    return true;
+}
+
+}  // namespace suite

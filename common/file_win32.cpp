@@ -1,0 +1,149 @@
+#include "file_layer.h"
+
+#include <windows.h>
+
+#include "text_convert.h"
+
+namespace suite {
+namespace {
+
+std::u16string Wide(const std::string& path) { return SjisToUtf16(path); }
+
+LPCWSTR W(const std::u16string& s) { return reinterpret_cast<LPCWSTR>(s.c_str()); }
+
+HANDLE H(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+
+}  // namespace
+
+File::~File() { Close(); }
+
+bool File::Open(const std::string& path, Mode mode) {
+    Close();
+    DWORD access = GENERIC_WRITE;
+    DWORD disposition = OPEN_EXISTING;
+    switch (mode) {
+        case Mode::ReadCreate: access = GENERIC_READ | GENERIC_WRITE; disposition = OPEN_ALWAYS; break;
+        case Mode::WriteExisting: disposition = OPEN_EXISTING; break;
+        case Mode::TruncateExisting: disposition = TRUNCATE_EXISTING; break;
+        case Mode::CreateAlways: disposition = CREATE_ALWAYS; break;
+    }
+    std::u16string wide = Wide(path);
+    HANDLE h = CreateFileW(W(wide), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE && mode == Mode::ReadCreate && GetLastError() == ERROR_ACCESS_DENIED) {
+        h = CreateFileW(W(wide), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    if (h == INVALID_HANDLE_VALUE) return false;
+    handle_ = reinterpret_cast<intptr_t>(h);
+    return true;
+}
+
+void File::Close() {
+    if (handle_ != -1) CloseHandle(H(handle_));
+    handle_ = -1;
+}
+
+size_t File::ReadAt(uint64_t offset, void* buffer, size_t n) {
+    if (handle_ == -1) return 0;
+    size_t done = 0;
+    while (done < n) {
+        OVERLAPPED at = {};
+        uint64_t pos = offset + done;
+        at.Offset = static_cast<DWORD>(pos);
+        at.OffsetHigh = static_cast<DWORD>(pos >> 32);
+        DWORD chunk = static_cast<DWORD>(n - done > 0x40000000 ? 0x40000000 : n - done);
+        DWORD got = 0;
+        if (!ReadFile(H(handle_), static_cast<char*>(buffer) + done, chunk, &got, &at) || got == 0) break;
+        done += got;
+    }
+    return done;
+}
+
+bool File::WriteAt(uint64_t offset, const void* buffer, size_t n) {
+    if (handle_ == -1) return false;
+    size_t done = 0;
+    while (done < n) {
+        OVERLAPPED at = {};
+        uint64_t pos = offset + done;
+        at.Offset = static_cast<DWORD>(pos);
+        at.OffsetHigh = static_cast<DWORD>(pos >> 32);
+        DWORD chunk = static_cast<DWORD>(n - done > 0x40000000 ? 0x40000000 : n - done);
+        DWORD put = 0;
+        if (!WriteFile(H(handle_), static_cast<const char*>(buffer) + done, chunk, &put, &at) || put == 0)
+            return false;
+        done += put;
+    }
+    return true;
+}
+
+bool File::Size(uint64_t* size) const {
+    LARGE_INTEGER li;
+    if (handle_ == -1 || !GetFileSizeEx(H(handle_), &li)) return false;
+    *size = static_cast<uint64_t>(li.QuadPart);
+    return true;
+}
+
+bool PathExists(const std::string& path) {
+    return !path.empty() && GetFileAttributesW(W(Wide(path))) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsFolder(const std::string& path) {
+    DWORD a = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(W(Wide(path)));
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool CreateFolderPath(const std::string& path) {
+    std::u16string wide = Wide(path);
+    while (wide.size() > 1 && (wide.back() == u'\\' || wide.back() == u'/')) wide.pop_back();
+    if (wide.empty()) return false;
+    for (size_t i = 1; i <= wide.size(); ++i) {
+        if (i < wide.size() && wide[i] != u'\\' && wide[i] != u'/') continue;
+        std::u16string part = wide.substr(0, i);
+        if (part.size() == 2 && part[1] == u':') continue;  // drive letter
+        if (!CreateDirectoryW(W(part), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    }
+    DWORD a = GetFileAttributesW(W(wide));
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool RemoveEmptyFolder(const std::string& path) { return RemoveDirectoryW(W(Wide(path))) != 0; }
+
+bool DeleteFilePath(const std::string& path) { return DeleteFileW(W(Wide(path))) != 0; }
+
+bool RenamePath(const std::string& from, const std::string& to) {
+    return MoveFileW(W(Wide(from)), W(Wide(to))) != 0;
+}
+
+bool ListFolder(const std::string& folder, std::vector<FolderEntry>* entries) {
+    entries->clear();
+    std::string pattern = folder;
+    if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
+    pattern += '*';
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(W(Wide(pattern)), &data);
+    if (find == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    do {
+        std::u16string name(reinterpret_cast<const char16_t*>(data.cFileName));
+        if (name == u"." || name == u"..") continue;
+        int n = WideCharToMultiByte(932, 0, data.cFileName, -1, nullptr, 0, nullptr, nullptr);
+        std::string sjis(n > 0 ? static_cast<size_t>(n) : 1, '\0');
+        if (n > 0) WideCharToMultiByte(932, 0, data.cFileName, -1, &sjis[0], n, nullptr, nullptr);
+        sjis.resize(sjis.size() - 1);
+        entries->push_back(FolderEntry{sjis, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return true;
+}
+
+bool CreationTime(const std::string& path, FileTime* time) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(W(Wide(path)), GetFileExInfoStandard, &data)) return false;
+    FILETIME local;
+    SYSTEMTIME st;
+    if (!FileTimeToLocalFileTime(&data.ftCreationTime, &local) || !FileTimeToSystemTime(&local, &st)) return false;
+    *time = FileTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+    return true;
+}
+
+}  // namespace suite

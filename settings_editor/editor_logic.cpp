@@ -1,0 +1,192 @@
+#include "editor_logic.h"
+
+#include <cstring>
+
+#include "file_layer.h"
+#include "sjis_text.h"
+
+namespace suite {
+
+const char kMsgFolderTooLong[] = "パスを含めた文字数が240文字を超えました、\n\nもう一度設定し直してください。";
+const char kMsgIncomingTooLong[] = "パスを含めた文字数が260文字を超えました、\n\nもう一度設定し直してください。";
+const char kCapSettingError[] = "設定エラー";
+const char kMsgFolderListFull[] = "これ以上のアイテムは追加できません。";
+const char kCapError[] = "エラー";
+const char kMsgRecorderRunning[] = "録音アプリが動作中です、いったんアプリを閉じてください。";
+const char kCapRecorderRunning[] = "動作確認";
+const char kMsgTestPathTooLong[] =
+    "パスの文字数が限界を超えています、\n記録フォルダー欄とフォルダー名形式欄を見直してください。";
+const char kCapTestPathTooLong[] = "パス文字数超過";
+const char kMsgIncomingFolderBad[] =
+    "着信フォルダーパスが不正です、\n予めフォルダーを作成してから、着信フォルダー欄の参照をクリックして作成したフォルダーを選択してください。";
+const char kCapIncomingFolderBad[] = "不適切なフォルダーパス";
+const char kMsgIncomingFileBad[] = "ファイル名に使用出来ない文字が含まれています\n着信フォルダー欄のファイル名を確認してください。";
+const char kCapIncomingFileBad[] = "不適切なファイル名";
+const char kCapInputError[] = "入力エラー";
+const char kMsgTooManyTokens[] = "時刻を表すxxの数は３個までです。";
+
+namespace {
+
+const char kMsgBadFolderName[] = "入力の文字はフォルダー名として使用できません、\n記号は漢字で入力してください。";
+const char kMsgBadFileName[] = "入力の文字はファイル名として使用できません、\n記号は漢字で入力してください。";
+
+const char kForbiddenChars[] = "\\/:*?\"<>|";
+
+// Longest folder the record folder slots accept, in bytes, before the "\".
+constexpr size_t kMaxRecordFolder = 239;
+constexpr size_t kMaxIncomingFolder = 259;
+
+// The validation's "bad" test: a forbidden character, unless the first byte
+// taken as signed is a control byte or space (|value| <= 32).
+bool IsBad(const std::string& text) {
+    if (!HasForbiddenChar(text)) return false;
+    int first = text.empty() ? 0 : static_cast<signed char>(text[0]);
+    return (first < 0 ? -first : first) > 32;
+}
+
+void ClearSlot(SettingsRecord* record, size_t slot) {
+    std::memset(record->folder_list(slot), 0, SettingsRecord::kFolderSlotSize);
+}
+
+}  // namespace
+
+size_t FormatOffset(int k) {
+    switch (k) {
+        case kFolderFormat: return SettingsRecord::kFolderNameFormat;
+        case kFileFormat: return SettingsRecord::kFileNameFormat;
+        case kIncomingFormat: return SettingsRecord::kIncomingNameFormat;
+        default: return SettingsRecord::kOutgoingNameFormat;
+    }
+}
+
+bool HasForbiddenChar(const std::string& text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned char b = static_cast<unsigned char>(text[i]);
+        if ((b >= 0x81 && b <= 0x9F) || b >= 0xE0) {
+            ++i;
+            continue;
+        }
+        if (b != 0 && std::strchr(kForbiddenChars, b)) return true;
+    }
+    return false;
+}
+
+int CountTimeTokens(const std::string& text) {
+    int count = 0;
+    for (size_t pos = text.find("xx"); pos != std::string::npos; pos = text.find("xx", pos + 2)) ++count;
+    return count;
+}
+
+const char* ValidateFormat(int k, const std::string& text) {
+    if (k == kFolderFormat) {
+        if (IsBad(text)) return kMsgBadFolderName;
+        if (CountTimeTokens(text) > 3) return kMsgTooManyTokens;
+        return nullptr;
+    }
+    if (IsBad(text)) return kMsgBadFileName;
+    if (k == kFileFormat && CountTimeTokens(text) >= 4) return kMsgTooManyTokens;
+    return nullptr;
+}
+
+const char* FormatWord(int k, int index) {
+    static const char* const kIncoming[4] = {"着信", "着信日付", "電話番号", "電話帳"};
+    static const char* const kOutgoing[4] = {"発信", "発信日付", "電話番号", "電話帳"};
+    if (index < 0 || index > 3) return "";
+    return k == kIncomingFormat ? kIncoming[index] : kOutgoing[index];
+}
+
+std::vector<std::string> RecordFolders(const SettingsRecord& record) {
+    std::vector<std::string> folders;
+    for (size_t slot = 0; slot < SettingsRecord::kFolderSlots; ++slot) {
+        std::string text = record.GetText(SettingsRecord::kFolderList + slot * SettingsRecord::kFolderSlotSize,
+                                          SettingsRecord::kFolderSlotSize);
+        if (!text.empty()) folders.push_back(text);
+    }
+    return folders;
+}
+
+AddFolderResult AddRecordFolder(SettingsRecord* record, const std::string& path, int* slot) {
+    if (path.empty() || path.size() > kMaxRecordFolder) return AddFolderResult::TooLong;
+    for (size_t s = 0; s < SettingsRecord::kFolderSlots; ++s) {
+        if (record->folder_list(s)[0] != 0) continue;
+        std::string folder = path;
+        if (!SjisEndsWith(folder, '\\')) folder += '\\';
+        record->SetText(SettingsRecord::kFolderList + s * SettingsRecord::kFolderSlotSize,
+                        SettingsRecord::kFolderSlotSize, folder);
+        record->folder_choice() = static_cast<uint8_t>(s);
+        if (slot) *slot = static_cast<int>(s);
+        return AddFolderResult::Added;
+    }
+    return AddFolderResult::Full;
+}
+
+void DeleteRecordFolder(SettingsRecord* record, size_t listIndex) {
+    std::vector<std::string> folders = RecordFolders(*record);
+    if (listIndex < folders.size()) folders.erase(folders.begin() + static_cast<long>(listIndex));
+    for (size_t slot = 0; slot < SettingsRecord::kFolderSlots; ++slot) {
+        ClearSlot(record, slot);
+        if (slot < folders.size()) {
+            record->SetText(SettingsRecord::kFolderList + slot * SettingsRecord::kFolderSlotSize,
+                            SettingsRecord::kFolderSlotSize, folders[slot]);
+        }
+    }
+    record->folder_choice() = 0;
+}
+
+IncomingFolderResult SetIncomingFolder(SettingsRecord* record, const std::string* chosen) {
+    if (!chosen) {
+        std::memset(record->number_output_path(), 0, SettingsRecord::kPathSize);
+        return IncomingFolderResult::Cleared;
+    }
+    if (chosen->empty() || chosen->size() > kMaxIncomingFolder) return IncomingFolderResult::TooLong;
+    std::string folder = *chosen;
+    if (!SjisEndsWith(folder, '\\')) folder += '\\';
+    // A 259-byte folder plus its "\" no longer fits with the terminator.
+    if (folder.size() >= SettingsRecord::kPathSize) return IncomingFolderResult::TooLong;
+    std::memset(record->number_output_path(), 0, SettingsRecord::kPathSize);
+    record->SetText(SettingsRecord::kNumberOutputPath, SettingsRecord::kPathSize, folder);
+    return IncomingFolderResult::Stored;
+}
+
+std::string FolderTestPath(const SettingsRecord& record) {
+    size_t choice = record.data()[SettingsRecord::kFolderChoice];
+    std::string folder;
+    if (choice < SettingsRecord::kFolderSlots) {
+        folder = record.GetText(SettingsRecord::kFolderList + choice * SettingsRecord::kFolderSlotSize,
+                                SettingsRecord::kFolderSlotSize);
+    }
+    return folder + record.GetText(SettingsRecord::kFolderNameFormat, SettingsRecord::kPathSize) + "xTMPxtmp\\";
+}
+
+bool RunFolderTest(const std::string& testPath) {
+    // Remember which folders exist already: only those made here are removed,
+    // so an empty record folder the user made stays.
+    std::vector<std::string> created;
+    for (size_t i = 0; i < testPath.size(); ++i) {
+        if (IsSjisLeadByte(static_cast<unsigned char>(testPath[i]))) {
+            ++i;
+            continue;
+        }
+        if (testPath[i] != '\\' || i == 0) continue;
+        std::string part = testPath.substr(0, i);
+        if (part.size() == 2 && part[1] == ':') continue;
+        if (!PathExists(part)) created.push_back(part);
+    }
+    bool ok = CreateFolderPath(testPath);
+    for (auto it = created.rbegin(); it != created.rend(); ++it) {
+        if (!RemoveEmptyFolder(*it)) break;
+    }
+    return ok;
+}
+
+IncomingPathCheck CheckIncomingPath(const std::string& text) {
+    size_t split = SjisFindLast(text, '\\');
+    if (split == std::string::npos) return IncomingPathCheck::FolderMissing;
+    std::string folder = text.substr(0, split);
+    std::string file = text.substr(split);
+    if (!IsFolder(folder)) return IncomingPathCheck::FolderMissing;
+    if (!file.empty() && HasForbiddenChar(file)) return IncomingPathCheck::BadFileName;
+    return IncomingPathCheck::Ok;
+}
+
+}  // namespace suite

@@ -1,0 +1,83 @@
+// Decisions of the settings editor, free of the platform: format validation,
+// record folder slots, the incoming-number path and the checks at close.
+#pragma once
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "settings_record.h"
+
+namespace suite {
+
+// Format numbers of the four name formats, as the "編集" buttons number them.
+enum FormatNumber { kFolderFormat = 1, kFileFormat = 2, kIncomingFormat = 3, kOutgoingFormat = 4 };
+
+// Offset of format k (1..4) in the record.
+size_t FormatOffset(int k);
+
+// True when a single-byte character of text is one of \ / : * ? " < > |.
+// A byte 0x81..0x9F or 0xE0..0xFF starts a two-byte character whose second
+// byte is not examined.
+bool HasForbiddenChar(const std::string& text);
+
+// Non-overlapping "xx" found left to right ("xxx" is 1, "xxxx" is 2).
+int CountTimeTokens(const std::string& text);
+
+// Validates text as format k; nullptr when valid, else the message (Shift-JIS).
+const char* ValidateFormat(int k, const std::string& text);
+
+// The four words button 2001..2004 (index 0..3) appends for format k (3 or 4).
+const char* FormatWord(int k, int index);
+
+// Non-empty entries of folder_list, in slot order.
+std::vector<std::string> RecordFolders(const SettingsRecord& record);
+
+enum class AddFolderResult { Added, TooLong, Full };
+
+// Adds a chosen folder (Shift-JIS, empty when the choice had no file-system
+// path) to the first empty slot and makes it the chosen folder.
+AddFolderResult AddRecordFolder(SettingsRecord* record, const std::string& path, int* slot);
+
+// Deletes entry listIndex of RecordFolders; the rest move to the front in
+// order, every later slot is cleared, the first folder becomes the choice.
+void DeleteRecordFolder(SettingsRecord* record, size_t listIndex);
+
+enum class IncomingFolderResult { Stored, TooLong, Cleared };
+
+// "参照": a chosen folder is stored with a closing "\"; cancelled (nullptr)
+// clears the field.
+IncomingFolderResult SetIncomingFolder(SettingsRecord* record, const std::string* chosen);
+
+// The folder the close check creates and removes again:
+// folder_list[folder_choice] + folder_name_format + "xTMPxtmp" + "\".
+std::string FolderTestPath(const SettingsRecord& record);
+
+// Creates the test path and removes again the folders it created (deepest
+// first). False when it could not be created.
+bool RunFolderTest(const std::string& testPath);
+
+enum class IncomingPathCheck { Ok, FolderMissing, BadFileName };
+
+// Checks the incoming-number path typed into the edit: its part up to the
+// last "\" must name an existing folder; the file part must not hold a
+// forbidden character.
+IncomingPathCheck CheckIncomingPath(const std::string& text);
+
+// Messages and captions of the editor (Shift-JIS).
+extern const char kMsgFolderTooLong[];
+extern const char kMsgIncomingTooLong[];
+extern const char kCapSettingError[];
+extern const char kMsgFolderListFull[];
+extern const char kCapError[];
+extern const char kMsgRecorderRunning[];
+extern const char kCapRecorderRunning[];
+extern const char kMsgTestPathTooLong[];
+extern const char kCapTestPathTooLong[];
+extern const char kMsgIncomingFolderBad[];
+extern const char kCapIncomingFolderBad[];
+extern const char kMsgIncomingFileBad[];
+extern const char kCapIncomingFileBad[];
+extern const char kCapInputError[];
+extern const char kMsgTooManyTokens[];
+
+}  // namespace suite
