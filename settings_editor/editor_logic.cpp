@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "file_layer.h"
+#include "position_text.h"
 #include "sjis_text.h"
 
 namespace suite {
@@ -24,6 +25,7 @@ const char kMsgIncomingFileBad[] = "ファイル名に使用出来ない文字�
 const char kCapIncomingFileBad[] = "不適切なファイル名";
 const char kCapInputError[] = "入力エラー";
 const char kMsgTooManyTokens[] = "時刻を表すxxの数は３個までです。";
+const char kMsgFormatTooLong[] = "入力できる文字数は半角259文字（全角129文字）までです。";
 
 namespace {
 
@@ -72,12 +74,25 @@ bool HasForbiddenChar(const std::string& text) {
 }
 
 int CountTimeTokens(const std::string& text) {
+    // Counted as the recorder expands them: only where a character starts,
+    // so the trail byte 0x78 of a character such as "ベ" is no "x".
     int count = 0;
-    for (size_t pos = text.find("xx"); pos != std::string::npos; pos = text.find("xx", pos + 2)) ++count;
+    for (size_t i = 0; i + 1 < text.size();) {
+        if (IsSjisLeadByte(static_cast<unsigned char>(text[i]))) {
+            i += 2;
+        } else if (text[i] == 'x' && text[i + 1] == 'x') {
+            ++count;
+            i += 2;
+        } else {
+            ++i;
+        }
+    }
     return count;
 }
 
 const char* ValidateFormat(int k, const std::string& text) {
+    // Cut to its field, the text would no longer be what the user sees.
+    if (text.size() >= SettingsRecord::kPathSize) return kMsgFormatTooLong;
     if (k == kFolderFormat) {
         if (IsBad(text)) return kMsgBadFolderName;
         if (CountTimeTokens(text) > 3) return kMsgTooManyTokens;
@@ -86,6 +101,11 @@ const char* ValidateFormat(int k, const std::string& text) {
     if (IsBad(text)) return kMsgBadFileName;
     if (k == kFileFormat && CountTimeTokens(text) >= 4) return kMsgTooManyTokens;
     return nullptr;
+}
+
+void StoreFormat(SettingsRecord* record, int k, const std::string& text) {
+    std::memset(record->data() + FormatOffset(k), 0, SettingsRecord::kPathSize);
+    record->SetText(FormatOffset(k), SettingsRecord::kPathSize, text);
 }
 
 const char* FormatWord(int k, int index) {
@@ -173,8 +193,9 @@ bool RunFolderTest(const std::string& testPath) {
         if (!PathExists(part)) created.push_back(part);
     }
     bool ok = CreateFolderPath(testPath);
+    // After a failure the deepest folders were never made: skip them.
     for (auto it = created.rbegin(); it != created.rend(); ++it) {
-        if (!RemoveEmptyFolder(*it)) break;
+        if (!RemoveEmptyFolder(*it) && PathExists(*it)) break;
     }
     return ok;
 }
@@ -187,6 +208,28 @@ IncomingPathCheck CheckIncomingPath(const std::string& text) {
     if (!IsFolder(folder)) return IncomingPathCheck::FolderMissing;
     if (!file.empty() && HasForbiddenChar(file)) return IncomingPathCheck::BadFileName;
     return IncomingPathCheck::Ok;
+}
+
+IncomingPathCheck TakeOverIncomingPath(SettingsRecord* record, const std::string& editText) {
+    if (editText.empty()) {
+        std::memset(record->number_output_path(), 0, SettingsRecord::kPathSize);
+        return IncomingPathCheck::Ok;
+    }
+    if (editText.size() > kMaxIncomingFolder) return IncomingPathCheck::TooLong;
+    IncomingPathCheck check = CheckIncomingPath(editText);
+    if (check != IncomingPathCheck::Ok) return check;
+    std::memset(record->number_output_path(), 0, SettingsRecord::kPathSize);
+    record->SetText(SettingsRecord::kNumberOutputPath, SettingsRecord::kPathSize, editText);
+    return IncomingPathCheck::Ok;
+}
+
+Rect EditorWindowPlacement(const SettingsRecord& record, const WorkArea& area) {
+    const char* texts = reinterpret_cast<const char*>(record.data() + SettingsRecord::kEditorWindowText);
+    Rect stored{ReadPositionText(texts), ReadPositionText(texts + 5), ReadPositionText(texts + 10),
+                ReadPositionText(texts + 15)};
+    if (stored.width >= kEditorMinWidth && stored.height >= kEditorMinHeight) return stored;
+    return Rect{area.left + (area.right - area.left) / 2 - 390, area.top + (area.bottom - area.top) / 2 - 130, 780,
+                260};
 }
 
 }  // namespace suite

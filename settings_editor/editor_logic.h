@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "layout.h"
 #include "settings_record.h"
 
 namespace suite {
@@ -24,7 +25,11 @@ bool HasForbiddenChar(const std::string& text);
 int CountTimeTokens(const std::string& text);
 
 // Validates text as format k; nullptr when valid, else the message (Shift-JIS).
+// A text longer than the 259 bytes the field holds is refused too.
 const char* ValidateFormat(int k, const std::string& text);
+
+// Stores a validated text as format k, clearing the rest of its field.
+void StoreFormat(SettingsRecord* record, int k, const std::string& text);
 
 // The four words button 2001..2004 (index 0..3) appends for format k (3 or 4).
 const char* FormatWord(int k, int index);
@@ -56,12 +61,27 @@ std::string FolderTestPath(const SettingsRecord& record);
 // first). False when it could not be created.
 bool RunFolderTest(const std::string& testPath);
 
-enum class IncomingPathCheck { Ok, FolderMissing, BadFileName };
+enum class IncomingPathCheck { Ok, FolderMissing, BadFileName, TooLong };
 
 // Checks the incoming-number path typed into the edit: its part up to the
 // last "\" must name an existing folder; the file part must not hold a
 // forbidden character.
 IncomingPathCheck CheckIncomingPath(const std::string& text);
+
+// The close-time take-over of the incoming-number edit, also when the field
+// was empty: an empty text clears the field; a text over 259 bytes is
+// TooLong; otherwise CheckIncomingPath decides. Only Ok changes the record.
+IncomingPathCheck TakeOverIncomingPath(SettingsRecord* record, const std::string& editText);
+
+// Smallest settings window the user can size it to, in pixels: three
+// quarters of the default, where the labels are still legible.
+constexpr int kEditorMinWidth = 585;
+constexpr int kEditorMinHeight = 195;
+
+// Where the settings window opens: editor_window_text, or the default
+// 780 x 260 centred on the work area when the stored size is below the
+// minimum (an all-zero record stores 0 x 0).
+Rect EditorWindowPlacement(const SettingsRecord& record, const WorkArea& area);
 
 // Messages and captions of the editor (Shift-JIS).
 extern const char kMsgFolderTooLong[];
@@ -79,5 +99,6 @@ extern const char kMsgIncomingFileBad[];
 extern const char kCapIncomingFileBad[];
 extern const char kCapInputError[];
 extern const char kMsgTooManyTokens[];
+extern const char kMsgFormatTooLong[];
 
 }  // namespace suite

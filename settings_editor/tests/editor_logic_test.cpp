@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <random>
 
 #include "file_layer.h"
@@ -42,7 +43,9 @@ TEST(EditorLogic, TimeTokensCountNonOverlapping) {
         const char* text;
         int count;
     } cases[] = {{"", 0}, {"x", 0}, {"xx", 1}, {"xxx", 1}, {"xxxx", 2}, {"xxxxx", 2},
-                 {"dd日xx時xx分xx秒", 3}, {"dd日xx時xx分xx秒xx", 4}, {"mmddxxxxyyyy", 2}, {"XX", 0}};
+                 {"dd日xx時xx分xx秒", 3}, {"dd日xx時xx分xx秒xx", 4}, {"mmddxxxxyyyy", 2}, {"XX", 0},
+                 // ベ is 0x83 0x78: its trail byte is not an "x".
+                 {"ベxベxベxベx", 0}, {"ベxx", 1}, {"xベxx", 1}};
     for (const Case& c : cases) EXPECT_EQ(CountTimeTokens(c.text), c.count) << c.text;
 }
 
@@ -239,4 +242,106 @@ TEST(EditorLogic, RandomRecordsAreHandledInsideTheirSlots) {
         AddRecordFolder(&r, "X:\\y", &slot);
         EXPECT_LE(RecordFolders(r).size(), 5u);
     }
+}
+
+TEST(EditorLogic, IncomingPathTakeOverAtClose) {
+    TestFolder dir;
+    ASSERT_TRUE(CreateFolderPath("着信"));
+    SettingsRecord r;
+    auto field = [&r] { return r.GetText(SettingsRecord::kNumberOutputPath, 260); };
+
+    // Typed by hand while the field was empty: taken over.
+    EXPECT_EQ(TakeOverIncomingPath(&r, "着信\\number.txt"), IncomingPathCheck::Ok);
+    EXPECT_EQ(field(), "着信\\number.txt");
+    // A shorter text leaves nothing of the longer one behind its terminator.
+    EXPECT_EQ(TakeOverIncomingPath(&r, "着信\\"), IncomingPathCheck::Ok);
+    EXPECT_EQ(field(), "着信\\");
+    for (size_t i = 6; i < 260; ++i) ASSERT_EQ(r.number_output_path()[i], 0) << i;
+
+    // Refusals keep the field as it was.
+    EXPECT_EQ(TakeOverIncomingPath(&r, "ない\\n.txt"), IncomingPathCheck::FolderMissing);
+    EXPECT_EQ(TakeOverIncomingPath(&r, "n.txt"), IncomingPathCheck::FolderMissing);
+    EXPECT_EQ(TakeOverIncomingPath(&r, "着信\\a|b.txt"), IncomingPathCheck::BadFileName);
+    EXPECT_EQ(field(), "着信\\");
+
+    // 259 bytes fit the slot; one more is refused, never cut.
+    std::string longest = "着信\\" + std::string(259 - 5, 'a');
+    ASSERT_EQ(longest.size(), 259u);
+    EXPECT_EQ(TakeOverIncomingPath(&r, longest), IncomingPathCheck::Ok);
+    EXPECT_EQ(field(), longest);
+    EXPECT_EQ(TakeOverIncomingPath(&r, longest + "b"), IncomingPathCheck::TooLong);
+    EXPECT_EQ(field(), longest);
+
+    // An emptied edit turns the number output off.
+    EXPECT_EQ(TakeOverIncomingPath(&r, ""), IncomingPathCheck::Ok);
+    EXPECT_EQ(field(), "");
+}
+
+TEST(EditorLogic, FormatsLongerThanTheirFieldAreRefused) {
+    EXPECT_EQ(ValidateFormat(2, std::string(259, 'a')), nullptr);
+    // 130 double-byte characters: fewer than the edit's 259-character limit, more than the field holds.
+    std::string wide;
+    for (int i = 0; i < 130; ++i) wide += "年";
+    for (int k = 1; k <= 4; ++k) {
+        const char* message = ValidateFormat(k, wide);
+        ASSERT_NE(message, nullptr) << k;
+        EXPECT_STREQ(message, kMsgFormatTooLong);
+    }
+
+    SettingsRecord r;
+    StoreFormat(&r, 3, "[着信]着信日付-電話番号-電話帳");
+    StoreFormat(&r, 3, "着信");
+    EXPECT_EQ(r.GetText(1220, 260), "着信");
+    for (size_t i = 1220 + 4; i < 1220 + 260; ++i) ASSERT_EQ(r.data()[i], 0) << i;
+    EXPECT_EQ(r.data()[1220 + 260], 0) << "the next field is untouched";
+}
+
+TEST(EditorLogic, EditorWindowPlacement) {
+    const WorkArea area{0, 0, 1024, 738};
+    SettingsRecord r;
+    // An all-zero record (a one-byte settings file) opens at the default place.
+    Rect d = EditorWindowPlacement(r, area);
+    EXPECT_EQ(d.x, 512 - 390);
+    EXPECT_EQ(d.y, 369 - 130);
+    EXPECT_EQ(d.width, 780);
+    EXPECT_EQ(d.height, 260);
+
+    struct Case {
+        const char* x;
+        const char* y;
+        const char* w;
+        const char* h;
+        bool stored;
+    } cases[] = {
+        {"10", "20", "1000", "420", true},
+        {"-50", "-999", "585", "195", true},  // the smallest size the window allows
+        {"10", "20", "584", "420", false},
+        {"10", "20", "1000", "194", false},
+        {"10", "20", "", "", false},
+    };
+    for (const Case& c : cases) {
+        r.SetText(SettingsRecord::kEditorWindowText, 5, c.x);
+        r.SetText(SettingsRecord::kEditorWindowText + 5, 5, c.y);
+        r.SetText(SettingsRecord::kEditorWindowText + 10, 5, c.w);
+        r.SetText(SettingsRecord::kEditorWindowText + 15, 5, c.h);
+        Rect p = EditorWindowPlacement(r, area);
+        if (c.stored) {
+            EXPECT_EQ(p.x, std::atoi(c.x));
+            EXPECT_EQ(p.y, std::atoi(c.y));
+            EXPECT_EQ(p.width, std::atoi(c.w));
+            EXPECT_EQ(p.height, std::atoi(c.h));
+        } else {
+            EXPECT_EQ(p.width, 780) << c.w << "x" << c.h;
+            EXPECT_EQ(p.height, 260) << c.w << "x" << c.h;
+        }
+    }
+}
+
+TEST(EditorLogic, FailedFolderTestRemovesTheFoldersItMade) {
+    TestFolder dir;
+    SettingsRecord r;
+    SetFolders(&r, {"新規\\記録\\"});
+    r.SetText(SettingsRecord::kFolderNameFormat, 260, std::string(250, 'a'));
+    EXPECT_FALSE(RunFolderTest(FolderTestPath(r)));
+    EXPECT_FALSE(Utf8PathExists(u8"新規")) << "made before the too-long name failed";
 }

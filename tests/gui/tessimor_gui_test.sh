@@ -1,0 +1,489 @@
+#!/usr/bin/env bash
+# GUI tests of the settings editor Tessimor: the real program under Wine and
+# Xvfb, driven by gui_driver, each case in a fresh install-like folder with
+# a settings file made here byte by byte. Prints PASS/FAIL per case; exits
+# non-zero when any case fails.
+#
+#   tests/gui/tessimor_gui_test.sh WINELIB_BUILD_DIR [CASE...]
+set -uo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+[ $# -ge 1 ] || { echo "usage: $0 WINELIB_BUILD_DIR [CASE...]" >&2; exit 2; }
+build=$(cd "$1" && pwd) || exit 2
+shift
+only=("$@")
+
+program="$build/Tessimor.exe.so"
+driver="$build/gui_driver.exe.so"
+for f in "$program" "$driver"; do
+  [ -f "$f" ] || { echo "missing $f (build the targets Tessimor and gui_driver)" >&2; exit 2; }
+done
+shipped_ini="$root/install/shipped_settings.ini"
+
+work="$build/gui-test"
+cases_dir="$work/cases"
+shots="$work/screenshots"
+reason_file="$work/reason"
+mkdir -p "$work"
+rm -rf "$cases_dir" "$shots"
+mkdir -p "$cases_dir"
+
+# shellcheck source=wine_env.sh
+source "$here/wine_env.sh"
+trap 'stop_tessimor; wine_env_cleanup' EXIT
+# Always a display of our own: known size, no window manager, nothing of the
+# user's desktop in the way.
+unset DISPLAY
+wine_env_init "$work" || { echo "FAIL: no Wine environment" >&2; exit 1; }
+wine_env_unmanaged || { echo "FAIL: cannot configure the Wine prefix" >&2; exit 1; }
+
+settings_rel="マニュアル 兼 作業フォルダー/setting（編集厳禁）.ini"
+RECORD_SIZE=3572
+
+# ---------------------------------------------------------------- helpers
+
+fail() { printf '%s\n' "$*" >>"$reason_file"; return 1; }
+
+# drv ARGS...: one driver command; its message becomes the case's reason.
+drv() {
+  local out rc
+  out=$(wine64 "$driver" "$@" 2>"$work/driver.err")
+  rc=$?
+  if [ $rc -ne 0 ]; then
+    fail "gui_driver $1: $(grep -v '^wine:' "$work/driver.err" | head -n 3)"
+    return $rc
+  fi
+  [ -z "$out" ] || printf '%s\n' "$out"
+}
+
+# drv_quiet ARGS...: a driver command whose failure is an answer, not a fault.
+drv_quiet() { wine64 "$driver" "$@" >/dev/null 2>&1; }
+
+expect_eq() {  # expect_eq ACTUAL EXPECTED WHAT
+  [ "$1" == "$2" ] || fail "$3: got \"$1\", expected \"$2\""
+}
+
+# Windows path of a Unix path (Wine maps / to Z:).
+winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
+
+sjis() { printf '%s' "$1" | iconv -f UTF-8 -t CP932; }
+
+# The settings file of the current case.
+ini() { printf '%s/%s' "$case_dir" "$settings_rel"; }
+
+put_byte() {  # put_byte FILE OFFSET VALUE
+  printf '%b' "\\x$(printf %02x "$3")" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none
+}
+
+put_text() {  # put_text FILE OFFSET UTF8_TEXT: stored in Shift-JIS
+  sjis "$3" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none
+}
+
+get_byte() { od -An -tu1 -v -j "$2" -N 1 "$1" | tr -d ' \n'; }
+
+# Text of a slot up to its terminator, in UTF-8.
+get_text() {  # get_text FILE OFFSET LENGTH
+  dd if="$1" bs=1 skip="$2" count="$3" status=none | tr '\0' '\n' | head -n 1 | iconv -f CP932 -t UTF-8
+}
+
+# True when the slot holds exactly TEXT followed by zero bytes.
+slot_is() {  # slot_is FILE OFFSET LENGTH UTF8_TEXT
+  local n
+  n=$(sjis "$4" | wc -c)
+  cmp -s <(dd if="$1" bs=1 skip="$2" count="$3" status=none) \
+         <(sjis "$4"; head -c $(( $3 - n )) /dev/zero)
+}
+
+file_size() { stat -c %s "$1"; }
+
+# A record as the recorder makes it, with non-zero reserved bytes (7, 96,
+# 97, 3571) and text after a terminator, so that a save which does not
+# pass the loaded bytes through shows in the comparison.
+make_record() {  # make_record FILE
+  local f=$1
+  head -c $RECORD_SIZE /dev/zero >"$f"
+  put_byte "$f" 0 10      # auto_start_level
+  put_byte "$f" 5 1       # start_state
+  put_byte "$f" 7 165     # reserved
+  put_byte "$f" 9 3       # warning_volume
+  put_byte "$f" 10 2      # recording_format
+  put_byte "$f" 12 1      # browser_sort
+  put_text "$f" 14 100; put_text "$f" 19 100; put_text "$f" 24 780; put_text "$f" 29 260
+  put_byte "$f" 34 1      # show_connection_screen
+  put_text "$f" 42 277; put_text "$f" 47 184; put_text "$f" 52 470; put_text "$f" 57 200
+  put_text "$f" 70 202; put_text "$f" 75 284; put_text "$f" 80 620; put_text "$f" 85 210
+  put_byte "$f" 94 8; put_byte "$f" 95 7
+  put_byte "$f" 96 90; put_byte "$f" 97 195   # reserved
+  put_text "$f" 400 "マニュアル 兼 作業フォルダー"
+  put_text "$f" 960 "dd日xx時xx分xx秒"
+  put_text "$f" 1220 "[着信]着信日付-電話番号-電話帳"
+  put_text "$f" 1480 "[発信]発信日付-電話番号-電話帳"
+  put_text "$f" 1740 "yyyy年mm月"
+  put_text "$f" 2000 "通話記録\\"
+  put_text "$f" 3300 "X"       # inside the last folder slot, after its terminator
+  put_byte "$f" 3571 119  # reserved
+}
+
+set_folders() {  # set_folders FILE FOLDER...: slots filled from the front
+  local f=$1 i=0
+  shift
+  for folder in "$@"; do put_text "$f" $(( 2000 + i * 262 )) "$folder"; i=$(( i + 1 )); done
+}
+
+# Offsets (0-based) where two files differ, one a line.
+diff_offsets() { cmp -l "$1" "$2" 2>/dev/null | awk '{ print $1 - 1 }'; }
+
+# Fails when the files differ outside the given START:LENGTH ranges.
+expect_changes_only_in() {  # expect_changes_only_in BEFORE AFTER [START:LENGTH...]
+  local before=$1 after=$2 off range ok bad=()
+  shift 2
+  [ "$(file_size "$after")" -eq "$(file_size "$before")" ] ||
+    { fail "file is $(file_size "$after") bytes, expected $(file_size "$before")"; return 1; }
+  for off in $(diff_offsets "$before" "$after"); do
+    ok=0
+    for range in "$@"; do
+      if [ "$off" -ge "${range%:*}" ] && [ "$off" -lt $(( ${range%:*} + ${range#*:} )) ]; then ok=1; fi
+    done
+    [ $ok -eq 1 ] || bad+=("$off:$(get_byte "$before" "$off")->$(get_byte "$after" "$off")")
+  done
+  [ ${#bad[@]} -eq 0 ] || fail "unexpected changes at offset:old->new ${bad[*]:0:8}"
+}
+
+# The four window position texts must be the "%d" texts of X Y W H.
+expect_position() {  # expect_position FILE X Y W H
+  local f=$1 i=0 v
+  shift
+  for v in "$@"; do
+    slot_is "$f" $(( 14 + 5 * i )) 5 "$v" ||
+      { fail "position text $i is \"$(get_text "$f" $(( 14 + 5 * i )) 5)\", expected \"$v\""; return 1; }
+    i=$(( i + 1 ))
+  done
+}
+
+# A folder laid out as the install gives it.
+make_install() {
+  mkdir -p "$case_dir/マニュアル 兼 作業フォルダー" "$case_dir/通話記録" "$case_dir/非常用フォルダー"
+  cp "$program" "$case_dir/"
+}
+
+tess_pid=""
+tess_rc=""
+
+start_tessimor() {
+  (cd "$case_dir" && exec wine64 ./Tessimor.exe.so) >"$cases_dir/$case_name.log" 2>&1 &
+  tess_pid=$!
+}
+
+# Waits for Tessimor to end by itself; its exit code in tess_rc.
+wait_exit() {  # wait_exit SECONDS
+  local deadline=$(( $(date +%s) + $1 ))
+  while kill -0 "$tess_pid" 2>/dev/null; do
+    [ "$(date +%s)" -lt "$deadline" ] || { fail "Tessimor still running after $1 s"; return 1; }
+    sleep 0.1
+  done
+  wait "$tess_pid"
+  tess_rc=$?
+  tess_pid=""
+}
+
+stop_tessimor() {
+  [ -n "$tess_pid" ] || return 0
+  kill "$tess_pid" 2>/dev/null
+  sleep 0.3
+  kill -9 "$tess_pid" 2>/dev/null
+  wait "$tess_pid" 2>/dev/null
+  tess_pid=""
+}
+
+# Closes the window as the user would and expects a normal end, with no
+# trace left of the folder test that closing runs.
+close_tessimor() {
+  drv close Tessimor || return 1
+  wait_exit 10 || return 1
+  expect_eq "$tess_rc" 0 "exit code of Tessimor" || return 1
+  local left
+  left=$(find "$case_dir" -name '*xTMPxtmp*' | head -n 1)
+  [ -z "$left" ] || { fail "the folder test left ${left#"$case_dir"/} behind"; return 1; }
+  # It removes what it made, not the install's record folder.
+  [ -d "$case_dir/通話記録" ] || fail "the folder test removed 通話記録"
+}
+
+start_and_wait() {
+  start_tessimor
+  drv wait-window Tessimor 20000
+}
+
+# ---------------------------------------------------------------- cases
+
+# An empty settings file is deleted and the program ends without a window.
+case_empty_file() {
+  : >"$(ini)"
+  start_tessimor
+  local watcher rc
+  ( wine64 "$driver" wait-window Tessimor 2000 >/dev/null 2>&1 ) & watcher=$!
+  wait_exit 15 || return 1
+  expect_eq "$tess_rc" 0 "exit code" || return 1
+  [ ! -e "$(ini)" ] || { fail "the empty settings file is still there"; return 1; }
+  wait "$watcher"; rc=$?
+  [ $rc -ne 0 ] || fail "a Tessimor window appeared"
+}
+
+# The shipped one-byte file is shown as an all-zero record and written back
+# whole: the one byte, zeros, and the position of the window at close.
+case_one_byte_file() {
+  cp "$shipped_ini" "$(ini)"
+  [ "$(file_size "$(ini)")" -eq 1 ] || { fail "the shipped settings file is not one byte"; return 1; }
+  start_and_wait || return 1
+  local sel
+  for id in 2000 2001 2002 2003 2004 2005 2006; do
+    sel=$(drv get-selection Tessimor $id) || return 1
+    expect_eq "$sel" 0 "list $id of an all-zero record" || return 1
+  done
+  local rect
+  rect=$(drv get-rect Tessimor) || return 1
+  close_tessimor || return 1
+  [ "$(file_size "$(ini)")" -eq $RECORD_SIZE ] ||
+    { fail "file is $(file_size "$(ini)") bytes after close, expected $RECORD_SIZE"; return 1; }
+  local expected="$cases_dir/$case_name.expected"
+  head -c $RECORD_SIZE /dev/zero >"$expected"
+  dd if="$shipped_ini" of="$expected" bs=1 count=1 conv=notrunc status=none
+  expect_changes_only_in "$expected" "$(ini)" 14:20 || return 1
+  # shellcheck disable=SC2086
+  expect_position "$(ini)" $rect
+}
+
+# Each list stores the chosen index into exactly its own byte; the only
+# other change is the window position, which close stores.
+case_list_choices() {
+  make_record "$(ini)"
+  set_folders "$(ini)" "通話記録\\" "記録2\\"
+  local before="$cases_dir/$case_name.before"
+  cp "$(ini)" "$before"
+  start_and_wait || return 1
+
+  # list id, field offset, item count, value in the file, value to choose
+  local table=(
+    "2000 8 6 0 3"
+    "2001 10 4 2 0"
+    "2002 5 2 1 0"
+    "2003 6 3 0 2"
+    "2004 34 2 1 0"
+    "2005 9 6 3 5"
+    "2006 11 3 0 1"
+    "2008 92 2 0 1"
+  )
+  local row id off count was choose items sel
+  for row in "${table[@]}"; do
+    read -r id off count was choose <<<"$row"
+    items=$(drv list-items Tessimor "$id") || return 1
+    expect_eq "$(printf '%s\n' "$items" | grep -c '')" "$count" "item count of list $id" || return 1
+    sel=$(drv get-selection Tessimor "$id") || return 1
+    expect_eq "$sel" "$was" "list $id shows the file's value" || return 1
+    drv select Tessimor "$id" "$choose" || return 1
+  done
+  expect_eq "$(drv list-items Tessimor 2001 | head -n 1)" "原　音 wav(FileSize =55.0Mb/h)" "first item of list 2001" || return 1
+
+  drv move Tessimor 120 90 800 300 || return 1
+  local rect
+  rect=$(drv get-rect Tessimor) || return 1
+  expect_eq "$rect" "120 90 800 300" "window rectangle after moving" || return 1
+  close_tessimor || return 1
+
+  local ranges=(14:20)
+  for row in "${table[@]}"; do
+    read -r id off count was choose <<<"$row"
+    ranges+=("$off:1")
+    expect_eq "$(get_byte "$(ini)" "$off")" "$choose" "byte $off after choosing in list $id" || return 1
+  done
+  expect_changes_only_in "$before" "$(ini)" "${ranges[@]}" || return 1
+  expect_position "$(ini)" 120 90 800 300
+}
+
+# Answers message boxes saying TEXT until no window of CLASS is left.
+answer_until_gone() {  # answer_until_gone CLASS TEXT
+  local i msg
+  for i in $(seq 1 100); do
+    drv_quiet exists "$1" || return 0
+    if msg=$(wine64 "$driver" get-message 100 2>/dev/null); then
+      expect_eq "$(printf '%s\n' "$msg" | tail -n 1)" "$2" "message while closing $1" || return 1
+      drv answer-message OK >/dev/null || return 1
+    fi
+  done
+  fail "window $1 did not close"
+}
+
+# A fourth "xx" in the file name format is refused; the last valid text
+# stays in the window, in the record and in the file.
+case_format_token_limit() {
+  make_record "$(ini)"
+  local before="$cases_dir/$case_name.before"
+  cp "$(ini)" "$before"
+  start_and_wait || return 1
+  local valid="yyyy年mm月dd日xx時xx分xx秒" invalid="dd日xx時xx分xx秒xx"
+
+  # A valid text is taken over and written when the format editor closes.
+  drv click Tessimor 2017 || return 1
+  drv wait-window 各種編集 || return 1
+  expect_eq "$(drv get-text 各種編集 2000)" "dd日xx時xx分xx秒" "text in the format editor" || return 1
+  drv set-text 各種編集 2000 "$valid" || return 1
+  drv no-message 700 || return 1
+  expect_eq "$(drv get-text Tessimor 2010)" "$valid" "edit 2010 after a valid text" || return 1
+  drv close 各種編集 || return 1
+  drv wait-gone 各種編集 || return 1
+  slot_is "$(ini)" 960 260 "$valid" ||
+    { fail "file name format in the file is \"$(get_text "$(ini)" 960 260)\" after the format editor closed"; return 1; }
+
+  # A fourth "xx" is refused; closing the editor with it still typed keeps the previous text.
+  drv click Tessimor 2017 || return 1
+  drv wait-window 各種編集 || return 1
+  drv set-text 各種編集 2000 "$invalid" || return 1
+  drv expect-message "時刻を表すxxの数は３個までです。" --caption 入力エラー --button none || return 1
+  expect_eq "$(drv get-text Tessimor 2010)" "$valid" "edit 2010 while the text is refused" || return 1
+  drv close 各種編集 || return 1
+  answer_until_gone 各種編集 "時刻を表すxxの数は３個までです。" || return 1
+  slot_is "$(ini)" 960 260 "$valid" ||
+    { fail "file name format in the file is \"$(get_text "$(ini)" 960 260)\" after the refused text"; return 1; }
+  expect_eq "$(drv get-text Tessimor 2010)" "$valid" "edit 2010 after the format editor closed" || return 1
+
+  close_tessimor || return 1
+  slot_is "$(ini)" 960 260 "$valid" ||
+    { fail "file name format is \"$(get_text "$(ini)" 960 260)\" after Tessimor closed"; return 1; }
+  expect_changes_only_in "$before" "$(ini)" 960:260 || return 1
+  expect_position "$(ini)" 100 100 780 260
+}
+
+# With five record folders a sixth is refused and nothing changes.
+case_sixth_folder_refused() {
+  make_record "$(ini)"
+  set_folders "$(ini)" "通話記録\\" "記録2\\" "記録3\\" "記録4\\" "記録5\\"
+  put_byte "$(ini)" 92 2
+  local before="$cases_dir/$case_name.before"
+  cp "$(ini)" "$before"
+  mkdir -p "$case_dir/新しい記録"
+  start_and_wait || return 1
+  local list
+  list=$(drv list-items Tessimor 2008) || return 1
+  list=$(printf '%s\n' "$list" | tr '\n' ' ')
+  expect_eq "$list" '通話記録\ 記録2\ 記録3\ 記録4\ 記録5\ ' "folder list" || return 1
+  drv click Tessimor 2014 || return 1
+  drv browse-select "$(winpath "$case_dir/新しい記録")" >/dev/null || return 1
+  drv expect-message "これ以上のアイテムは追加できません。" --caption エラー || return 1
+  expect_eq "$(drv list-items Tessimor 2008 | tr '\n' ' ')" "$list" "folder list after the refusal" || return 1
+  expect_eq "$(drv get-selection Tessimor 2008)" 2 "chosen folder after the refusal" || return 1
+  close_tessimor || return 1
+  expect_changes_only_in "$before" "$(ini)" || return 1
+}
+
+# A folder chosen in the browser goes to the first empty slot with a
+# closing "\" and becomes the chosen one.
+case_add_folder() {
+  make_record "$(ini)"
+  set_folders "$(ini)" "通話記録\\" "記録2\\"
+  local before="$cases_dir/$case_name.before"
+  cp "$(ini)" "$before"
+  mkdir -p "$case_dir/新しい記録"
+  local chosen
+  chosen="$(winpath "$case_dir/新しい記録")"
+  start_and_wait || return 1
+  drv click Tessimor 2014 || return 1
+  drv browse-select "$chosen" >/dev/null || return 1
+  drv no-message 500 || return 1
+  expect_eq "$(drv list-items Tessimor 2008 | tail -n 1)" "$chosen\\" "last entry of the folder list" || return 1
+  expect_eq "$(drv get-selection Tessimor 2008)" 2 "chosen folder after adding" || return 1
+  close_tessimor || return 1
+  slot_is "$(ini)" $(( 2000 + 2 * 262 )) 262 "$chosen\\" ||
+    { fail "slot 2 holds \"$(get_text "$(ini)" $(( 2000 + 2 * 262 )) 262)\""; return 1; }
+  expect_eq "$(get_byte "$(ini)" 92)" 2 "folder_choice" || return 1
+  expect_changes_only_in "$before" "$(ini)" 92:1 $(( 2000 + 2 * 262 )):262
+}
+
+# Deleting the second of three folders moves the third up, empties slot 2
+# and chooses the first.
+case_delete_second_folder() {
+  make_record "$(ini)"
+  set_folders "$(ini)" "通話記録\\" "記録2\\" "記録3\\"
+  put_byte "$(ini)" 92 1
+  local before="$cases_dir/$case_name.before"
+  cp "$(ini)" "$before"
+  start_and_wait || return 1
+  expect_eq "$(drv get-selection Tessimor 2008)" 1 "chosen folder at start" || return 1
+  drv click Tessimor 2015 || return 1
+  drv no-message 300 || return 1
+  expect_eq "$(drv list-items Tessimor 2008 | tr '\n' ' ')" '通話記録\ 記録3\ ' "folder list after deleting" || return 1
+  expect_eq "$(drv get-selection Tessimor 2008)" 0 "chosen folder after deleting" || return 1
+  close_tessimor || return 1
+  expect_eq "$(get_text "$(ini)" 2000 262)" "通話記録\\" "slot 0" || return 1
+  expect_eq "$(get_text "$(ini)" 2262 262)" "記録3\\" "slot 1" || return 1
+  expect_eq "$(get_byte "$(ini)" 2524)" 0 "first byte of slot 2" || return 1
+  expect_eq "$(get_byte "$(ini)" 92)" 0 "folder_choice" || return 1
+  # Slots after the last entry may be cleared whole: an empty slot's bytes
+  # after its first mean nothing.
+  expect_changes_only_in "$before" "$(ini)" 92:1 2262:1048
+}
+
+# An incoming folder that does not exist keeps the window open; a corrected
+# path in the edit is taken over at close.
+case_incoming_folder_missing() {
+  make_record "$(ini)"
+  local missing existing
+  missing="$(winpath "$case_dir/無い着信")\\"
+  existing="$(winpath "$case_dir/着信")\\"
+  mkdir -p "$case_dir/着信"
+  put_text "$(ini)" 3310 "$missing"
+  local before="$cases_dir/$case_name.before"
+  cp "$(ini)" "$before"
+  start_and_wait || return 1
+  expect_eq "$(drv get-text Tessimor 2013)" "$missing" "edit 2013" || return 1
+  drv close Tessimor || return 1
+  drv expect-message $'着信フォルダーパスが不正です、\n予めフォルダーを作成してから、着信フォルダー欄の参照をクリックして作成したフォルダーを選択してください。' \
+    --caption 不適切なフォルダーパス || return 1
+  drv no-message 500 || return 1
+  drv wait-window Tessimor 2000 || return 1
+  kill -0 "$tess_pid" 2>/dev/null || { fail "Tessimor ended although closing was refused"; return 1; }
+  cmp -s "$before" "$(ini)" || { fail "the settings file changed although closing was refused"; return 1; }
+
+  drv set-text Tessimor 2013 "$existing" || return 1
+  close_tessimor || return 1
+  slot_is "$(ini)" 3310 260 "$existing" ||
+    { fail "number_output_path is \"$(get_text "$(ini)" 3310 260)\""; return 1; }
+  expect_changes_only_in "$before" "$(ini)" 3310:260
+}
+
+# ---------------------------------------------------------------- runner
+
+all_cases=(
+  empty_file one_byte_file list_choices format_token_limit
+  sixth_folder_refused add_folder delete_second_folder incoming_folder_missing
+)
+for name in "${only[@]}"; do
+  [[ " ${all_cases[*]} " == *" $name "* ]] || { echo "unknown case $name; cases: ${all_cases[*]}" >&2; exit 2; }
+done
+failed=0
+total_start=$(date +%s%N)
+for case_name in "${all_cases[@]}"; do
+  if [ ${#only[@]} -gt 0 ] && [[ ! " ${only[*]} " == *" $case_name "* ]]; then continue; fi
+  case_dir="$cases_dir/$case_name"
+  mkdir -p "$case_dir"
+  make_install
+  : >"$reason_file"
+  t0=$(date +%s%N)
+  "case_$case_name"
+  rc=$?
+  ms=$(( ($(date +%s%N) - t0) / 1000000 ))
+  if [ $rc -eq 0 ] && [ ! -s "$reason_file" ]; then
+    printf 'PASS %-26s (%d ms)\n' "$case_name" "$ms"
+  else
+    failed=$(( failed + 1 ))
+    shot="$shots/$case_name.png"
+    wine_env_screenshot "$shot" 2>/dev/null || shot="(no screenshot)"
+    printf 'FAIL %-26s (%d ms): %s\n' "$case_name" "$ms" "$(head -n 1 "$reason_file")"
+    sed -n '2,$p' "$reason_file" | sed 's/^/       /'
+    printf '       screenshot %s, program log %s\n' "$shot" "$cases_dir/$case_name.log"
+  fi
+  stop_tessimor
+  # Anything a failed case left (a message box, a stray window) ends here.
+  if [ -s "$reason_file" ]; then wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; fi
+done
+printf 'tessimor gui tests: %d failed, %d s\n' "$failed" $(( ($(date +%s%N) - total_start) / 1000000000 ))
+[ $failed -eq 0 ]
