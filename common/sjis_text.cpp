@@ -20,7 +20,7 @@ size_t SjisCopy(char* slot, size_t slotSize, const char* src, size_t srcLen) {
         if (n + width > limit) break;
         n += width;
     }
-    std::memcpy(slot, src, n);
+    if (n) std::memcpy(slot, src, n);
     slot[n] = 0;
     return n;
 }

@@ -1,0 +1,5 @@
+# Native tools: the phonebook command and its benchmark.
+add_executable(phonebook phonebook/tools/phonebook_tool.cpp)
+target_link_libraries(phonebook PRIVATE suite_core csv)
+add_executable(phonebook_bench phonebook/tools/phonebook_bench.cpp)
+target_link_libraries(phonebook_bench PRIVATE suite_core)

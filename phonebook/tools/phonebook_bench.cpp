@@ -1,0 +1,165 @@
+// Timings of the phone book on a large book: import, open, lookup, a
+// 20-block save, export, and the import of that export into an empty folder.
+// usage: phonebook_bench [COUNT]   (default 100000 numbers; works in /tmp)
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <iostream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "text_convert.h"
+#include "tools/book_transfer.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Ms(Clock::time_point from) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - from).count();
+}
+
+// Wall time and the process's CPU time of one phase, so a busy machine shows.
+struct Phase {
+    Clock::time_point wall = Clock::now();
+    std::clock_t cpu = std::clock();
+    std::string Report() const {
+        char text[64];
+        std::snprintf(text, sizeof text, "%8.1f ms (cpu %.1f ms)", Ms(wall),
+                      1000.0 * static_cast<double>(std::clock() - cpu) / CLOCKS_PER_SEC);
+        return text;
+    }
+};
+
+struct Printed : suite::PhoneBookMessages {
+    void NoSpace() override { std::cerr << "no space\n"; }
+    void AppendWarning(int remaining) override { std::cerr << "append warning " << remaining << "\n"; }
+    void CannotOpen(const std::string& path) override { std::cerr << "cannot open " << path << "\n"; }
+    void CannotWrite(const std::string& path) override { std::cerr << "cannot write " << path << "\n"; }
+};
+
+std::string NumberOf(size_t i) { return "0" + std::to_string(310000000 + i * 37); }
+
+// Names of a few full-width characters, information of 0 to 1500 bytes in
+// lines, mixed Japanese and ASCII.
+std::string MakeCsv(size_t count, std::mt19937& rng) {
+    const char* words[] = {u8"請求書", u8"送付済み", u8"折り返し", u8"担当", u8"見積", u8"order", u8"memo", u8"12:30"};
+    std::string csv = "number,name,information\r\n";
+    for (size_t i = 0; i < count; ++i) {
+        std::string info;
+        size_t target = rng() % 1501;
+        while (info.size() + 12 < target) {
+            info += words[rng() % 8];
+            info += rng() % 6 == 0 ? "\r\n" : " ";
+        }
+        csv += NumberOf(i) + u8",\"顧客 " + std::to_string(i) + "\",\"" + info + "\"\r\n";
+    }
+    return csv;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    size_t count = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 100000;
+    char templ[] = "/tmp/phonebook-bench-XXXXXX";
+    if (!mkdtemp(templ)) return 1;
+    const std::string root = templ;
+    const std::string source = root + "/source", copy = root + "/copy";
+    std::filesystem::create_directory(source);
+    std::filesystem::create_directory(copy);
+    std::mt19937 rng(7);
+    Printed messages;
+    suite::PhoneBookOptions toolOptions;
+    toolOptions.appendLimit = false;
+
+    std::string csv = MakeCsv(count, rng);
+    std::ostringstream report;
+    suite::ImportCounts counts;
+    std::string importTime;
+    {
+        suite::PhoneBook book(messages, toolOptions);
+        book.OpenPhoneBook(source);
+        Phase phase;
+        suite::ImportCsv(book, csv, suite::TextEncoding::Utf8, report, &counts);
+        importTime = phase.Report();
+    }
+
+    // The recorder's view from here on.
+    double openMs = 1e9;
+    for (int i = 0; i < 5; ++i) {
+        suite::PhoneBook book(messages);
+        Clock::time_point t = Clock::now();
+        book.OpenPhoneBook(source);
+        openMs = std::min(openMs, Ms(t));
+    }
+    suite::PhoneBook book(messages);
+    book.OpenPhoneBook(source);
+
+    std::vector<double> findTimes;
+    const int lookups = 20000;
+    for (int i = 0; i < lookups; ++i) {
+        std::string number = i % 10 == 0 ? "0999" + std::to_string(i) : NumberOf(rng() % count);
+        Clock::time_point t = Clock::now();
+        volatile bool found = book.FindEntry(number).has_value();
+        (void)found;
+        findTimes.push_back(Ms(t));
+    }
+    std::sort(findTimes.begin(), findTimes.end());
+    double findTotal = 0;
+    for (double ms : findTimes) findTotal += ms;
+
+    // 20-block saves: growing an existing record, rewriting it in place, a new number.
+    const std::string big(10000, 'x');
+    double saveMax = 0, saveTotal = 0;
+    int saves = 0;
+    for (int i = 0; i < 30; ++i) {
+        for (const std::string& number : {NumberOf(rng() % count), NumberOf(rng() % count), "0888" + std::to_string(i)}) {
+            Clock::time_point t = Clock::now();
+            book.SaveRecord(number, "bench", big);
+            double ms = Ms(t);
+            saveMax = std::max(saveMax, ms);
+            saveTotal += ms;
+            ++saves;
+        }
+    }
+    book.ClosePhoneBook();
+
+    std::ostringstream exported, warnings;
+    std::string exportTime, reimportTime;
+    {
+        suite::PhoneBookOptions readOnly;
+        readOnly.readOnly = true;
+        suite::PhoneBook reader(messages, readOnly);
+        reader.OpenPhoneBook(source);
+        Phase phase;
+        suite::ExportCsv(reader, suite::TextEncoding::Utf8, exported, warnings);
+        exportTime = phase.Report();
+    }
+    {
+        suite::PhoneBook writer(messages, toolOptions);
+        writer.OpenPhoneBook(copy);
+        std::ostringstream report2;
+        Phase phase;
+        suite::ImportCsv(writer, exported.str(), suite::TextEncoding::Utf8, report2, &counts);
+        reimportTime = phase.Report();
+    }
+
+    std::printf("numbers: %zu (CSV %.1f MB, data file %.1f MB)\n", count, csv.size() / 1e6,
+                std::filesystem::file_size(source + "/InfoData.binary") / 1e6);
+    std::printf("import of generated CSV:      %s\n", importTime.c_str());
+    std::printf("OpenPhoneBook (best of 5):    %8.2f ms\n", openMs);
+    std::printf("FindEntry mean / 99.9%% / max: %8.4f / %.4f / %.4f ms (%d lookups)\n", findTotal / lookups,
+                findTimes[findTimes.size() * 999 / 1000], findTimes.back(), lookups);
+    std::printf("SaveRecord 20 blocks mean/max:%8.3f / %.3f ms (%d saves)\n", saveTotal / saves, saveMax, saves);
+    std::printf("export:                       %s\n", exportTime.c_str());
+    std::printf("import of export, empty dir:  %s, %zu added\n", reimportTime.c_str(), counts.added);
+    std::filesystem::remove_all(root);
+    return 0;
+}
