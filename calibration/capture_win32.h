@@ -1,0 +1,42 @@
+// Wave-in capture of the default device for calibration: 8000 Hz 16-bit,
+// stereo if the device accepts it, else mono; three 25 ms buffers that
+// report to a window (MM_WIM_DATA).
+#pragma once
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "level_calibration.h"
+
+namespace suite {
+
+class WaveCapture {
+public:
+    WaveCapture() = default;
+    WaveCapture(const WaveCapture&) = delete;
+    WaveCapture& operator=(const WaveCapture&) = delete;
+    ~WaveCapture() { Close(); }
+
+    // Opens the default device, 2 channels else 1. False when neither works.
+    bool Open(HWND window);
+    // Prepares the buffers, resets the device, waits 500 ms, queues them and starts.
+    void Start();
+    // For MM_WIM_DATA: re-queues the reported buffer and returns the buffer
+    // captured before it (the block source), or nullptr for a foreign header.
+    const int16_t* TakeReported(const WAVEHDR* reported);
+    bool Stereo() const { return stereo_; }
+    // Resets the device, unprepares and frees the buffers, closes it.
+    void Close();
+
+private:
+    HWAVEIN device_ = nullptr;
+    bool stereo_ = false;
+    bool prepared_ = false;
+    bool closing_ = false;  // buffers handed back by the reset stay out of the queue
+    WAVEHDR headers_[kCalibrationBuffers] = {};
+    std::vector<int16_t> data_[kCalibrationBuffers];
+};
+
+}  // namespace suite
