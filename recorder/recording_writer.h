@@ -1,0 +1,91 @@
+// Writes one call at a time into "非常用フォルダー\TMP.tmp": a WAV file of raw
+// 16-bit PCM, or an Ogg Vorbis stream, 8000 samples per second, mono.
+#pragma once
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "clock.h"
+#include "file_layer.h"
+
+namespace suite {
+
+extern const char kEmergencyFolder[];  // "非常用フォルダー\"
+extern const char kTempRecordingPath[];  // "非常用フォルダー\TMP.tmp"
+
+constexpr size_t kBlockSamples = 4000;  // one half-second block
+constexpr size_t kWavHeaderSize = 44;
+
+// The 44-byte header of a mono 8000 Hz 16-bit PCM file holding dataBytes.
+void BuildWavHeader(uint32_t dataBytes, uint8_t header[kWavHeaderSize]);
+
+// Vorbis quality of recording_format 1..3; other non-zero values get the
+// middle quality (the default 2).
+float OggQuality(uint8_t recordingFormat);
+
+class RecordingWriter {
+public:
+    static constexpr int32_t kNoRecording = 44;  // RecordedBytes when nothing is open
+
+    explicit RecordingWriter(const Clock& clock);
+    ~RecordingWriter();  // releases an open recording, leaving its file for recovery
+    RecordingWriter(const RecordingWriter&) = delete;
+    RecordingWriter& operator=(const RecordingWriter&) = delete;
+
+    // Starts a recording (recording_format: 0 WAV, else Ogg). Creates the
+    // emergency folder when missing, then the temporary file, and for Ogg
+    // writes the three stream headers. False when the file or the encoder
+    // cannot be made: the recording still counts its blocks so the caller's
+    // states run as usual, but nothing is written.
+    bool Open(uint8_t recordingFormat);
+
+    // Adds 2 * count to RecordedBytes, then writes (WAV) or encodes (Ogg) the
+    // samples; count is kBlockSamples for a capture block. A failed write is
+    // remembered, never fatal: later blocks and recordings go on.
+    void Append(const int16_t* samples, size_t count);
+
+    // Completes the file (WAV header, Ogg end of stream) and closes it.
+    // RecordedBytes stays until MarkClosed, so the recording counts as open
+    // while it is being named. True when this recording's file exists.
+    bool Finish();
+
+    // Drops the recording: encoder released without ending the stream, file
+    // closed and deleted, RecordedBytes back to 44.
+    void Abort();
+
+    // After the saving step: RecordedBytes back to 44.
+    void MarkClosed() { recorded_bytes_.store(kNoRecording); }
+
+    // Bytes of the recording as a WAV file would hold them, header included;
+    // read by the other thread.
+    int32_t RecordedBytes() const { return recorded_bytes_.load(); }
+    bool IsOpen() const { return open_; }
+    // Some write of the current or last recording failed (disk full).
+    bool WriteFailed() const { return write_failed_; }
+    // Stream serial number of the current or last Ogg recording.
+    int SerialNumber() const { return serial_; }
+
+private:
+    struct OggEncoder;
+
+    bool OpenOgg(float quality);
+    void EncodeBlock(const int16_t* samples, size_t count);
+    void Drain();
+    void EndOggStream();
+    void ReleaseEncoder();
+    void WritePage(const unsigned char* header, long headerLen, const unsigned char* body, long bodyLen);
+    void WriteWavSamples(const int16_t* samples, size_t count);
+
+    const Clock& clock_;
+    std::atomic<int32_t> recorded_bytes_{kNoRecording};
+    bool open_ = false;          // between Open and Finish/Abort
+    bool wav_ = true;            // format of the open recording
+    bool write_failed_ = false;
+    int serial_ = 0;
+    File file_;
+    uint64_t offset_ = 0;        // bytes: where the next write goes
+    std::unique_ptr<OggEncoder> ogg_;
+};
+
+}  // namespace suite

@@ -1,0 +1,152 @@
+#include "save_recording.h"
+
+#include "handset_settings_record.h"
+#include "name_formatter.h"
+#include "settings_record.h"
+#include "sjis_text.h"
+
+namespace suite {
+
+const char kSaveFailedMessage[] = "録音ファイルを保存できませんでした。\n非常用フォルダーを確認してください。";
+
+namespace {
+
+constexpr size_t kCallNumberSize = 256;
+
+// Text cut to a slot of slotSize bytes, as the fixed buffers hold it.
+std::string Slot(const std::string& text, size_t slotSize) {
+    std::string buffer(slotSize, '\0');
+    size_t n = SjisCopy(&buffer[0], slotSize, text);
+    buffer.resize(n);
+    return buffer;
+}
+
+void ReplaceFirst(std::string* text, const char* item, const std::string& value) {
+    std::string needle = item;
+    size_t pos = SjisFind(*text, needle);
+    if (pos != std::string::npos) text->replace(pos, needle.size(), value);
+}
+
+}  // namespace
+
+SavingSettings LineSavingSettings(SettingsRecord* record) {
+    SavingSettings s;
+    s.record_folder = SjisFromSlot(record->record_folder(), SettingsRecord::kPathSize);
+    s.folder_name_format = SjisFromSlot(record->folder_name_format(), SettingsRecord::kPathSize);
+    s.file_name_format = SjisFromSlot(record->file_name_format(), SettingsRecord::kPathSize);
+    s.incoming_name_format = SjisFromSlot(record->incoming_name_format(), SettingsRecord::kPathSize);
+    s.outgoing_name_format = SjisFromSlot(record->outgoing_name_format(), SettingsRecord::kPathSize);
+    s.recording_format = record->recording_format();
+    s.named_by_call = true;
+    s.recording_path = record->recording_path();
+    return s;
+}
+
+SavingSettings HandsetSavingSettings(HandsetSettingsRecord* record) {
+    SavingSettings s;
+    s.record_folder = SjisFromSlot(record->record_folder(), HandsetSettingsRecord::kPathSize);
+    s.folder_name_format = SjisFromSlot(record->folder_name_format(), HandsetSettingsRecord::kPathSize);
+    s.file_name_format = SjisFromSlot(record->file_name_format(), HandsetSettingsRecord::kPathSize);
+    s.recording_format = record->recording_format();
+    s.named_by_call = false;
+    s.recording_path = record->recording_path();
+    return s;
+}
+
+std::string FreeRecordingPath(const std::string& folder, const std::string& name, const std::string& extension,
+                              int* n) {
+    *n = 0;
+    std::string target = folder + name + extension;
+    while (PathExists(target)) {
+        ++*n;
+        target = folder + name + "(" + std::to_string(*n) + ")" + extension;
+    }
+    return target;
+}
+
+std::string RecordingSaver::ItemName(const SavingSettings& settings, const CallFacts& call) const {
+    std::string date = NameFormatter(settings.file_name_format, clock_);
+    std::string number = Slot(call.call_number, kCallNumberSize);
+    std::string pattern = call.incoming ? settings.incoming_name_format : settings.outgoing_name_format;
+    ReplaceFirst(&pattern, call.incoming ? "着信日付" : "発信日付", date);
+    size_t space = number.find(' ');  // 0x20 is never the second byte of a character
+    ReplaceFirst(&pattern, "電話番号", number.substr(0, space));
+    ReplaceFirst(&pattern, "電話帳", space == std::string::npos ? std::string() : number.substr(space + 1));
+    return pattern;
+}
+
+std::string RecordingSaver::BuildName(const SavingSettings& settings, const CallFacts& call) const {
+    if (!settings.named_by_call) return NameFormatter(settings.file_name_format, clock_);
+    std::string name = field_ ? Slot(field_->Text(), kFieldTextSize) : std::string();
+    std::string number = Slot(call.call_number, kCallNumberSize);
+    static const std::string kUnreadable = "取得";  // "取得不能"
+    bool decoded = !call.manual && !number.empty() && number.compare(0, kUnreadable.size(), kUnreadable) != 0;
+    if (decoded) {
+        // The field showing the number (and phone book name) means "no name
+        // of its own".
+        if (name == number) name.clear();
+        if (name.empty()) return ItemName(settings, call);
+        return name;
+    }
+    if (name.empty()) return NameFormatter(settings.file_name_format, clock_);
+    return name;
+}
+
+SaveOutcome RecordingSaver::SaveRecording(const SavingSettings& settings, const CallFacts& call, bool discard) {
+    bool haveFile = writer_->Finish();
+
+    std::string folder = settings.record_folder + NameFormatter(settings.folder_name_format, clock_);
+    // Both empty would make "\", the root of the drive: left empty, it fails
+    // below and the recording goes to the emergency folder.
+    if (!folder.empty()) folder += "\\";
+    // A folder longer than the slot would be cut to another folder's name
+    // (or, unchecked, run into work_folder): keep the previous value then.
+    if (settings.recording_path && folder.size() < SettingsRecord::kRecordingPathSize) {
+        SjisCopy(settings.recording_path, SettingsRecord::kRecordingPathSize, folder);
+    }
+    bool emergency = false;
+    if (!CreateFolderPath(folder)) {
+        folder = kEmergencyFolder;
+        emergency = true;
+        CreateFolderPath(folder);
+    }
+
+    std::string name = BuildName(settings, call);
+    const std::string extension = settings.recording_format != 0 ? ".ogg" : ".wav";
+    int n = 0;
+    std::string target = FreeRecordingPath(folder, name, extension, &n);
+
+    if (discard) {
+        if (haveFile) DeleteFilePath(kTempRecordingPath);
+        writer_->MarkClosed();
+        return SaveOutcome::Discarded;
+    }
+
+    bool moved = haveFile && RenamePath(kTempRecordingPath, target);
+    if (!moved && haveFile) {
+        // One retry under the fallback name; if that fails too, stop.
+        folder = kEmergencyFolder;
+        emergency = true;
+        CreateFolderPath(folder);
+        name = NameFormatter(kFallbackNameFormat, clock_);
+        target = FreeRecordingPath(folder, name, extension, &n);
+        moved = RenamePath(kTempRecordingPath, target);
+    }
+    if (!moved) {
+        save_failed_.store(1);
+        writer_->MarkClosed();
+        return SaveOutcome::Failed;
+    }
+
+    if (n != 0) name += "(" + std::to_string(n) + ")";
+    if (field_) field_->Show(name);
+    SjisCopy(last_saved_name_, kNameSize, name + extension);
+    last_saved_path_ = target;
+    if (emergency) saved_to_emergency_.store(1);
+    // Last: the browser may open once no recording counts as open, and then
+    // reads LastSavedName and recording_path.
+    writer_->MarkClosed();
+    return emergency ? SaveOutcome::SavedInEmergencyFolder : SaveOutcome::Saved;
+}
+
+}  // namespace suite

@@ -1,0 +1,102 @@
+#include "recording_readback.h"
+
+#include <ogg/ogg.h>
+#include <vorbis/vorbisfile.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "file_layer.h"
+
+namespace suite_test {
+
+std::vector<OggPageInfo> ReadOggPages(const std::vector<uint8_t>& bytes) {
+    std::vector<OggPageInfo> pages;
+    ogg_sync_state sync;
+    ogg_sync_init(&sync);
+    char* buffer = ogg_sync_buffer(&sync, static_cast<long>(bytes.size()));
+    std::memcpy(buffer, bytes.data(), bytes.size());
+    ogg_sync_wrote(&sync, static_cast<long>(bytes.size()));
+    ogg_page page;
+    while (true) {
+        int rc = ogg_sync_pageout(&sync, &page);
+        if (rc == 0) break;
+        if (rc < 0) continue;  // skipped garbage
+        int ended = 0;
+        int segments = page.header[26];
+        for (int i = 0; i < segments; ++i) {
+            if (page.header[27 + i] < 255) ++ended;
+        }
+        pages.push_back(OggPageInfo{ogg_page_serialno(&page), ogg_page_granulepos(&page),
+                                    ogg_page_bos(&page) != 0, ogg_page_eos(&page) != 0, ended});
+    }
+    ogg_sync_clear(&sync);
+    return pages;
+}
+
+namespace {
+
+struct Source {
+    suite::File file;
+    uint64_t position = 0;
+    uint64_t size = 0;
+};
+
+size_t ReadCallback(void* ptr, size_t size, size_t nmemb, void* data) {
+    Source* s = static_cast<Source*>(data);
+    size_t got = s->file.ReadAt(s->position, ptr, size * nmemb);
+    s->position += got;
+    return size ? got / size : 0;
+}
+
+int SeekCallback(void* data, ogg_int64_t offset, int whence) {
+    Source* s = static_cast<Source*>(data);
+    int64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? static_cast<int64_t>(s->position)
+                                                               : static_cast<int64_t>(s->size);
+    if (base + offset < 0) return -1;
+    s->position = static_cast<uint64_t>(base + offset);
+    return 0;
+}
+
+long TellCallback(void* data) { return static_cast<long>(static_cast<Source*>(data)->position); }
+
+}  // namespace
+
+VorbisReadback ReadVorbis(const std::string& path) {
+    VorbisReadback result;
+    Source source;
+    if (!source.file.Open(path, suite::File::Mode::ReadCreate) || !source.file.Size(&source.size)) return result;
+    ov_callbacks callbacks{ReadCallback, SeekCallback, nullptr, TellCallback};
+    OggVorbis_File vf;
+    if (ov_open_callbacks(&source, &vf, nullptr, 0, callbacks) != 0) return result;
+    result.opened = true;
+    vorbis_info* info = ov_info(&vf, -1);
+    result.channels = info->channels;
+    result.rate = info->rate;
+    result.nominalBitrate = info->bitrate_nominal;
+    vorbis_comment* vc = ov_comment(&vf, -1);
+    for (int i = 0; i < vc->comments; ++i) result.comments.emplace_back(vc->user_comments[i], vc->comment_lengths[i]);
+    result.pcmTotal = ov_pcm_total(&vf, -1);
+    char buffer[4096];
+    int section = 0;
+    while (true) {
+        long got = ov_read(&vf, buffer, sizeof buffer, 0, 2, 1, &section);
+        if (got == OV_HOLE) continue;
+        if (got <= 0) break;
+        for (long i = 0; i + 1 < got; i += 2) {
+            result.samples.push_back(static_cast<int16_t>(static_cast<uint8_t>(buffer[i]) |
+                                                          (static_cast<uint8_t>(buffer[i + 1]) << 8)));
+        }
+    }
+    ov_clear(&vf);
+    return result;
+}
+
+double Rms(const int16_t* samples, size_t count) {
+    double sum = 0;
+    for (size_t i = 0; i < count; ++i) sum += static_cast<double>(samples[i]) * samples[i];
+    return count ? std::sqrt(sum / static_cast<double>(count)) : 0;
+}
+
+}  // namespace suite_test

@@ -1,0 +1,45 @@
+// Reads recordings back for tests: little-endian fields, Ogg pages with
+// libogg, Vorbis audio with libvorbisfile over the file layer.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/speech_like.h"
+
+namespace suite_test {
+
+using suite::SpeechLikeSamples;
+
+inline uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
+}
+inline uint16_t U16(const std::vector<uint8_t>& b, size_t at) { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); }
+
+struct OggPageInfo {
+    int serial;
+    int64_t granule;
+    bool bos;
+    bool eos;
+    int packetsEnded;  // packets that end on this page
+};
+
+// Every complete page of the bytes, in order.
+std::vector<OggPageInfo> ReadOggPages(const std::vector<uint8_t>& bytes);
+
+struct VorbisReadback {
+    bool opened = false;
+    int channels = 0;
+    long rate = 0;
+    long nominalBitrate = 0;
+    std::vector<std::string> comments;
+    int64_t pcmTotal = -1;           // ov_pcm_total, -1 when unknown
+    std::vector<int16_t> samples;    // all decoded samples
+};
+
+// Opens a Shift-JIS path through the file layer with ov_open_callbacks.
+VorbisReadback ReadVorbis(const std::string& path);
+
+double Rms(const int16_t* samples, size_t count);
+
+}  // namespace suite_test

@@ -1,0 +1,231 @@
+#include "save_recording.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "fake_clock.h"
+#include "handset_settings_record.h"
+#include "settings_record.h"
+#include "sjis_text.h"
+#include "test_folder.h"
+#include "text_convert.h"
+
+using namespace suite;
+using suite_test::FixedClock;
+using suite_test::TestFolder;
+using suite_test::Utf8PathExists;
+
+namespace {
+
+class FakeField : public NumberField {
+public:
+    std::string text;
+    int shows = 0;
+    std::string Text() const override { return text; }
+    void Show(const std::string& t) override {
+        text = t;
+        ++shows;
+    }
+};
+
+std::string Utf8Path(const std::string& sjisPath) {
+    std::string p = SjisToUtf8(sjisPath);
+    for (char& c : p) {
+        if (c == '\\') c = '/';
+    }
+    return p;
+}
+
+// One recorder in its own folder: settings with the defaults, a writer and
+// the saving step, at 2026-12-07 14:05:33.
+struct Rig {
+    TestFolder dir;
+    FixedClock clock;
+    RecordingWriter writer{clock};
+    FakeField field;
+    RecordingSaver saver{&writer, clock, &field};
+    SettingsRecord record;
+
+    Rig() {
+        record.MakeDefaults(WorkArea{0, 0, 1024, 768});
+        record.SetText(SettingsRecord::kRecordFolder, SettingsRecord::kPathSize, "通話記録\\");
+        record.recording_format() = 0;
+    }
+
+    // Records blocks and runs SaveRecording with the field showing fieldText.
+    SaveOutcome RecordAndSave(const CallFacts& call, const std::string& fieldText, bool discard = false,
+                              int blocks = 1) {
+        std::vector<int16_t> block(kBlockSamples, 1000);
+        writer.Open(record.recording_format());
+        for (int i = 0; i < blocks; ++i) writer.Append(block.data(), block.size());
+        field.text = fieldText;
+        return saver.SaveRecording(LineSavingSettings(&record), call, discard);
+    }
+
+    std::string RecordingPath() { return SjisFromSlot(record.recording_path(), SettingsRecord::kRecordingPathSize); }
+};
+
+const char kDatedFolder[] = "通話記録\\2026年12月\\";
+
+}  // namespace
+
+TEST(SaveRecordingTest, NamesFromTheCallTheFieldAndTheFormats) {
+    struct Case {
+        bool incoming, manual;
+        const char* number;
+        const char* field;
+        const char* name;
+    } cases[] = {
+        {true, false, "0300000000 山田", "0300000000 山田", "[着信]07日14時05分33秒-0300000000-山田"},
+        {true, false, "0300000000", "0300000000", "[着信]07日14時05分33秒-0300000000-"},
+        {true, false, "非通知", "非通知", "[着信]07日14時05分33秒-非通知-"},
+        // Saved before the main loop showed the number: the items all the same.
+        {false, false, "0312345678", "", "[発信]07日14時05分33秒-0312345678-"},
+        {true, false, "0300000000 山田", "商談メモ", "商談メモ"},
+        {true, false, "取得不能", "", "07日14時05分33秒"},
+        {false, false, "", "", "07日14時05分33秒"},
+        {true, true, "0300000000", "", "07日14時05分33秒"},
+        {true, true, "", "手動メモ", "手動メモ"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig;
+        rig.record.recording_format() = 2;
+        CallFacts call{c.number, c.incoming, c.manual};
+        ASSERT_EQ(rig.RecordAndSave(call, c.field), SaveOutcome::Saved);
+        std::string name = c.name;
+        EXPECT_TRUE(PathExists(kDatedFolder + name + ".ogg"));
+        EXPECT_FALSE(Utf8PathExists(u8"非常用フォルダー/TMP.tmp"));
+        EXPECT_EQ(rig.field.text, name);
+        EXPECT_EQ(std::string(rig.saver.LastSavedName()), name + ".ogg");
+        EXPECT_EQ(rig.RecordingPath(), kDatedFolder);
+        EXPECT_EQ(rig.writer.RecordedBytes(), 44);
+        EXPECT_EQ(rig.saver.SavedToEmergency().load(), 0);
+    }
+}
+
+TEST(SaveRecordingTest, SecondByteBackslashSurvivesIntoTheFileName) {
+    Rig rig;
+    // ソ is 83 5C and 表 is 95 5C: both end in the byte of "\".
+    rig.record.SetText(SettingsRecord::kRecordFolder, SettingsRecord::kPathSize, "表示用\\");
+    rig.record.SetText(SettingsRecord::kFolderNameFormat, SettingsRecord::kPathSize, "yyyy年mm月ソ");
+    CallFacts call{"0312345678 ソニー", true, false};
+    ASSERT_EQ(rig.RecordAndSave(call, "0312345678 ソニー"), SaveOutcome::Saved);
+    EXPECT_TRUE(Utf8PathExists(u8"表示用/2026年12月ソ/[着信]07日14時05分33秒-0312345678-ソニー.wav"));
+    EXPECT_EQ(std::string(rig.saver.LastSavedName()), "[着信]07日14時05分33秒-0312345678-ソニー.wav");
+    EXPECT_EQ(rig.RecordingPath(), "表示用\\2026年12月ソ\\");
+}
+
+TEST(SaveRecordingTest, CollisionsGetNumbersBeforeTheExtension) {
+    Rig rig;
+    CallFacts call{"0300000000 山田", true, false};
+    const std::string name = "[着信]07日14時05分33秒-0300000000-山田";
+    for (const char* suffix : {"", "(1)", "(2)"}) {
+        SCOPED_TRACE(suffix);
+        ASSERT_EQ(rig.RecordAndSave(call, "0300000000 山田"), SaveOutcome::Saved);
+        EXPECT_EQ(rig.field.text, name + suffix);
+        EXPECT_EQ(std::string(rig.saver.LastSavedName()), name + suffix + ".wav");
+        EXPECT_EQ(rig.saver.LastSavedPath(), kDatedFolder + name + suffix + ".wav");
+        EXPECT_EQ(suite_test::ReadAllBytes(Utf8Path(rig.saver.LastSavedPath())).size(), 8044u);
+    }
+}
+
+TEST(SaveRecordingTest, FolderThatCannotBeMadeSendsTheRecordingToTheEmergencyFolder) {
+    Rig rig;
+    suite_test::WriteAllBytes("blocker", {'x'});  // a file where a folder is needed
+    rig.record.SetText(SettingsRecord::kRecordFolder, SettingsRecord::kPathSize, "blocker\\");
+    ASSERT_EQ(rig.RecordAndSave(CallFacts{"", true, false}, ""), SaveOutcome::SavedInEmergencyFolder);
+    EXPECT_TRUE(Utf8PathExists(u8"非常用フォルダー/07日14時05分33秒.wav"));
+    EXPECT_EQ(rig.saver.SavedToEmergency().load(), 1);
+    EXPECT_EQ(rig.RecordingPath(), "blocker\\2026年12月\\") << "the folder built, as the browser expects";
+    EXPECT_EQ(rig.field.text, "07日14時05分33秒");
+
+    // No record folder and no folder format: not the root of the drive.
+    rig.record.SetText(SettingsRecord::kRecordFolder, SettingsRecord::kPathSize, "");
+    rig.record.SetText(SettingsRecord::kFolderNameFormat, SettingsRecord::kPathSize, "");
+    rig.record.SetText(SettingsRecord::kFileNameFormat, SettingsRecord::kPathSize, "xx時xx分");
+    ASSERT_EQ(rig.RecordAndSave(CallFacts{}, ""), SaveOutcome::SavedInEmergencyFolder);
+    EXPECT_EQ(rig.saver.LastSavedPath(), "非常用フォルダー\\14時05分.wav");
+    EXPECT_TRUE(Utf8PathExists(u8"非常用フォルダー/14時05分.wav"));
+}
+
+TEST(SaveRecordingTest, FailedRenameFallsBackToTheExplanatoryName) {
+    Rig rig;
+    rig.record.recording_format() = 1;
+    // A name longer than the file system takes.
+    const std::string tooLong(259, 'A');
+    for (const char* suffix : {"", "(1)"}) {
+        SCOPED_TRACE(suffix);
+        rig.saver.SavedToEmergency().store(0);
+        ASSERT_EQ(rig.RecordAndSave(CallFacts{"0300000000", true, false}, tooLong),
+                  SaveOutcome::SavedInEmergencyFolder);
+        const std::string fallback = std::string("電話終了時刻は2026年12月07日14時05分です。（設定を見直してください）") + suffix;
+        EXPECT_TRUE(PathExists("非常用フォルダー\\" + fallback + ".ogg"));
+        EXPECT_EQ(rig.field.text, fallback);
+        EXPECT_EQ(std::string(rig.saver.LastSavedName()), fallback + ".ogg");
+        EXPECT_EQ(rig.saver.SavedToEmergency().load(), 1);
+    }
+}
+
+TEST(SaveRecordingTest, WhenEvenTheEmergencyFolderFailsItStopsAndReports) {
+    Rig rig;
+    ASSERT_EQ(rig.RecordAndSave(CallFacts{"", true, false}, ""), SaveOutcome::Saved);
+    const std::string before = rig.saver.LastSavedName();
+    rig.field.shows = 0;
+
+    std::vector<int16_t> block(kBlockSamples, 1000);
+    rig.writer.Open(0);
+    rig.writer.Append(block.data(), block.size());
+    ASSERT_TRUE(DeleteFilePath(kTempRecordingPath));  // nothing left to move
+    EXPECT_EQ(rig.saver.SaveRecording(LineSavingSettings(&rig.record), CallFacts{}, false), SaveOutcome::Failed);
+    EXPECT_EQ(rig.saver.SaveFailed().load(), 1);
+    EXPECT_EQ(rig.saver.SavedToEmergency().load(), 0) << "nothing went there";
+    EXPECT_EQ(rig.saver.LastSavedName(), before);
+    EXPECT_EQ(rig.field.shows, 0);
+    EXPECT_EQ(rig.writer.RecordedBytes(), 44);
+}
+
+TEST(SaveRecordingTest, ExitWithAnOpenRecordingLeavesNoFile) {
+    Rig rig;
+    rig.record.recording_format() = 2;
+    rig.record.SetText(SettingsRecord::kRecordingPath, SettingsRecord::kRecordingPathSize, "前回\\");
+    CallFacts call{"0300000000", true, false};
+    ASSERT_EQ(rig.RecordAndSave(call, "0300000000", true, 3), SaveOutcome::Discarded);
+    EXPECT_FALSE(Utf8PathExists(u8"非常用フォルダー/TMP.tmp"));
+    std::vector<FolderEntry> entries;
+    ListFolder(kDatedFolder, &entries);
+    EXPECT_TRUE(entries.empty()) << "the dated folder may exist, but empty";
+    EXPECT_EQ(rig.field.text, "0300000000") << "field unchanged";
+    EXPECT_EQ(rig.RecordingPath(), kDatedFolder);
+    EXPECT_EQ(rig.field.shows, 0);
+    EXPECT_STREQ(rig.saver.LastSavedName(), "");
+    EXPECT_EQ(rig.writer.RecordedBytes(), 44);
+}
+
+TEST(SaveRecordingTest, OverlongRecordingPathIsNotCutNorSpilled) {
+    Rig rig;
+    rig.record.SetText(SettingsRecord::kRecordingPath, SettingsRecord::kRecordingPathSize, "前回\\");
+    rig.record.SetText(SettingsRecord::kRecordFolder, SettingsRecord::kPathSize, std::string(200, 'a') + "\\");
+    rig.record.SetText(SettingsRecord::kFolderNameFormat, SettingsRecord::kPathSize, std::string(150, 'b'));
+    const std::string workFolder = rig.record.GetText(SettingsRecord::kWorkFolder, SettingsRecord::kPathSize);
+    ASSERT_EQ(rig.RecordAndSave(CallFacts{}, ""), SaveOutcome::Saved);
+    EXPECT_EQ(rig.RecordingPath(), "前回\\") << "352 bytes do not fit in 300";
+    EXPECT_EQ(rig.record.GetText(SettingsRecord::kWorkFolder, SettingsRecord::kPathSize), workFolder);
+    EXPECT_TRUE(PathExists(std::string(200, 'a') + "\\" + std::string(150, 'b') + "\\07日14時05分33秒.wav"));
+}
+
+TEST(SaveRecordingTest, HandsetRecorderNamesByTheFileFormatOnly) {
+    Rig rig;
+    HandsetSettingsRecord handset;
+    handset.MakeDefaults(WorkArea{0, 0, 1024, 768});
+    handset.SetText(HandsetSettingsRecord::kRecordFolder, HandsetSettingsRecord::kPathSize, "通話記録\\");
+    std::vector<int16_t> block(kBlockSamples, 1000);
+    rig.writer.Open(handset.recording_format());
+    rig.writer.Append(block.data(), block.size());
+    rig.field.text = "録音中";
+    ASSERT_EQ(rig.saver.SaveRecording(HandsetSavingSettings(&handset), CallFacts{}, false), SaveOutcome::Saved);
+    EXPECT_TRUE(PathExists(std::string(kDatedFolder) + "07日14時05分33秒.ogg"));
+    EXPECT_EQ(rig.field.text, "07日14時05分33秒");
+    EXPECT_EQ(SjisFromSlot(handset.recording_path(), 300), kDatedFolder);
+}
