@@ -52,9 +52,9 @@ bool RecoverLeftoverRecording(const Clock& clock, std::string* recoveredPath) {
     return true;
 }
 
-std::string RecoveryJson(const std::string& sjisPath) {
-    std::string out = "{\"recovered\": \"";
-    for (char c : SjisToUtf8(sjisPath)) {
+std::string JsonString(const std::string& utf8) {
+    std::string out = "\"";
+    for (char c : utf8) {
         unsigned char u = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
             out += '\\';
@@ -67,7 +67,7 @@ std::string RecoveryJson(const std::string& sjisPath) {
             out += c;
         }
     }
-    return out + "\"}";
+    return out + "\"";
 }
 
 }  // namespace suite

@@ -19,7 +19,7 @@ extern const char kRecoveredMessage[];
 // from the file size. True with *recoveredPath (Shift-JIS) when it did.
 bool RecoverLeftoverRecording(const Clock& clock, std::string* recoveredPath);
 
-// {"recovered": "<path>"} in UTF-8 with JSON escapes, as the tools print it.
-std::string RecoveryJson(const std::string& sjisPath);
+// A JSON string literal of UTF-8 text, as the tools print their reports.
+std::string JsonString(const std::string& utf8);
 
 }  // namespace suite

@@ -8,13 +8,13 @@
 
 #include "clock.h"
 #include "file_layer.h"
+#include "line_signal.h"  // kBlockSamples
 
 namespace suite {
 
 extern const char kEmergencyFolder[];  // "非常用フォルダー\"
 extern const char kTempRecordingPath[];  // "非常用フォルダー\TMP.tmp"
 
-constexpr size_t kBlockSamples = 4000;  // one half-second block
 constexpr size_t kWavHeaderSize = 44;
 
 // The 44-byte header of a mono 8000 Hz 16-bit PCM file holding dataBytes.

@@ -11,7 +11,6 @@ const char kSaveFailedMessage[] = "録音ファイルを保存できませんで
 
 namespace {
 
-constexpr size_t kCallNumberSize = 256;
 
 // Text cut to a slot of slotSize bytes, as the fixed buffers hold it.
 std::string Slot(const std::string& text, size_t slotSize) {

@@ -9,6 +9,7 @@
 #include "recording_readback.h"
 #include "recording_writer.h"
 #include "test_folder.h"
+#include "text_convert.h"
 
 using namespace suite;
 using suite_test::FixedClock;
@@ -104,6 +105,6 @@ TEST(RecordingRecovery, NothingToRecover) {
 }
 
 TEST(RecordingRecovery, JsonReportEscapesThePath) {
-    EXPECT_EQ(RecoveryJson("非常用フォルダー\\a\"b.wav"), u8"{\"recovered\": \"非常用フォルダー\\\\a\\\"b.wav\"}");
-    EXPECT_EQ(RecoveryJson("ソ\x01"), u8"{\"recovered\": \"ソ\\u0001\"}") << "ソ's second byte is no backslash";
+    EXPECT_EQ(JsonString(SjisToUtf8("非常用フォルダー\\a\"b.wav")), u8"\"非常用フォルダー\\\\a\\\"b.wav\"");
+    EXPECT_EQ(JsonString(SjisToUtf8("ソ\x01")), u8"\"ソ\\u0001\"") << "ソ's second byte is no backslash";
 }

@@ -29,13 +29,6 @@ public:
     }
 };
 
-std::string Utf8Path(const std::string& sjisPath) {
-    std::string p = SjisToUtf8(sjisPath);
-    for (char& c : p) {
-        if (c == '\\') c = '/';
-    }
-    return p;
-}
 
 // One recorder in its own folder: settings with the defaults, a writer and
 // the saving step, at 2026-12-07 14:05:33.
@@ -127,7 +120,7 @@ TEST(SaveRecordingTest, CollisionsGetNumbersBeforeTheExtension) {
         EXPECT_EQ(rig.field.text, name + suffix);
         EXPECT_EQ(std::string(rig.saver.LastSavedName()), name + suffix + ".wav");
         EXPECT_EQ(rig.saver.LastSavedPath(), kDatedFolder + name + suffix + ".wav");
-        EXPECT_EQ(suite_test::ReadAllBytes(Utf8Path(rig.saver.LastSavedPath())).size(), 8044u);
+        EXPECT_EQ(suite_test::ReadAllBytes(SjisPathToUtf8(rig.saver.LastSavedPath())).size(), 8044u);
     }
 }
 

@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
     RecordingWriter writer(clock);
     const char* names[] = {"WAV", "Ogg q0.5", "Ogg q0.3", "Ogg q0.0"};
 
-    std::printf("%d blocks of %zu samples per format (block period 500000 us)\n", blocks, kBlockSamples);
+    std::printf("%d blocks of %d samples per format (block period 500000 us)\n", blocks, kBlockSamples);
     std::printf("%-9s %10s %10s %10s %10s %10s %10s %9s\n", "format", "open_us", "mean_us", "median_us", "p99_us",
                 "max_us", "finish_us", "kbit/s");
     for (uint8_t format = 0; format <= 3; ++format) {

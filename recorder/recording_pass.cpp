@@ -1,0 +1,273 @@
+#include "recording_pass.h"
+
+#include <cstring>
+
+#include "settings_record.h"
+
+namespace suite {
+
+const char kNumberUnreadable[] = "取得不能";
+
+namespace {
+
+constexpr int kMaxAttempts = 10;         // caller number attempts per call
+constexpr int kMinToneHalfWave = 7;      // samples of a dial-tone half-wave
+constexpr int kMaxToneHalfWave = 14;
+constexpr int kToneHalfWavesNeeded = 12; // more than this many in a row
+constexpr int32_t kBlockBytes = 8000;
+
+}  // namespace
+
+PassConfig LinePassConfig(SettingsRecord* record) {
+    PassConfig config;
+    config.saving = LineSavingSettings(record);
+    int choice = record->silence_choice();
+    // A damaged byte would give minutes of silence before a save.
+    if (choice > 5) choice = 5;
+    config.silenceReload = (choice + 1) * 10;
+    config.lineSignals = true;
+    return config;
+}
+
+int32_t BlockLevel(const int16_t* samples, size_t count, int32_t floor) {
+    int32_t level = floor;
+    for (size_t i = 0; i < count; ++i) {
+        int32_t s = samples[i];
+        int32_t a = s >= 0 ? s : -s - 1;
+        int32_t v = a >> 8;
+        if (v > level) level = v;
+    }
+    return level;
+}
+
+bool HasDialTone(const int16_t* samples, size_t count, int* stopPosition) {
+    const size_t end = count;
+    size_t pos = 0;
+    int runs = 0;
+    for (;;) {
+        int run = 0;
+        while (pos < end && samples[pos] > 0) {
+            ++run;
+            ++pos;
+        }
+        if (pos >= end) break;
+        if (run >= kMinToneHalfWave && run <= kMaxToneHalfWave) {
+            if (++runs > kToneHalfWavesNeeded) break;
+        } else {
+            runs = 0;
+        }
+        while (pos < end && samples[pos] <= 0) ++pos;
+        if (pos >= end) break;
+    }
+    *stopPosition = static_cast<int>(pos);
+    return runs > kToneHalfWavesNeeded;
+}
+
+RecordingPass::RecordingPass(RecorderShared& shared, const PassConfig& config, const Clock& clock,
+                             NumberField* numberField)
+    : shared_(shared),
+      config_(config),
+      writer_(clock),
+      saver_(&writer_, clock, numberField),
+      analysis_(std::make_unique<LineAnalysisBuffer>()),
+      caller_(*analysis_, callNumber_),
+      dial_(*analysis_, callNumber_) {}
+
+RecordingPass::~RecordingPass() = default;
+
+void RecordingPass::PrimeDecoders(const std::function<void()>& pause) {
+    std::lock_guard<std::mutex> lock(lock_);
+    static const int16_t silence[kBlockSampleCount] = {};
+    for (int i = 0; i < kMaxAttempts; ++i) {
+        callNumber_[0] = '\0';
+        caller_.Decode(i, silence);
+        if (pause) pause();
+        dial_.Decode(silence);
+    }
+    callNumber_[0] = '\0';
+    dial_.StartCall(0);
+}
+
+void RecordingPass::MirrorCallNumber() { shared_.CallNumber.Set(callNumber_); }
+
+void RecordingPass::StartRecording() {
+    manual_ = shared_.RecorderMode.load() == kCommandManual;
+    callNumber_[0] = '\0';
+    attempts_ = 0;
+    dial_.StartCall(startHint_);
+    shared_.NumberReady.store(0);
+    shared_.ConfirmedNumber.Clear();
+    MirrorCallNumber();
+    writer_.Open(config_.saving.recording_format);
+}
+
+void RecordingPass::Confirm(PassReport* report) {
+    MirrorCallNumber();
+    shared_.ConfirmedNumber.Set(callNumber_);
+    shared_.NumberReady.store(1);
+    report->numberConfirmed = true;
+}
+
+void RecordingPass::WriteAndDecode(PassReport* report) {
+    writer_.Append(work_, kBlockSampleCount);
+    shared_.RecordedBytes.store(writer_.RecordedBytes());
+    report->wroteBlock = true;
+    if (!config_.lineSignals || shared_.RecorderMode.load() != kCommandAutomatic) return;
+
+    if (shared_.IncomingCall.load() == 0) {
+        if (dial_.DialComplete()) return;
+        dial_.Decode(work_);
+        if (dial_.DialComplete()) {
+            Confirm(report);
+        } else {
+            MirrorCallNumber();
+        }
+        return;
+    }
+    if (callNumber_[0] != '\0') return;
+    caller_.Decode(attempts_, work_);
+    if (callNumber_[0] != '\0') {
+        Confirm(report);
+        return;
+    }
+    if (++attempts_ >= kMaxAttempts) {
+        std::memcpy(callNumber_, kNumberUnreadable, sizeof kNumberUnreadable);
+        MirrorCallNumber();
+    }
+}
+
+void RecordingPass::ApplyCommand(PassReport* report) {
+    int32_t command = shared_.RecorderCommand.load();
+    if (shared_.RecorderMode.load() == command) return;
+    shared_.RecorderMode.store(command);
+    if (shared_.RecordedBytes.load() > kNoRecordingBytes) {
+        if (command == kCommandStopAndSave) {
+            shared_.SilenceCountdown.store(1);
+        } else if (command == kCommandStop) {
+            writer_.Abort();
+            shared_.RecordedBytes.store(kNoRecordingBytes);
+            shared_.RecordingActive.store(0);
+            shared_.SilenceCountdown.store(0);
+            report->discarded = true;
+        }
+    } else if (command == kCommandStop || command == kCommandStopAndSave) {
+        // A recording decided on this very block but not opened yet would
+        // otherwise be opened and recorded in the stopped mode.
+        shared_.RecordingActive.store(0);
+    }
+    if (command == kCommandStopAndSave) {
+        int32_t expected = kCommandStopAndSave;
+        // A newer button press wins over the reset.
+        shared_.RecorderCommand.compare_exchange_strong(expected, kCommandStop);
+        shared_.RecorderMode.store(kCommandStop);
+    }
+}
+
+PassReport RecordingPass::RunPass(BlockSource& source) {
+    PassReport report;
+    int16_t block[kBlockSampleCount];
+    if (!source.NextBlock(block)) return report;
+    report.gotBlock = true;
+    shared_.BuffersSeen.fetch_add(1);
+
+    std::lock_guard<std::mutex> lock(lock_);
+    std::memcpy(work_, block, sizeof work_);
+    if (closedForExit_) return report;
+
+    // The first block of a recording decided by the last pass.
+    bool first = shared_.RecordedBytes.load() == kNoRecordingBytes && shared_.RecordingActive.load() == 1;
+    if (first && config_.lineSignals) {
+        int stop = 0;
+        if (HasDialTone(work_, kBlockSampleCount, &stop)) {
+            shared_.IncomingCall.store(0);
+            startHint_ = stop;
+            shared_.SilenceCountdown.store(config_.silenceReload);
+        } else {
+            shared_.IncomingCall.store(1);
+            startHint_ = 0;
+        }
+    } else if (first) {
+        shared_.IncomingCall.store(1);
+        startHint_ = 0;
+    }
+
+    if (shared_.RecordingActive.load() == 1) {
+        if (shared_.RecordedBytes.load() == kNoRecordingBytes) {
+            StartRecording();
+            report.opened = true;
+        }
+        if (shared_.SilenceCountdown.load() != 1) WriteAndDecode(&report);
+    }
+
+    int32_t measured = 0;
+    if (shared_.RecordingActive.load() == 1 && shared_.SilenceCountdown.load() == 1) {
+        report.call.call_number = shared_.CallNumber.Get();
+        report.call.incoming = shared_.IncomingCall.load() != 0;
+        report.call.manual = manual_;
+        report.saveOutcome = saver_.SaveRecording(config_.saving, report.call, false);
+        report.saved = true;
+        if (report.saveOutcome == SaveOutcome::Saved || report.saveOutcome == SaveOutcome::SavedInEmergencyFolder) {
+            report.savedPath = saver_.LastSavedPath();
+        }
+        shared_.RecordedBytes.store(kNoRecordingBytes);
+        shared_.RecordingActive.store(0);
+    } else {
+        measured = BlockLevel(work_, kBlockSampleCount, shared_.CurrentLevel.load() / 2);
+        shared_.PeakLevel.store(measured);
+    }
+
+    if (measured <= shared_.LevelThreshold.load()) measured = 0;
+    int32_t mute = shared_.MuteBuffers.load();
+    while (mute != 0 && !shared_.MuteBuffers.compare_exchange_weak(mute, mute - 1)) {
+    }
+    if (mute != 0 && mute - 1 != 0) measured = 0;
+    shared_.CurrentLevel.store(measured);
+
+    int32_t mode = shared_.RecorderMode.load();
+    if (measured != 0 || mode == kCommandManual) {
+        shared_.SilenceCountdown.store(config_.silenceReload);
+        if (mode != kCommandStop) shared_.RecordingActive.store(1);
+    }
+
+    if (shared_.RecordedBytes.load() == kNoRecordingBytes + kBlockBytes) shared_.ClearNumberField.store(1);
+
+    ApplyCommand(&report);
+    return report;
+}
+
+void RecordingPass::RunUntilStopped(BlockSource& source) {
+    while (RunPass(source).gotBlock) {
+    }
+}
+
+bool RecordingPass::SaveAtExit() {
+    std::lock_guard<std::mutex> lock(lock_);
+    closedForExit_ = true;
+    if (shared_.RecordedBytes.load() == kNoRecordingBytes) {
+        shared_.RecordingActive.store(0);
+        return false;
+    }
+    CallFacts call;
+    call.call_number = shared_.CallNumber.Get();
+    call.incoming = shared_.IncomingCall.load() != 0;
+    call.manual = manual_;
+    saver_.SaveRecording(config_.saving, call, true);
+    shared_.RecordedBytes.store(kNoRecordingBytes);
+    shared_.RecordingActive.store(0);
+    shared_.SilenceCountdown.store(0);
+    return true;
+}
+
+std::string RecordingPass::RecordingPath() {
+    std::lock_guard<std::mutex> lock(lock_);
+    if (!config_.saving.recording_path) return std::string();
+    const char* slot = config_.saving.recording_path;
+    return std::string(slot, strnlen(slot, SettingsRecord::kRecordingPathSize));
+}
+
+std::string RecordingPass::LastSavedName() {
+    std::lock_guard<std::mutex> lock(lock_);
+    return std::string(saver_.LastSavedName());
+}
+
+}  // namespace suite

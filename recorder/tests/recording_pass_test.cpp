@@ -1,0 +1,411 @@
+#include "recording_pass.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "fake_clock.h"
+#include "recorder_tick.h"
+#include "settings_record.h"
+#include "sjis_text.h"
+#include "test_folder.h"
+#include "tests/signal_kit.h"
+#include "text_convert.h"
+
+using namespace suite;
+using suite_test::FixedClock;
+using suite_test::TestFolder;
+
+namespace {
+
+using Block = std::vector<int16_t>;
+
+Block Filled(int16_t value) { return Block(kBlockSampleCount, value); }
+
+// A block whose largest magnitude gives the level (level * 256).
+Block AtLevel(int level) {
+    Block b(kBlockSampleCount, 0);
+    b[100] = static_cast<int16_t>(level * 256);
+    return b;
+}
+
+// Positive half-waves of the given lengths, each followed by 10 samples
+// below zero; the rest of the block zero.
+Block HalfWaves(const std::vector<int>& lengths) {
+    Block b(kBlockSampleCount, 0);
+    size_t at = 0;
+    for (int n : lengths) {
+        for (int i = 0; i < n; ++i) b[at++] = 3000;
+        for (int i = 0; i < 10; ++i) b[at++] = -3000;
+    }
+    return b;
+}
+
+class FakeField : public NumberField {
+public:
+    std::string text;
+    std::string Text() const override { return text; }
+    void Show(const std::string& t) override { text = t; }
+};
+
+class QueueSource : public BlockSource {
+public:
+    std::deque<Block> blocks;
+    bool NextBlock(int16_t* mono) override {
+        if (blocks.empty()) return false;
+        std::copy(blocks.front().begin(), blocks.front().end(), mono);
+        blocks.pop_front();
+        return true;
+    }
+    void Stop() override { blocks.clear(); }
+};
+
+
+// A recorder in its own folder, driven block by block with a tick after
+// each, as the program's threads interleave at best.
+struct Rig {
+    TestFolder dir;
+    FixedClock clock;
+    RecorderShared shared;
+    SettingsRecord record;
+    FakeField field;
+    std::unique_ptr<RecordingPass> pass;
+    RecorderTick tick{shared};
+    QueueSource source;
+    std::vector<PassReport> saves;
+
+    explicit Rig(int32_t command = kCommandAutomatic, int silenceChoice = 0) {
+        record.MakeDefaults(WorkArea{0, 0, 1024, 768});
+        record.SetText(SettingsRecord::kRecordFolder, SettingsRecord::kPathSize, "通話記録\\");
+        record.recording_format() = 0;
+        record.silence_choice() = static_cast<uint8_t>(silenceChoice);
+        pass = std::make_unique<RecordingPass>(shared, LinePassConfig(&record), clock, &field);
+        shared.RecorderCommand.store(command);
+        shared.MuteBuffers.store(0);
+    }
+
+    PassReport Feed(const Block& b) {
+        source.blocks.push_back(b);
+        PassReport r = pass->RunPass(source);
+        if (r.saved) saves.push_back(r);
+        if (tick.TakeClearNumberField()) field.text.clear();
+        HandOver h = tick.HandOverNumber(nullptr, NumberOutputTarget(), 2, false);
+        if (h.showNumber) field.text = h.fieldText;
+        tick.SilenceCountdownStep();
+        return r;
+    }
+    void FeedMany(const Block& b, int n) {
+        for (int i = 0; i < n; ++i) Feed(b);
+    }
+    // Feeds until a save or at most n blocks; the count fed.
+    int FeedUntilSaved(const Block& b, int n) {
+        size_t before = saves.size();
+        for (int i = 1; i <= n; ++i) {
+            Feed(b);
+            if (saves.size() > before) return i;
+        }
+        return -1;
+    }
+    bool TempExists() { return suite_test::Utf8PathExists(SjisPathToUtf8(kTempRecordingPath)); }
+};
+
+TEST(BlockLevelTest, MagnitudesShiftedByEightBits) {
+    struct Case {
+        int16_t sample;
+        int level;
+    } cases[] = {{0, 0}, {-1, 0}, {255, 0}, {256, 1}, {-256, 0}, {-257, 1}, {32767, 127}, {-32768, 127}};
+    for (const Case& c : cases) {
+        Block b(kBlockSampleCount, 0);
+        b[3999] = c.sample;
+        EXPECT_EQ(BlockLevel(b.data(), b.size(), 0), c.level) << c.sample;
+    }
+    Block quiet(kBlockSampleCount, 0);
+    EXPECT_EQ(BlockLevel(quiet.data(), quiet.size(), 7), 7);  // the decayed level stays
+}
+
+TEST(RecordingPassTest, ThresholdIsStrictAndALoudBlockDecays) {
+    Rig rig(kCommandStop);
+    rig.shared.LevelThreshold.store(10);
+    rig.Feed(AtLevel(10));
+    EXPECT_EQ(rig.shared.PeakLevel.load(), 10);
+    EXPECT_EQ(rig.shared.CurrentLevel.load(), 0);
+    rig.Feed(AtLevel(11));
+    EXPECT_EQ(rig.shared.CurrentLevel.load(), 11);
+    rig.Feed(AtLevel(0));  // 11 / 2 = 5: under the threshold
+    EXPECT_EQ(rig.shared.CurrentLevel.load(), 0);
+
+    rig.shared.LevelThreshold.store(9);
+    rig.Feed(AtLevel(20));
+    rig.Feed(AtLevel(0));
+    EXPECT_EQ(rig.shared.PeakLevel.load(), 10);  // from the decay alone
+    EXPECT_EQ(rig.shared.CurrentLevel.load(), 10);
+    rig.Feed(AtLevel(0));
+    EXPECT_EQ(rig.shared.CurrentLevel.load(), 0);  // 5 <= 9
+    EXPECT_EQ(rig.shared.RecordedBytes.load(), kNoRecordingBytes);  // stopped mode never records
+    EXPECT_EQ(rig.shared.RecordingActive.load(), 0);
+    EXPECT_EQ(rig.shared.BuffersSeen.load(), 6);
+}
+
+TEST(RecordingPassTest, FirstFifteenBlocksAfterStartNeverRecord) {
+    Rig rig;
+    rig.shared.MuteBuffers.store(kMuteBuffersAtStart);
+    for (int i = 0; i < 15; ++i) {
+        rig.Feed(Filled(20000));
+        EXPECT_EQ(rig.shared.CurrentLevel.load(), 0) << i;
+        EXPECT_EQ(rig.shared.RecordingActive.load(), 0) << i;
+    }
+    EXPECT_EQ(rig.shared.PeakLevel.load(), 78);  // measured all the same
+    rig.Feed(Filled(20000));
+    EXPECT_EQ(rig.shared.CurrentLevel.load(), 78);
+    EXPECT_EQ(rig.shared.RecordingActive.load(), 1);
+    EXPECT_EQ(rig.shared.MuteBuffers.load(), 0);
+}
+
+TEST(RecordingPassTest, AutomaticRecordingEndsSilenceReloadLessOneSecondsAfterTheLastLoudBlock) {
+    for (int choice : {0, 1}) {
+        Rig rig(kCommandAutomatic, choice);
+        const int reload = (choice + 1) * 10;
+        rig.Feed(AtLevel(0));  // applies the start command
+        rig.Feed(AtLevel(11));
+        EXPECT_EQ(rig.shared.SilenceCountdown.load(), reload);
+        int fed = rig.FeedUntilSaved(AtLevel(0), 4 * reload);
+        ASSERT_GT(fed, 0);
+        ASSERT_EQ(rig.saves.size(), 1u);
+        // Silent blocks written: (reload - 1) seconds, give or take the tick's phase.
+        uint64_t written = fed - 1;
+        EXPECT_GE(written, 2u * (reload - 1) - 1) << choice;
+        EXPECT_LE(written, 2u * (reload - 1) + 1) << choice;
+        std::vector<uint8_t> file = suite_test::ReadAllBytes(SjisPathToUtf8(rig.saves[0].savedPath));
+        EXPECT_EQ(file.size(), 44 + 8000 * written);
+        EXPECT_EQ(rig.shared.RecordedBytes.load(), kNoRecordingBytes);
+        EXPECT_EQ(rig.shared.RecordingActive.load(), 0);
+        EXPECT_FALSE(rig.TempExists());
+        // Incoming without a number: named by the file name format.
+        EXPECT_EQ(rig.saves[0].savedPath, "通話記録\\2026年12月\\07日14時05分33秒.wav");
+        EXPECT_EQ(rig.saves[0].call.call_number, kNumberUnreadable);
+    }
+}
+
+TEST(RecordingPassTest, DialToneTestCountsThirteenHalfWavesOfSevenToFourteen) {
+    int stop = -1;
+    EXPECT_TRUE(HasDialTone(HalfWaves(std::vector<int>(13, 10)).data(), kBlockSampleCount, &stop));
+    EXPECT_EQ(stop, 12 * 20 + 10);  // just past the thirteenth half-wave
+    EXPECT_TRUE(HasDialTone(HalfWaves(std::vector<int>(13, 7)).data(), kBlockSampleCount, &stop));
+    EXPECT_TRUE(HasDialTone(HalfWaves(std::vector<int>(13, 14)).data(), kBlockSampleCount, &stop));
+    EXPECT_FALSE(HasDialTone(HalfWaves(std::vector<int>(13, 6)).data(), kBlockSampleCount, &stop));
+    EXPECT_FALSE(HasDialTone(HalfWaves(std::vector<int>(13, 15)).data(), kBlockSampleCount, &stop));
+    EXPECT_FALSE(HasDialTone(HalfWaves(std::vector<int>(12, 10)).data(), kBlockSampleCount, &stop));
+
+    std::vector<int> broken(12, 10);
+    broken.push_back(15);
+    broken.insert(broken.end(), 12, 10);  // the count starts again after the long one
+    EXPECT_FALSE(HasDialTone(HalfWaves(broken).data(), kBlockSampleCount, &stop));
+    broken.push_back(10);
+    EXPECT_TRUE(HasDialTone(HalfWaves(broken).data(), kBlockSampleCount, &stop));
+
+    // A clean 400 Hz tone from the signal kit, noise, silence.
+    std::vector<int16_t> tone = suite_test::ToPcm(suite_test::DialTone(500, -18));
+    EXPECT_TRUE(HasDialTone(tone.data(), kBlockSampleCount, &stop));
+    Block silence(kBlockSampleCount, 0);
+    EXPECT_FALSE(HasDialTone(silence.data(), kBlockSampleCount, &stop));
+    EXPECT_EQ(stop, 4000);
+}
+
+TEST(RecordingPassTest, FirstBlockDecidesTheDirection) {
+    {
+        Rig rig;
+        rig.Feed(AtLevel(0));
+        rig.Feed(AtLevel(50));
+        PassReport r = rig.Feed(HalfWaves(std::vector<int>(13, 10)));
+        EXPECT_TRUE(r.opened);
+        EXPECT_EQ(rig.shared.IncomingCall.load(), 0);
+        EXPECT_EQ(rig.pass->StartHint(), 250);
+    }
+    {
+        Rig rig;
+        rig.Feed(AtLevel(0));
+        rig.Feed(AtLevel(50));
+        std::vector<int> lengths(12, 10);
+        lengths.push_back(15);
+        PassReport r = rig.Feed(HalfWaves(lengths));
+        EXPECT_TRUE(r.opened);
+        EXPECT_EQ(rig.shared.IncomingCall.load(), 1);
+        EXPECT_EQ(rig.pass->StartHint(), 0);
+        // Later blocks of the same recording are not tested again.
+        rig.Feed(HalfWaves(std::vector<int>(13, 10)));
+        EXPECT_EQ(rig.shared.IncomingCall.load(), 1);
+    }
+}
+
+TEST(RecordingPassTest, UnreadableAfterTheTenthFailedAttempt) {
+    Rig rig;
+    rig.Feed(AtLevel(0));
+    rig.Feed(AtLevel(50));
+    for (int i = 1; i <= 9; ++i) {
+        rig.Feed(AtLevel(50));
+        EXPECT_EQ(rig.pass->Attempts(), i);
+        EXPECT_EQ(rig.shared.CallNumber.Get(), "");
+    }
+    rig.Feed(AtLevel(50));
+    EXPECT_EQ(rig.shared.CallNumber.Get(), kNumberUnreadable);
+    EXPECT_EQ(rig.shared.NumberReady.load(), 0);  // never confirmed
+    rig.Feed(AtLevel(50));
+    EXPECT_EQ(rig.pass->Attempts(), 10);
+}
+
+TEST(RecordingPassTest, CallerNumberIsConfirmedAndHandedOver) {
+    using namespace suite_test;
+    Rig rig;
+    rig.Feed(AtLevel(0));
+    rig.Feed(AtLevel(50));
+    Signal s = Silence(200);
+    Append(s, FskBurst(CallerFrame("0312345678")));
+    auto blocks = ToBlocks(s, 2);
+    int confirmedAt = -1;
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        rig.source.blocks.push_back(blocks[i]);
+        PassReport r = rig.pass->RunPass(rig.source);
+        if (r.numberConfirmed) confirmedAt = static_cast<int>(i);
+    }
+    ASSERT_GE(confirmedAt, 0);
+    EXPECT_EQ(rig.shared.NumberReady.load(), 1);
+    EXPECT_EQ(rig.shared.ConfirmedNumber.Get(), "0312345678");
+    EXPECT_EQ(rig.shared.CallNumber.Get(), "0312345678");
+    // The next recording starts with everything cleared.
+    rig.shared.RecorderCommand.store(kCommandStopAndSave);
+    rig.FeedMany(AtLevel(0), 3);
+    ASSERT_EQ(rig.saves.size(), 1u);
+    EXPECT_EQ(rig.saves[0].savedPath, "通話記録\\2026年12月\\[着信]07日14時05分33秒-0312345678-.wav");
+}
+
+TEST(RecordingPassTest, ManualRecordsSilenceUntilStopped) {
+    Rig rig(kCommandManual);
+    rig.FeedMany(AtLevel(0), 80);  // longer than any countdown
+    EXPECT_TRUE(rig.saves.empty());
+    EXPECT_EQ(rig.shared.RecordedBytes.load(), 44 + 8000 * 78);
+    EXPECT_TRUE(rig.pass->ManualRecording());
+
+    rig.shared.RecorderCommand.store(kCommandStop);  // "録音中止"
+    PassReport r = rig.Feed(AtLevel(0));
+    EXPECT_TRUE(r.discarded);
+    EXPECT_FALSE(rig.TempExists());
+    EXPECT_EQ(rig.shared.RecordedBytes.load(), kNoRecordingBytes);
+    EXPECT_EQ(rig.shared.SilenceCountdown.load(), 0);
+    rig.FeedMany(AtLevel(60), 4);
+    EXPECT_TRUE(rig.saves.empty());
+    EXPECT_FALSE(suite_test::Utf8PathExists(SjisPathToUtf8("通話記録\\2026年12月")));
+
+    rig.shared.RecorderCommand.store(kCommandManual);
+    rig.FeedMany(AtLevel(0), 5);
+    rig.shared.RecorderCommand.store(kCommandStopAndSave);  // "録音中止+保存"
+    rig.Feed(AtLevel(0));
+    EXPECT_EQ(rig.shared.RecorderCommand.load(), kCommandStop);
+    EXPECT_EQ(rig.shared.RecorderMode.load(), kCommandStop);
+    rig.Feed(AtLevel(0));
+    ASSERT_EQ(rig.saves.size(), 1u);
+    EXPECT_EQ(rig.saves[0].savedPath, "通話記録\\2026年12月\\07日14時05分33秒.wav");
+    EXPECT_EQ(suite_test::ReadAllBytes(SjisPathToUtf8(rig.saves[0].savedPath)).size(), 44u + 8000u * 4);
+    rig.FeedMany(AtLevel(60), 4);  // stopped afterwards
+    EXPECT_EQ(rig.saves.size(), 1u);
+    EXPECT_EQ(rig.shared.RecordedBytes.load(), kNoRecordingBytes);
+}
+
+TEST(RecordingPassTest, StopOnTheBlockThatDecidedLeavesNothingToOpen) {
+    Rig rig;
+    rig.Feed(AtLevel(0));
+    rig.shared.RecorderCommand.store(kCommandStop);
+    rig.Feed(AtLevel(50));  // decided, and the stop arrives in the same pass
+    rig.FeedMany(AtLevel(0), 40);
+    EXPECT_TRUE(rig.saves.empty());
+    EXPECT_FALSE(rig.TempExists());
+}
+
+TEST(RecordingPassTest, SwitchingToManualKeepsTheRecordingOpen) {
+    Rig rig;
+    rig.Feed(AtLevel(0));
+    rig.Feed(AtLevel(50));
+    rig.FeedMany(AtLevel(50), 3);
+    int32_t bytes = rig.shared.RecordedBytes.load();
+    rig.shared.RecorderCommand.store(kCommandManual);
+    rig.FeedMany(AtLevel(0), 60);
+    EXPECT_TRUE(rig.saves.empty());
+    EXPECT_EQ(rig.shared.RecordedBytes.load(), bytes + 8000 * 60);
+    EXPECT_FALSE(rig.pass->ManualRecording());  // started automatically
+}
+
+TEST(RecordingPassTest, NumberFieldIsClearedOnceTheFirstBlockIsWritten) {
+    Rig rig;
+    rig.field.text = "前の録音";
+    rig.Feed(AtLevel(0));
+    rig.Feed(AtLevel(50));
+    EXPECT_EQ(rig.field.text, "前の録音");
+    rig.source.blocks.push_back(AtLevel(50));
+    rig.pass->RunPass(rig.source);
+    EXPECT_EQ(rig.shared.RecordedBytes.load(), 8044);
+    EXPECT_TRUE(rig.tick.TakeClearNumberField());
+    EXPECT_FALSE(rig.tick.TakeClearNumberField());
+    rig.source.blocks.push_back(AtLevel(50));
+    rig.pass->RunPass(rig.source);
+    EXPECT_FALSE(rig.tick.TakeClearNumberField());
+}
+
+TEST(RecordingPassTest, ExitDropsTheOpenRecordingAndNoLaterPassOpensOne) {
+    Rig rig(kCommandManual);
+    rig.FeedMany(AtLevel(0), 5);
+    ASSERT_TRUE(rig.TempExists());
+    EXPECT_TRUE(rig.pass->SaveAtExit());
+    EXPECT_FALSE(rig.TempExists());
+    rig.FeedMany(AtLevel(60), 5);  // the thread still runs until the process ends
+    EXPECT_FALSE(rig.TempExists());
+    EXPECT_TRUE(rig.saves.empty());
+    EXPECT_EQ(rig.shared.RecordedBytes.load(), kNoRecordingBytes);
+}
+
+// Blocks handed over from another thread, as the capture does.
+class HandOffSource : public BlockSource {
+public:
+    bool NextBlock(int16_t* mono) override {
+        std::unique_lock<std::mutex> lock(m_);
+        cv_.wait(lock, [&] { return stopped_ || pending_ > 0; });
+        if (stopped_) return false;
+        --pending_;
+        std::fill(mono, mono + kBlockSampleCount, static_cast<int16_t>(0));
+        return true;
+    }
+    void Stop() override {
+        std::lock_guard<std::mutex> lock(m_);
+        stopped_ = true;
+        cv_.notify_all();
+    }
+    void Push() {
+        std::lock_guard<std::mutex> lock(m_);
+        ++pending_;
+        cv_.notify_all();
+    }
+
+private:
+    std::mutex m_;
+    std::condition_variable cv_;
+    int pending_ = 0;
+    bool stopped_ = false;
+};
+
+TEST(RecordingPassTest, ExitSaveFromTheOtherThreadWhileThePassRuns) {
+    Rig rig(kCommandManual);
+    HandOffSource source;
+    std::thread thread([&] { rig.pass->RunUntilStopped(source); });
+    for (int i = 0; i < 40; ++i) source.Push();
+    while (rig.shared.BuffersSeen.load() < 20) std::this_thread::yield();
+    rig.pass->SaveAtExit();
+    for (int i = 0; i < 10; ++i) source.Push();
+    source.Stop();
+    thread.join();
+    EXPECT_FALSE(rig.TempExists());
+    EXPECT_FALSE(suite_test::Utf8PathExists(SjisPathToUtf8("通話記録\\2026年12月\\07日14時05分33秒.wav")));
+}
+
+}  // namespace
