@@ -1,16 +1,12 @@
 #include "capture_win32.h"
 
+#include "wave_format_win32.h"
+
 namespace suite {
 namespace {
 
 bool OpenFormat(HWND window, WORD channels, HWAVEIN* device) {
-    WAVEFORMATEX format = {};
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = channels;
-    format.nSamplesPerSec = 8000;
-    format.wBitsPerSample = 16;
-    format.nBlockAlign = static_cast<WORD>(2 * channels);
-    format.nAvgBytesPerSec = 8000 * format.nBlockAlign;
+    WAVEFORMATEX format = CaptureFormat(channels);
     return waveInOpen(device, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(window), 0, CALLBACK_WINDOW) ==
            MMSYSERR_NOERROR;
 }

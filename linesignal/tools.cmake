@@ -5,3 +5,18 @@ target_link_libraries(linesignal_sweep PRIVATE suite_core)
 add_executable(linesignal_bench linesignal/tools/bench.cpp linesignal/tests/signal_kit.cpp)
 target_include_directories(linesignal_bench PRIVATE linesignal/tests)
 target_link_libraries(linesignal_bench PRIVATE suite_core)
+# A whole simulated call as a WAV file, for the virtual line of scripts/run
+# and the recorder's end-to-end tests; its own round trip runs with ctest.
+add_executable(linecall linesignal/tools/call_generator.cpp linesignal/tests/signal_kit.cpp)
+target_include_directories(linecall PRIVATE linesignal/tests recorder/tools)
+target_link_libraries(linecall PRIVATE suite_core)
+add_test(NAME linecall_incoming COMMAND linecall incoming ${CMAKE_BINARY_DIR}/linecall_in.wav --check)
+add_test(NAME linecall_withheld COMMAND linecall incoming ${CMAKE_BINARY_DIR}/linecall_wh.wav --withheld --check)
+add_test(NAME linecall_outgoing COMMAND linecall outgoing ${CMAKE_BINARY_DIR}/linecall_out.wav
+  --number "0120*45#9" --check)
+# The same calls through the recorder's pass (linereplay of the recorder's tools).
+if(TARGET linereplay)
+  add_test(NAME linecall_linereplay
+    COMMAND ${CMAKE_SOURCE_DIR}/linesignal/tools/linecall_roundtrip.sh
+            $<TARGET_FILE:linecall> $<TARGET_FILE:linereplay> ${CMAKE_BINARY_DIR}/linecall_roundtrip)
+endif()

@@ -13,3 +13,6 @@ if(NOT SUITE_WINELIB)
   list(APPEND SUITE_CORE_LIBS csv)
   list(APPEND SUITE_TEST_SOURCES phonebook/tests/book_transfer_test.cpp)
 endif()
+# The call board's decisions (its window is in program.cmake).
+list(APPEND SUITE_CORE_SOURCES phonebook/info_board.cpp)
+list(APPEND SUITE_TEST_SOURCES phonebook/tests/info_board_test.cpp)

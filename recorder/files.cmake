@@ -1,10 +1,13 @@
-# Recording engine: writer, names and saving, leftover recovery.
+# Recording engine: the pass and the tick logic, writer, names and saving,
+# leftover recovery.
 list(APPEND SUITE_CORE_SOURCES
   recorder/clock.cpp
   recorder/name_formatter.cpp
   recorder/recording_writer.cpp
   recorder/save_recording.cpp
-  recorder/leftover_recovery.cpp)
+  recorder/leftover_recovery.cpp
+  recorder/recording_pass.cpp
+  recorder/recorder_tick.cpp)
 list(APPEND SUITE_CORE_INCLUDES ${CMAKE_SOURCE_DIR}/recorder)
 list(APPEND SUITE_CORE_LIBS vorbisenc vorbisfile vorbis ogg)
 list(APPEND SUITE_TEST_SOURCES
@@ -12,4 +15,12 @@ list(APPEND SUITE_TEST_SOURCES
   recorder/tests/name_formatter_test.cpp
   recorder/tests/recording_writer_test.cpp
   recorder/tests/save_recording_test.cpp
-  recorder/tests/leftover_recovery_test.cpp)
+  recorder/tests/leftover_recovery_test.cpp
+  recorder/tests/recording_pass_test.cpp
+  recorder/tests/recorder_tick_test.cpp)
+# The replay tool's library runs natively only, with its end-to-end tests.
+if(NOT SUITE_WINELIB)
+  list(APPEND SUITE_TEST_SOURCES recorder/tools/line_replay.cpp recorder/tests/line_replay_test.cpp)
+endif()
+list(APPEND SUITE_CORE_SOURCES recorder/input_device.cpp)
+list(APPEND SUITE_TEST_SOURCES recorder/tests/input_device_test.cpp)

@@ -8,6 +8,7 @@
 // shell reach the driver as UTF-16 whatever the narrow argv holds. Texts
 // are printed in UTF-8.
 #include <windows.h>
+#include <mmsystem.h>
 #include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -77,6 +78,12 @@ std::string Printable(const Text& t) {
         "  no-message MS                         fail if a message box appears within MS\n"
         "  browse-select [PATH] [TIMEOUT_MS]     in the folder browser, choose PATH, press OK\n"
         "  browse-cancel [TIMEOUT_MS]            press Cancel in the folder browser\n"
+        "  find-class PREFIX [TIMEOUT_MS]        print the class of a top-level window whose class\n"
+        "                                        begins with PREFIX (a visible one first)\n"
+        "  client-rect CLASS                     print the client area's screen x y width height\n"
+        "  is-visible CLASS                      exit 0 when the window is visible\n"
+        "  window-state CLASS                    print visible, iconic, minimizebox, topmost (0/1)\n"
+        "  wave-inputs                           print the wave-in device names, one a line\n"
         "BUTTON/B: OK, CANCEL, YES, NO or none.\n");
     std::exit(2);
 }
@@ -569,6 +576,95 @@ int CmdBrowseCancel(const Args& a) {
     return 0;
 }
 
+struct PrefixSearch {
+    Text prefix;
+    HWND visible = nullptr;
+    HWND hidden = nullptr;
+};
+
+BOOL CALLBACK MatchClassPrefix(HWND hwnd, LPARAM p) {
+    auto* s = reinterpret_cast<PrefixSearch*>(p);
+    Text cls = ClassOf(hwnd);
+    if (cls.compare(0, s->prefix.size(), s->prefix) != 0) return TRUE;
+    if (IsWindowVisible(hwnd)) {
+        s->visible = hwnd;
+        return FALSE;
+    }
+    if (!s->hidden) s->hidden = hwnd;
+    return TRUE;
+}
+
+// Programs whose class name holds a changing part (a device name) are
+// found by the fixed beginning.
+int CmdFindClass(const Args& a) {
+    Need(a, 1, 2, "find-class");
+    DWORD timeout = a.size() > 1 ? ParseNumber(a[1], "timeout") : kDefaultTimeoutMs;
+    DWORD start = GetTickCount();
+    for (;;) {
+        PrefixSearch search;
+        search.prefix = a[0];
+        EnumWindows(MatchClassPrefix, reinterpret_cast<LPARAM>(&search));
+        HWND found = search.visible ? search.visible : search.hidden;
+        if (found) {
+            std::printf("%s\n", ToUtf8(ClassOf(found)).c_str());
+            return 0;
+        }
+        if (GetTickCount() - start >= timeout)
+            Fail("no window whose class begins with \"" + ToUtf8(a[0]) + "\" within " + std::to_string(timeout) + " ms");
+        Sleep(kPollMs);
+    }
+}
+
+int CmdClientRect(const Args& a) {
+    Need(a, 1, 1, "client-rect");
+    HWND top = RequireTop(a[0]);
+    RECT r;
+    GetClientRect(top, &r);
+    POINT origin = {0, 0};
+    ClientToScreen(top, &origin);
+    std::printf("%ld %ld %ld %ld\n", static_cast<long>(origin.x), static_cast<long>(origin.y),
+                static_cast<long>(r.right), static_cast<long>(r.bottom));
+    return 0;
+}
+
+int CmdIsVisible(const Args& a) {
+    Need(a, 1, 1, "is-visible");
+    return IsWindowVisible(RequireTop(a[0])) ? 0 : 1;
+}
+
+int CmdWindowState(const Args& a) {
+    Need(a, 1, 1, "window-state");
+    HWND top = RequireTop(a[0]);
+    LONG style = GetWindowLongW(top, GWL_STYLE);
+    LONG exStyle = GetWindowLongW(top, GWL_EXSTYLE);
+    std::printf("visible=%d iconic=%d minimizebox=%d topmost=%d\n", IsWindowVisible(top) ? 1 : 0,
+                IsIconic(top) ? 1 : 0, (style & WS_MINIMIZEBOX) ? 1 : 0, (exStyle & WS_EX_TOPMOST) ? 1 : 0);
+    return 0;
+}
+
+// The capture devices as a program sees them. WinMM is loaded here rather
+// than linked: the driver needs it for this one command.
+int CmdWaveInputs(const Args& a) {
+    Need(a, 0, 0, "wave-inputs");
+    HMODULE winmm = LoadLibraryW(L"winmm.dll");
+    if (!winmm) Fail("cannot load winmm.dll");
+    using CountFn = UINT(WINAPI*)();
+    using CapsFn = MMRESULT(WINAPI*)(UINT_PTR, WAVEINCAPSW*, UINT);
+    auto count = reinterpret_cast<CountFn>(reinterpret_cast<void*>(GetProcAddress(winmm, "waveInGetNumDevs")));
+    auto caps = reinterpret_cast<CapsFn>(reinterpret_cast<void*>(GetProcAddress(winmm, "waveInGetDevCapsW")));
+    if (!count || !caps) Fail("winmm.dll lacks the wave-in functions");
+    UINT n = count();
+    for (UINT i = 0; i < n; ++i) {
+        WAVEINCAPSW c = {};
+        if (caps(i, &c, sizeof(c)) != MMSYSERR_NOERROR) {
+            std::printf("?\n");
+            continue;
+        }
+        std::printf("%s\n", ToUtf8(Text(reinterpret_cast<const char16_t*>(c.szPname), lstrlenW(c.szPname))).c_str());
+    }
+    return 0;
+}
+
 struct Command {
     const char* name;
     int (*run)(const Args&);
@@ -584,6 +680,9 @@ const Command kCommands[] = {
     {"expect-message", CmdExpectMessage}, {"answer-message", CmdAnswerMessage},
     {"get-message", CmdGetMessage},     {"no-message", CmdNoMessage},
     {"browse-select", CmdBrowseSelect}, {"browse-cancel", CmdBrowseCancel},
+    {"find-class", CmdFindClass},       {"client-rect", CmdClientRect},
+    {"is-visible", CmdIsVisible},       {"wave-inputs", CmdWaveInputs},
+    {"window-state", CmdWindowState},
 };
 
 }  // namespace

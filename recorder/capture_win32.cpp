@@ -1,0 +1,133 @@
+#include "capture_win32.h"
+
+#include <cstring>
+
+#include "wave_format_win32.h"
+
+namespace suite {
+
+LineCapture::LineCapture() {
+    reported_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+}
+
+LineCapture::~LineCapture() {
+    Shutdown();
+    if (reported_) CloseHandle(reported_);
+}
+
+bool LineCapture::OpenFormat(WORD channels) {
+    WAVEFORMATEX format = CaptureFormat(channels);
+    HWAVEIN device = nullptr;
+    if (waveInOpen(&device, deviceNumber_, &format, reinterpret_cast<DWORD_PTR>(window_), 0, CALLBACK_WINDOW) !=
+        MMSYSERR_NOERROR) {
+        return false;
+    }
+    device_ = device;
+    return true;
+}
+
+bool LineCapture::Open(HWND window, UINT device) {
+    window_ = window;
+    deviceNumber_ = device;
+    if (OpenFormat(2)) {
+        stereo_ = true;
+    } else if (OpenFormat(1)) {
+        stereo_ = false;
+    } else {
+        return false;
+    }
+    const size_t samples = kBlockSampleCount * (stereo_ ? 2 : 1);
+    for (auto& d : data_) d.assign(samples, 0);
+    Prepare();
+    return true;
+}
+
+void LineCapture::Prepare() {
+    if (!device_ || prepared_) return;
+    for (int i = 0; i < kBuffers; ++i) {
+        headers_[i] = WAVEHDR{};
+        headers_[i].lpData = reinterpret_cast<LPSTR>(data_[i].data());
+        headers_[i].dwBufferLength = static_cast<DWORD>(data_[i].size() * sizeof(int16_t));
+        waveInPrepareHeader(device_, &headers_[i], sizeof(WAVEHDR));
+    }
+    prepared_ = true;
+}
+
+void LineCapture::Unprepare() {
+    if (!device_ || !prepared_) return;
+    for (WAVEHDR& h : headers_) waveInUnprepareHeader(device_, &h, sizeof(WAVEHDR));
+    prepared_ = false;
+}
+
+void LineCapture::Start(DWORD pauseMs) {
+    if (!device_) return;
+    closing_ = true;
+    waveInReset(device_);
+    closing_ = false;
+    Sleep(pauseMs);
+    for (WAVEHDR& h : headers_) waveInAddBuffer(device_, &h, sizeof(WAVEHDR));
+    bufferReady_.store(0);
+    waveInStart(device_);
+}
+
+void LineCapture::OnBufferDone(const WAVEHDR* header) {
+    if (!device_ || !prepared_ || closing_) return;
+    for (int i = 0; i < kBuffers; ++i) {
+        if (header != &headers_[i]) continue;
+        bufferReady_.store(i + 1);
+        waveInAddBuffer(device_, &headers_[i], sizeof(WAVEHDR));
+        SetEvent(reported_);
+        return;
+    }
+}
+
+void LineCapture::CloseDevice() {
+    if (!device_) return;
+    closing_ = true;
+    waveInReset(device_);
+    Unprepare();
+    waveInClose(device_);
+    device_ = nullptr;
+    closing_ = false;
+}
+
+bool LineCapture::Reopen() {
+    if (device_) return true;
+    if (data_[0].empty() || !OpenFormat(stereo_ ? 2 : 1)) return false;
+    Prepare();
+    Start(100);
+    return true;
+}
+
+void LineCapture::Shutdown() {
+    CloseDevice();
+    for (auto& d : data_) std::vector<int16_t>().swap(d);
+}
+
+bool LineCapture::NextBlock(int16_t* mono4000) {
+    int32_t k = 0;
+    for (;;) {
+        if (stopped_.load()) return false;
+        k = bufferReady_.load();
+        if (k != 0) break;
+        // Set after BufferReady (and by Stop), so no report is missed.
+        WaitForSingleObject(reported_, INFINITE);
+    }
+    // One behind the device: the buffer filled before the one just reported.
+    const int consumed = (k == 1 ? kBuffers : k - 1) - 1;
+    const int16_t* samples = data_[consumed].data();
+    if (stereo_) {
+        StereoToMono(samples, kBlockSampleCount, mono4000);
+    } else {
+        std::memcpy(mono4000, samples, kBlockSampleCount * sizeof(int16_t));
+    }
+    bufferReady_.store(0);
+    return true;
+}
+
+void LineCapture::Stop() {
+    stopped_.store(true);
+    SetEvent(reported_);
+}
+
+}  // namespace suite

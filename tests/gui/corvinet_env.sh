@@ -1,0 +1,119 @@
+# shellcheck shell=bash
+# Sourceable bash library for runs of Corvinet on the virtual line (GUI
+# tests, measurements), after virtual_line.sh and wine_env.sh:
+#
+#   corvinet_line_start DIR   the line (null sink "line", its monitor the
+#                             input) and an output sink "speaker", so that
+#                             the warning sound shows as a stream on it
+#   corvinet_unplug_line / corvinet_plug_line / corvinet_plug_speaker
+#   corvinet_find_input DRIVER   after wine_env_init: sets CORVINET_LINE_INDEX
+#                             and CORVINET_INPUT_COUNT from Wine's wave-in list
+#   corvinet_make_record FILE a 3572-byte settings record for that input:
+#                             automatic start, 10 s silence, Ogg, desktop,
+#                             no connection screen; non-zero bytes beyond 692
+#   corvinet_speaker_streams  streams playing into the speaker sink
+
+CORVINET_LINE_INPUT="Monitor of Null Output"
+# shellcheck disable=SC2034  # for the scripts that source this
+CORVINET_MAIN_PREFIX="めるとあ - "
+CORVINET_SETTINGS_REL="マニュアル 兼 作業フォルダー/setting（編集厳禁）.ini"
+CORVINET_LINE_INDEX=-1
+CORVINET_INPUT_COUNT=0
+
+corvinet_plug_speaker() {
+  pactl list short sinks | grep -q $'\tspeaker\t' && return 0
+  pactl load-module module-null-sink sink_name=speaker sink_properties=device.description=Speaker >/dev/null &&
+    pactl set-default-sink speaker
+}
+
+# Only the line's sink goes; the speaker stays.
+corvinet_unplug_line() {
+  virtual_line_silence
+  local id
+  for id in $(pactl list short modules | awk '$2 == "module-null-sink" && $3 ~ /sink_name=line( |$)/ { print $1 }'); do
+    pactl unload-module "$id" || return 1
+  done
+}
+
+corvinet_plug_line() {
+  pactl list short sinks | grep -q $'\tline\t' ||
+    pactl load-module module-null-sink sink_name=line >/dev/null || return 1
+  pactl set-default-source line.monitor && pactl set-default-sink speaker
+}
+
+corvinet_unplug_speaker() {
+  local id
+  for id in $(pactl list short modules | awk '$2 == "module-null-sink" && $3 ~ /sink_name=speaker/ { print $1 }'); do
+    pactl unload-module "$id" || return 1
+  done
+}
+
+# The daemon names its devices in the language of its locale: the input is
+# looked for by its English name.
+corvinet_line_start() {
+  LANG=C LC_ALL=C virtual_line_start "$1" && corvinet_plug_speaker && corvinet_plug_line
+}
+
+corvinet_find_input() {
+  local driver=$1 i inputs
+  mapfile -t inputs < <(wine64 "$driver" wave-inputs 2>/dev/null)
+  CORVINET_INPUT_COUNT=${#inputs[@]}
+  CORVINET_LINE_INDEX=-1
+  for i in "${!inputs[@]}"; do
+    if [ "${inputs[$i]}" = "$CORVINET_LINE_INPUT" ]; then CORVINET_LINE_INDEX=$i; return 0; fi
+  done
+  printf 'corvinet_env: Wine lists no input "%s" (%s)\n' "$CORVINET_LINE_INPUT" "${inputs[*]}" >&2
+  return 1
+}
+
+corvinet_sjis() { printf '%s' "$1" | iconv -f UTF-8 -t CP932; }
+corvinet_put_byte() { printf '%b' "\\x$(printf %02x "$3")" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none; }
+corvinet_put_text() { corvinet_sjis "$3" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none; }
+
+corvinet_make_record() {
+  local f=$1
+  local -a b=(corvinet_put_byte "$f") t=(corvinet_put_text "$f")
+  head -c 3572 /dev/zero >"$f"
+  "${b[@]}" 0 10       # auto_start_level
+  "${b[@]}" 5 1        # start_state: automatic
+  "${b[@]}" 7 165      # reserved
+  "${b[@]}" 8 0        # silence_choice: 10 s
+  "${b[@]}" 9 3        # warning_volume
+  "${b[@]}" 10 2       # recording_format: Ogg, middle
+  "${b[@]}" 12 1       # browser_sort
+  "${t[@]}" 14 100; "${t[@]}" 19 100; "${t[@]}" 24 780; "${t[@]}" 29 260
+  "${b[@]}" 34 0       # show_connection_screen: no
+  "${b[@]}" 35 "$CORVINET_LINE_INDEX"
+  "${b[@]}" 36 "$CORVINET_INPUT_COUNT"
+  "${t[@]}" 42 277; "${t[@]}" 47 100; "${t[@]}" 52 470; "${t[@]}" 57 200
+  # info_board_rect 277, 384, 470 x 200 (uint16 little-endian)
+  "${b[@]}" 62 21; "${b[@]}" 63 1; "${b[@]}" 64 128; "${b[@]}" 65 1
+  "${b[@]}" 66 214; "${b[@]}" 67 1; "${b[@]}" 68 200
+  "${t[@]}" 70 202; "${t[@]}" 75 284; "${t[@]}" 80 620; "${t[@]}" 85 210
+  "${b[@]}" 90 "$CORVINET_INPUT_COUNT"   # saved_device_count
+  "${b[@]}" 94 8; "${b[@]}" 95 7
+  "${b[@]}" 96 90; "${b[@]}" 97 195      # reserved
+  "${t[@]}" 400 "マニュアル 兼 作業フォルダー"
+  "${t[@]}" 660 "$CORVINET_LINE_INPUT"
+  "${b[@]}" 699 77     # reserved, beyond the part saved at exit
+  "${t[@]}" 960 "dd日xx時xx分xx秒"
+  "${t[@]}" 1220 "[着信]着信日付-電話番号-電話帳"
+  "${t[@]}" 1480 "[発信]発信日付-電話番号-電話帳"
+  "${t[@]}" 1740 "yyyy年mm月"
+  "${t[@]}" 2000 "通話記録\\"
+  "${t[@]}" 3300 "X"   # inside the last folder slot, after its terminator
+  "${b[@]}" 3571 119   # reserved
+}
+
+# A folder laid out like the install folder, with that record.
+corvinet_make_folder() {
+  local dir=$1
+  mkdir -p "$dir/マニュアル 兼 作業フォルダー" "$dir/非常用フォルダー" "$dir/通話記録" &&
+    corvinet_make_record "$dir/$CORVINET_SETTINGS_REL"
+}
+
+corvinet_speaker_streams() {
+  local sink
+  sink=$(pactl list short sinks | awk '$2 == "speaker" { print $1 }')
+  pactl list short sink-inputs | awk -v s="$sink" '$2 == s' | wc -l
+}

@@ -1,0 +1,556 @@
+#!/usr/bin/env bash
+# GUI and end-to-end tests of the line recorder Corvinet: the real program
+# under Wine and Xvfb, listening to a virtual telephone line (PulseAudio null
+# sink "line", its monitor is the input), calls made by linecall (our own
+# signal kit) played into it, the program worked by gui_driver. Each case
+# runs in a fresh install-like folder with a settings file made here byte by
+# byte (silence choice 10 s). Prints PASS/FAIL per case; exits non-zero when
+# any case fails.
+#
+#   tests/gui/corvinet_gui_test.sh [--native NATIVE_BUILD_DIR] WINELIB_BUILD_DIR [CASE...]
+#
+# The native build (default: the folder "native" beside the Winelib one)
+# provides linecall and the phonebook tool. A second null sink "speaker" is
+# the output, so that the warning sound can be seen as a stream on it.
+set -uo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+native=""
+if [ "${1:-}" = --native ]; then native=${2:?--native needs a folder}; shift 2; fi
+[ $# -ge 1 ] || { echo "usage: $0 [--native DIR] WINELIB_BUILD_DIR [CASE...]" >&2; exit 2; }
+build=$(cd "$1" && pwd) || exit 2
+shift
+only=("$@")
+[ -n "$native" ] || native="$(dirname "$build")/native"
+native=$(cd "$native" && pwd) || { echo "no native build folder $native" >&2; exit 2; }
+
+program="$build/Corvinet.exe.so"
+driver="$build/gui_driver.exe.so"
+linecall="$native/linecall"
+phonebook="$native/phonebook"
+for f in "$program" "$driver" "$linecall" "$phonebook"; do
+  [ -f "$f" ] || { echo "missing $f (build Corvinet and gui_driver, natively linecall and phonebook)" >&2; exit 2; }
+done
+for c in sox soxi import convert pactl iconv; do
+  command -v "$c" >/dev/null || { echo "$c not found" >&2; exit 2; }
+done
+
+work="$build/corvinet-gui-test"
+cases_dir="$work/cases"
+shots="$work/screenshots"
+reason_file="$work/reason"
+mkdir -p "$work"
+rm -rf "$cases_dir" "$shots"
+mkdir -p "$cases_dir" "$shots"
+
+c_pid=""
+stop_corvinet() {
+  [ -n "$c_pid" ] || return 0
+  kill "$c_pid" 2>/dev/null
+  sleep 0.3
+  kill -9 "$c_pid" 2>/dev/null
+  wait "$c_pid" 2>/dev/null
+  c_pid=""
+}
+
+# shellcheck source=virtual_line.sh
+source "$here/virtual_line.sh"
+# shellcheck source=wine_env.sh
+source "$here/wine_env.sh"
+trap 'stop_corvinet; virtual_line_stop; wine_env_cleanup' EXIT
+
+# shellcheck source=corvinet_env.sh
+source "$here/corvinet_env.sh"
+corvinet_line_start "$work" || { echo "FAIL: no virtual line" >&2; exit 1; }
+
+unset DISPLAY
+wine_env_init "$work" || { echo "FAIL: no Wine environment" >&2; exit 1; }
+wine_env_unmanaged || { echo "FAIL: cannot configure the Wine prefix" >&2; exit 1; }
+
+MAIN_PREFIX=$CORVINET_MAIN_PREFIX
+BOARD_CLASS="情報ボード"
+NO_CABLE=$'音声入力ケーブルが切断又は接触不良を起こしています。\n「ぬびらこ」の出力ケーブルのパソコン側の差込を確認してください。\nつながっている場合は接触不良ですから、何度も差込をトライしてください。\n\n改善しない場合は家電量販店などで接点復活剤を購入して対処してください。'
+month_folder=$(date +%Y年%m月)
+
+corvinet_find_input "$driver" || { echo "FAIL: the line is not an input" >&2; exit 1; }
+
+# The calls, checked by the generator itself at every block alignment.
+# Eight seconds of quiet first: the recorder ignores the first blocks after
+# its capture starts.
+make_call() {  # make_call FILE incoming|outgoing OPTIONS...
+  local f=$1 d=$2
+  shift 2
+  "$linecall" "$d" "$f" "$@" --check >"$work/linecall.log" 2>&1 ||
+    { echo "FAIL: linecall $d $*: $(tail -n 3 "$work/linecall.log")" >&2; exit 1; }
+}
+calls="$work/calls"
+mkdir -p "$calls"
+make_call "$calls/in_plain.wav" incoming --number 0312345678 --lead 8 --speech 2
+make_call "$calls/in_book.wav" incoming --number 0398765432 --lead 0 --speech 2
+make_call "$calls/in_withheld.wav" incoming --withheld --lead 0 --speech 2
+make_call "$calls/out.wav" outgoing --number 0451112222 --lead 0 --speech 2
+sox -n -r 8000 -c 1 -b 16 "$calls/loud.wav" synth 4 sine 1000 norm -3 2>/dev/null ||
+  { echo "FAIL: sox cannot make a test tone" >&2; exit 1; }
+
+# ---------------------------------------------------------------- helpers
+
+fail() { printf '%s\n' "$*" >>"$reason_file"; return 1; }
+
+drv() {
+  local out rc
+  out=$(wine64 "$driver" "$@" 2>"$work/driver.err")
+  rc=$?
+  if [ $rc -ne 0 ]; then
+    fail "gui_driver $1: $(grep -v '^wine:' "$work/driver.err" | head -n 3)"
+    return $rc
+  fi
+  [ -z "$out" ] || printf '%s\n' "$out"
+}
+drv_quiet() { wine64 "$driver" "$@" 2>/dev/null; }
+
+ini() { printf '%s/%s' "$case_dir" "$CORVINET_SETTINGS_REL"; }
+get_text() { dd if="$1" bs=1 skip="$2" count="$3" status=none | tr '\0' '\n' | head -n 1 | iconv -f CP932 -t UTF-8; }
+
+new_case() {
+  case_dir="$cases_dir/$case_name"
+  corvinet_make_folder "$case_dir"
+  cp "$(ini)" "$case_dir/settings.before"
+}
+
+start_corvinet() {
+  (cd "$case_dir" && exec wine64 "$program") >>"$work/$case_name.log" 2>&1 &
+  c_pid=$!
+}
+
+# The main window's class, once it is visible.
+main_class=""
+wait_main() {
+  local deadline=$(( $(date +%s) + 30 ))
+  while [ "$(date +%s)" -lt "$deadline" ]; do
+    if main_class=$(drv_quiet find-class "$MAIN_PREFIX" 500) && drv_quiet is-visible "$main_class"; then
+      return 0
+    fi
+    kill -0 "$c_pid" 2>/dev/null || { fail "Corvinet ended before its main window showed"; return 1; }
+    sleep 0.3
+  done
+  wine_env_screenshot "$shots/no_main_window_$case_name.png"
+  local box; box=$(drv_quiet get-message 100 | tr '\n' ' ')
+  fail "no visible main window within 30 s${box:+ (message box: $box)}"
+}
+
+# wait_exit SECONDS [CODE]: the program must end by itself with CODE (0).
+wait_exit() {
+  local rc
+  for _ in $(seq 1 $(( $1 * 10 ))); do
+    if ! kill -0 "$c_pid" 2>/dev/null; then
+      wait "$c_pid"; rc=$?
+      c_pid=""
+      [ $rc -eq "${2:-0}" ] || fail "Corvinet ended with exit code $rc"
+      return
+    fi
+    sleep 0.1
+  done
+  fail "Corvinet still runs $1 s later"
+}
+
+close_main() { drv close "$main_class" >/dev/null && wait_exit 15; }
+
+recordings() { find "$case_dir/通話記録" "$case_dir/非常用フォルダー" -type f \( -name '*.ogg' -o -name '*.wav' \) | sort; }
+tmp_file() { printf '%s/非常用フォルダー/TMP.tmp' "$case_dir"; }
+
+# wait_recording COUNT TIMEOUT_S: until COUNT recordings exist; prints the newest.
+wait_recording() {
+  local deadline=$(( $(date +%s) + $2 ))
+  while [ "$(date +%s)" -lt "$deadline" ]; do
+    if [ "$(recordings | wc -l)" -ge "$1" ]; then
+      recordings | xargs -r -d '\n' ls -t | head -n 1
+      return 0
+    fi
+    kill -0 "$c_pid" 2>/dev/null || { fail "Corvinet ended"; return 1; }
+    sleep 0.5
+  done
+  fail "no recording number $1 within $2 s (have: $(recordings | xargs -r -n1 basename | tr '\n' ' '))"
+}
+
+# A valid Ogg Vorbis stream, 8000 Hz, mono, that decodes to its end.
+ogg_ok() {
+  local f=$1
+  [ "$(head -c 4 "$f")" = OggS ] || { fail "$(basename "$f") does not start with OggS"; return 1; }
+  [ "$(soxi -t "$f" 2>/dev/null)" = vorbis ] || { fail "$(basename "$f") is not Vorbis"; return 1; }
+  [ "$(soxi -r "$f")" = 8000 ] || { fail "$(basename "$f") has rate $(soxi -r "$f")"; return 1; }
+  [ "$(soxi -c "$f")" = 1 ] || { fail "$(basename "$f") has $(soxi -c "$f") channels"; return 1; }
+  sox "$f" -n stat >/dev/null 2>&1 || { fail "$(basename "$f") does not decode"; return 1; }
+}
+
+# watch_field TEXT TIMEOUT_S: the number field (2020) shows TEXT at some time.
+watch_field() {
+  local deadline=$(( $(date +%s) + $2 )) seen=""
+  while [ "$(date +%s)" -lt "$deadline" ]; do
+    seen=$(drv_quiet get-text "$main_class" 2020)
+    [ "$seen" = "$1" ] && return 0
+    sleep 0.2
+  done
+  fail "the number field never showed \"$1\" (last \"$seen\")"
+}
+
+# Counts pixels of the status word (painted, not a control) that are yellow.
+status_yellow_pixels() {
+  local x y w h crop="$work/status.png"
+  read -r x y w h < <(drv_quiet client-rect "$main_class") || { echo 0; return; }
+  local sx=$(( x + w * 15 / 1000 )) sy=$(( y + h * 3 / 100 )) sw=$(( w * 20 / 100 )) sh=$(( h * 13 / 100 ))
+  import -display "$DISPLAY" -window root -crop "${sw}x${sh}+${sx}+${sy}" +repage "$crop" 2>/dev/null || { echo 0; return; }
+  convert "$crop" -fx '(r>0.8 && g>0.8 && b<0.4) ? 1 : 0' -format '%[fx:round(mean*w*h)]' info: 2>/dev/null || echo 0
+}
+
+# Fails when the settings file differs from the one at the start outside
+# bytes 0..692.
+tail_unchanged() {
+  local after; after=$(ini)
+  [ "$(stat -c %s "$after")" -eq 3572 ] || { fail "settings file has $(stat -c %s "$after") bytes"; return 1; }
+  local bad
+  bad=$(cmp -l "$case_dir/settings.before" "$after" | awk '$1 - 1 >= 693 { print $1 - 1 }' | head -n 5 | tr '\n' ' ')
+  [ -z "$bad" ] || fail "settings bytes changed beyond 692 at offsets $bad"
+}
+
+# ---------------------------------------------------------------- cases
+
+# Four calls in one run: an incoming call from a number not in the phone
+# book, one from a number that is, a withheld one and an outgoing call. Each is saved under
+# its direction, date and number (and name); the number field shows the
+# number; the board opens (mode 0) and shows the phone book's name.
+case_calls() {
+  new_case
+  printf '"number","name","information"\r\n"0398765432","山田","取引先"\r\n' >"$case_dir/book.csv"
+  "$phonebook" import "$case_dir/マニュアル 兼 作業フォルダー" "$case_dir/book.csv" >"$work/phonebook.log" 2>&1 ||
+    { fail "phonebook import failed: $(tail -n 2 "$work/phonebook.log")"; return 1; }
+  start_corvinet
+  wait_main || return 1
+  wine_env_screenshot "$shots/1_main_idle.png"
+  # Faults that do not stop the run are noted and the calls go on.
+  local bad=0 f title
+
+  virtual_line_play "$calls/in_plain.wav"
+  watch_field 0312345678 25 || return 1
+  wine_env_screenshot "$shots/2_main_recording.png"
+  # While recording the status word is yellow, black every second tick.
+  local yellow=0
+  for _ in 1 2 3 4 5 6; do
+    [ "$(status_yellow_pixels)" -gt 0 ] && { yellow=1; break; }
+    sleep 0.25
+  done
+  [ $yellow -eq 1 ] || fail "the status word is never yellow during a recording" || bad=1
+  f=$(wait_recording 1 40) || return 1
+  [[ $f == "$case_dir/通話記録/$month_folder/"* ]] || { fail "saved as $f"; return 1; }
+  [[ $(basename "$f") =~ ^\[着信\][0-9]{2}日[0-9]{2}時[0-9]{2}分[0-9]{2}秒-0312345678-\.ogg$ ]] ||
+    { fail "incoming call saved as $(basename "$f")"; return 1; }
+  ogg_ok "$f" || return 1
+  [ ! -e "$(tmp_file)" ] || { fail "TMP.tmp left after the save"; return 1; }
+  # Mode 0: the board opened for this number too, with nothing in it.
+  if drv wait-window "$BOARD_CLASS" 3000 >/dev/null; then
+    title=$(drv get-text "$BOARD_CLASS" 0)
+    [ "$title" = "情報ボード（ 0312345678 ）" ] || fail "board titled \"$title\"" || bad=1
+    drv click "$BOARD_CLASS" 2 >/dev/null || bad=1   # 登録不要: not in the book, only closes
+    drv wait-gone "$BOARD_CLASS" 3000 >/dev/null || bad=1
+  else
+    if drv_quiet exists "$BOARD_CLASS"; then fail "(first call, mode 0: the board exists hidden)"; else fail "(first call, mode 0)"; fi
+    bad=1
+  fi
+
+  virtual_line_play "$calls/in_book.wav"
+  watch_field "0398765432 山田" 20 || bad=1
+  if drv wait-window "$BOARD_CLASS" 3000 >/dev/null; then
+    title=$(drv get-text "$BOARD_CLASS" 0)
+    [ "$title" = "情報ボード（ 0398765432 ）" ] || fail "board titled \"$title\"" || bad=1
+    local name info
+    name=$(drv get-text "$BOARD_CLASS" 202)
+    info=$(drv get-text "$BOARD_CLASS" 201)
+    { [ "$name" = 山田 ] && [ "$info" = 取引先 ]; } || fail "board shows \"$name\" / \"$info\"" || bad=1
+    wine_env_screenshot "$shots/3_board.png"
+  else
+    fail "(call of a number in the phone book)"
+    bad=1
+  fi
+  f=$(wait_recording 2 40) || return 1
+  [[ $(basename "$f") =~ ^\[着信\][0-9]{2}日[0-9]{2}時[0-9]{2}分[0-9]{2}秒-0398765432-山田\.ogg$ ]] ||
+    fail "phone book call saved as $(basename "$f")" || bad=1
+  ogg_ok "$f" || bad=1
+  if drv_quiet exists "$BOARD_CLASS"; then
+    drv click "$BOARD_CLASS" 8 >/dev/null || bad=1   # 保存終了
+    drv wait-gone "$BOARD_CLASS" 3000 >/dev/null || bad=1
+  fi
+
+  # A withheld number is shown and named, but opens no board.
+  virtual_line_play "$calls/in_withheld.wav"
+  watch_field 非通知 20 || bad=1
+  sleep 1.5
+  if drv_quiet exists "$BOARD_CLASS"; then fail "a board opened for 非通知"; bad=1; fi
+  f=$(wait_recording 3 40) || return 1
+  [[ $(basename "$f") =~ ^\[着信\][0-9]{2}日[0-9]{2}時[0-9]{2}分[0-9]{2}秒-非通知-\.ogg$ ]] ||
+    fail "withheld call saved as $(basename "$f")" || bad=1
+
+  virtual_line_play "$calls/out.wav"
+  watch_field 0451112222 30 || bad=1
+  f=$(wait_recording 4 40) || return 1
+  [[ $(basename "$f") =~ ^\[発信\][0-9]{2}日[0-9]{2}時[0-9]{2}分[0-9]{2}秒-0451112222-\.ogg$ ]] ||
+    fail "outgoing call saved as $(basename "$f")" || bad=1
+  ogg_ok "$f" || bad=1
+  local shown
+  shown=$(drv get-text "$main_class" 2020)
+  [ "$shown" = "$(basename "${f%.ogg}")" ] || fail "number field shows \"$shown\" after the save" || bad=1
+
+  close_main || return 1
+  tail_unchanged || return 1
+  return $bad
+}
+
+# "手動録音" records in silence; "録音中止" throws it away.
+case_manual_discard() {
+  new_case
+  start_corvinet
+  wait_main || return 1
+  drv click "$main_class" 3001 >/dev/null || return 1
+  local _
+  for _ in $(seq 1 20); do [ -s "$(tmp_file)" ] && break; sleep 0.5; done
+  [ -s "$(tmp_file)" ] || { fail "no TMP.tmp 10 s after 手動録音"; return 1; }
+  sleep 2
+  drv click "$main_class" 3003 >/dev/null || return 1
+  for _ in $(seq 1 10); do [ -e "$(tmp_file)" ] || break; sleep 0.5; done
+  [ ! -e "$(tmp_file)" ] || { fail "TMP.tmp still there after 録音中止"; return 1; }
+  sleep 1
+  [ -z "$(recordings)" ] || { fail "録音中止 left $(recordings | xargs -n1 basename)"; return 1; }
+  close_main
+}
+
+# "録音中止+保存" saves a manual recording under the date alone and leaves
+# the recorder stopped: a loud line then starts nothing.
+case_manual_save() {
+  new_case
+  start_corvinet
+  wait_main || return 1
+  drv click "$main_class" 3001 >/dev/null || return 1
+  local _
+  for _ in $(seq 1 20); do [ -s "$(tmp_file)" ] && break; sleep 0.5; done
+  [ -s "$(tmp_file)" ] || { fail "no TMP.tmp 10 s after 手動録音"; return 1; }
+  sleep 2
+  drv click "$main_class" 3103 >/dev/null || return 1
+  local f
+  f=$(wait_recording 1 5) || return 1
+  [[ $f == "$case_dir/通話記録/$month_folder/"* ]] || { fail "saved as $f"; return 1; }
+  [[ $(basename "$f") =~ ^[0-9]{2}日[0-9]{2}時[0-9]{2}分[0-9]{2}秒\.ogg$ ]] ||
+    { fail "manual recording saved as $(basename "$f")"; return 1; }
+  ogg_ok "$f" || return 1
+  virtual_line_play "$calls/loud.wav"
+  sleep 4
+  [ ! -e "$(tmp_file)" ] || { fail "a loud line started a recording after 録音中止+保存"; return 1; }
+  [ "$(recordings | wc -l)" -eq 1 ] || { fail "more recordings after 録音中止+保存"; return 1; }
+  close_main
+}
+
+# Pulling the line: " 接続不良 " (yellow) and the looping warning sound;
+# putting it back: capture resumes (a manual recording grows) and the sound stops.
+case_unplug() {
+  new_case
+  start_corvinet
+  wait_main || return 1
+  sleep 4
+  [ "$(status_yellow_pixels)" -eq 0 ] || { fail "status word yellow before the fault"; return 1; }
+  [ "$(corvinet_speaker_streams)" -eq 0 ] || { fail "a sound plays before the fault"; return 1; }
+  corvinet_unplug_line || { fail "cannot unplug the line"; return 1; }
+  local yellow=0 streams=0
+  for _ in $(seq 1 16); do
+    sleep 0.5
+    yellow=$(status_yellow_pixels); streams=$(corvinet_speaker_streams)
+    [ "$yellow" -gt 0 ] && [ "$streams" -gt 0 ] && break
+  done
+  wine_env_screenshot "$shots/4_connection_fault.png"
+  [ "$yellow" -gt 0 ] || { corvinet_plug_line; fail "status word not yellow 8 s after unplugging"; return 1; }
+  [ "$streams" -gt 0 ] || { corvinet_plug_line; fail "no warning sound 8 s after unplugging"; return 1; }
+  corvinet_plug_line || { fail "cannot plug the line back"; return 1; }
+  for _ in $(seq 1 16); do
+    sleep 0.5
+    yellow=$(status_yellow_pixels); streams=$(corvinet_speaker_streams)
+    [ "$yellow" -eq 0 ] && [ "$streams" -eq 0 ] && break
+  done
+  [ "$streams" -eq 0 ] || { fail "the warning sound goes on 8 s after plugging back"; return 1; }
+  [ "$yellow" -eq 0 ] || { fail "status word still yellow 8 s after plugging back"; return 1; }
+  # Blocks arrive again: without them the check would find the fault anew
+  # within 6 s of the re-open, and then every 2 s.
+  sleep 9
+  [ "$(status_yellow_pixels)" -eq 0 ] && [ "$(corvinet_speaker_streams)" -eq 0 ] ||
+    { fail "the fault came back after plugging in: no capture"; return 1; }
+  # And it is the line that is heard again.
+  virtual_line_play "$calls/in_plain.wav"
+  local f
+  f=$(wait_recording 1 40) || { fail "(a call on the line after plugging back)"; return 1; }
+  [[ $(basename "$f") == *-0312345678-.ogg ]] || { fail "the call after plugging back saved as $(basename "$f")"; return 1; }
+  close_main
+}
+
+# The chosen input missing: the question, "いいえ" ends the program. No
+# input device at all (no sound server): the message, then the program ends.
+case_no_device() {
+  new_case
+  local question=$'音声入力端子 Monitor of Null Output が切断又は接触不良を起こしています。\n「ぬびらこ」の出力ケーブルのパソコン側の差込を確認してください。\nつながっている場合は接触不良ですから、何度も差込をトライしてください。\n\n改善しない場合は家電量販店などで接点復活剤を購入して対処してください。\n\nそれとも、別の入力端子に変更しますか？\n変更する場合は[はい]を、しない場合は[いいえ]を押してください。'
+  local ok=0
+  corvinet_unplug_line || { fail "cannot unplug the line"; return 1; }
+  start_corvinet
+  drv expect-message "$question" 30000 --button NO --caption 接続不良 >/dev/null || ok=1
+  corvinet_plug_line
+  [ $ok -eq 0 ] || return 1
+  wait_exit 10 || return 1
+
+  virtual_line_stop
+  local left
+  mapfile -t left < <(wine64 "$driver" wave-inputs 2>/dev/null)
+  [ ${#left[@]} -eq 0 ] || fail "Wine still lists inputs without a sound server: ${left[*]}" || ok=1
+  if [ $ok -eq 0 ]; then
+    start_corvinet
+    drv expect-message "$NO_CABLE" 30000 --button none --caption 接続不良 >/dev/null || ok=1
+    [ $ok -eq 0 ] && wine_env_screenshot "$shots/5_no_device.png"
+    [ $ok -eq 0 ] && { drv answer-message OK >/dev/null || ok=1; }
+  fi
+  corvinet_line_start "$work" || { fail "cannot restart the line"; return 1; }
+  [ $ok -eq 0 ] || return 1
+  wait_exit 10
+}
+
+# The first start (settings as shipped, one byte): defaults, the "接続設定"
+# window with the line's input chosen and "don't show again" ticked, the
+# choice stored at once and shown in the title; the next start asks nothing.
+case_first_start() {
+  new_case
+  local f; f=$(ini)
+  printf '\0' >"$f"
+  start_corvinet
+  drv wait-window "接続 設定" 30000 >/dev/null || return 1
+  wine_env_screenshot "$shots/7_connection_choice.png"
+  local index
+  index=$(drv list-items "接続 設定" 5000 | grep -n -x -F "$CORVINET_LINE_INPUT" | head -n 1 | cut -d: -f1)
+  [ -n "$index" ] || { fail "the list does not offer $CORVINET_LINE_INPUT"; return 1; }
+  drv select "接続 設定" 5000 $(( index - 1 )) >/dev/null || return 1
+  drv click "接続 設定" 5001 >/dev/null || return 1
+  drv close "接続 設定" >/dev/null || return 1
+  wait_main || return 1
+  local title; title=$(drv get-text "$main_class" 0)
+  [ "$title" = "めるとあ - $CORVINET_LINE_INPUT" ] || fail "main window titled \"$title\"" || return 1
+  [ "$(stat -c %s "$f")" -eq 3572 ] || { fail "settings file of $(stat -c %s "$f") bytes"; return 1; }
+  local got
+  got=$(od -An -tu1 -v -j 34 -N 3 "$f" | xargs)
+  [ "$got" = "0 $CORVINET_LINE_INDEX $CORVINET_INPUT_COUNT" ] || { fail "bytes 34..36 are $got"; return 1; }
+  got=$(od -An -tu1 -v -j 90 -N 1 "$f" | xargs)
+  [ "$got" = "$CORVINET_INPUT_COUNT" ] || { fail "saved_device_count is $got"; return 1; }
+  got=$(get_text "$f" 660 33)
+  [ "$got" = "$CORVINET_LINE_INPUT" ] || { fail "input_device_name is \"$got\""; return 1; }
+  got=$(get_text "$f" 2000 262)
+  [ "$got" = '通話記録\' ] || { fail "folder_list slot 0 is \"$got\""; return 1; }
+  close_main || return 1
+
+  start_corvinet
+  wait_main || return 1
+  if drv_quiet exists "接続 設定"; then fail "the 接続設定 window opened again"; return 1; fi
+  close_main
+}
+
+# Display modes at start: the tray (2) hidden and without a minimise box;
+# the task bar (1) minimised, and a window started topmost labelled "最前解除".
+case_display_modes() {
+  new_case
+  local f state cls
+  f=$(ini)
+  corvinet_put_byte "$f" 6 2
+  start_corvinet
+  cls=$(drv find-class "$MAIN_PREFIX" 30000) || return 1
+  sleep 3
+  state=$(drv window-state "$cls") || return 1
+  [ "$state" = "visible=0 iconic=0 minimizebox=0 topmost=0" ] || { fail "tray mode: $state"; return 1; }
+  drv close "$cls" >/dev/null || return 1
+  wait_exit 15 || return 1
+
+  corvinet_put_byte "$f" 6 1
+  corvinet_put_byte "$f" 41 1   # topmost
+  start_corvinet
+  cls=$(drv find-class "$MAIN_PREFIX" 30000) || return 1
+  sleep 3
+  state=$(drv window-state "$cls") || return 1
+  [ "$state" = "visible=1 iconic=1 minimizebox=1 topmost=1" ] || { fail "task bar mode: $state"; return 1; }
+  local label; label=$(drv get-text "$cls" 7003)
+  [ "$label" = 最前解除 ] || { fail "topmost button labelled \"$label\""; return 1; }
+  drv close "$cls" >/dev/null || return 1
+  wait_exit 15
+}
+
+# A zero-length settings file: exit code 0 and no window.
+case_empty_settings() {
+  new_case
+  : >"$(ini)"
+  start_corvinet
+  local _
+  for _ in $(seq 1 100); do
+    kill -0 "$c_pid" 2>/dev/null || break
+    if drv_quiet find-class "$MAIN_PREFIX" 50 >/dev/null; then fail "a main window was made"; break; fi
+    sleep 0.1
+  done
+  wait_exit 10 || return 1
+  [ ! -s "$(ini)" ] || fail "the empty settings file was written"
+}
+
+# A missing work folder: the "起動エラー" question. No ends the program;
+# yes runs with the default folder and stores it at exit.
+case_missing_work_folder() {
+  new_case
+  local f; f=$(ini)
+  dd if=/dev/zero of="$f" bs=1 seek=400 count=260 conv=notrunc status=none
+  corvinet_put_text "$f" 400 "無い作業フォルダー"
+  cp "$f" "$case_dir/settings.before"
+  local text=$'保存先フォルダーが存在しません\n現在の保存先　無い作業フォルダー\n\n保存先をデフォルト（初期設定）に戻しますか？'
+  start_corvinet
+  drv expect-message "$text" 30000 --button none --caption 起動エラー >/dev/null || return 1
+  wine_env_screenshot "$shots/6_work_folder.png"
+  drv answer-message NO >/dev/null || return 1
+  wait_exit 10 || return 1
+
+  start_corvinet
+  drv expect-message "$text" 30000 --button YES --caption 起動エラー >/dev/null || return 1
+  wait_main || return 1
+  close_main || return 1
+  local stored; stored=$(get_text "$f" 400 260)
+  [ "$stored" = "マニュアル 兼 作業フォルダー" ] || { fail "work folder stored as \"$stored\""; return 1; }
+  tail_unchanged
+}
+
+# Closing during a recording: no recording file and no TMP.tmp; the
+# settings file changes only in bytes 0..692.
+case_close_while_recording() {
+  new_case
+  start_corvinet
+  wait_main || return 1
+  drv click "$main_class" 3001 >/dev/null || return 1
+  for _ in $(seq 1 20); do [ -s "$(tmp_file)" ] && break; sleep 0.5; done
+  [ -s "$(tmp_file)" ] || { fail "no TMP.tmp 10 s after 手動録音"; return 1; }
+  sleep 1.5
+  close_main || return 1
+  [ ! -e "$(tmp_file)" ] || { fail "TMP.tmp left after closing"; return 1; }
+  [ -z "$(recordings)" ] || { fail "closing saved $(recordings | xargs -n1 basename)"; return 1; }
+  tail_unchanged
+}
+
+# ---------------------------------------------------------------- run
+
+cases=(first_start calls manual_discard manual_save unplug no_device empty_settings missing_work_folder close_while_recording display_modes)
+[ ${#only[@]} -gt 0 ] && cases=("${only[@]}")
+failed=0
+for case_name in "${cases[@]}"; do
+  : >"$reason_file"
+  : >"$work/$case_name.log"
+  virtual_line_silence
+  t0=$(date +%s)
+  if "case_$case_name"; then
+    echo "PASS corvinet $case_name ($(( $(date +%s) - t0 )) s)"
+  else
+    echo "FAIL corvinet $case_name: $(head -n 3 "$reason_file" | tr '\n' ' ')"
+    failed=$((failed + 1))
+  fi
+  stop_corvinet
+done
+echo "screenshots in $shots"
+[ $failed -eq 0 ]

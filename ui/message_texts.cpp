@@ -1,0 +1,17 @@
+#include "message_texts.h"
+
+namespace suite {
+
+const char kStartupErrorCaption[] = "起動エラー";
+const char kNoAudioInputText[] =
+    "オーディオデバイスが不備か又は\nオーディオケーブルが接続されていません。\n"
+    "接続後にパソコンの再起動が必要な場合があります。";
+const char kAlertBarCaption[] = "着信(発信)警告";
+const char kAlertBarText[] = "パスの文字数が許容値を超えたため非常用フォルダーに保存しました";
+
+std::string MissingWorkFolderText(const std::string& folderSjis) {
+    return "保存先フォルダーが存在しません\n現在の保存先　" + folderSjis +
+           "\n\n保存先をデフォルト（初期設定）に戻しますか？";
+}
+
+}  // namespace suite

@@ -1,0 +1,15 @@
+// Texts of the recorder's start-up message boxes.
+#pragma once
+#include <string>
+
+namespace suite {
+
+extern const char kStartupErrorCaption[];  // "起動エラー"
+extern const char kNoAudioInputText[];     // no usable audio input
+extern const char kAlertBarCaption[];      // "着信(発信)警告"
+extern const char kAlertBarText[];         // the warning bar's line
+
+// "保存先フォルダーが存在しません…" with the missing folder.
+std::string MissingWorkFolderText(const std::string& folderSjis);
+
+}  // namespace suite

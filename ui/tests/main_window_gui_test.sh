@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# GUI test of the main window and the warning bar under Wine, driving the
+# preview program (made-up recorder state, no sound device needed).
+#
+#   ui/tests/main_window_gui_test.sh BUILD
+#
+# BUILD: a Winelib build folder with main_window_preview and gui_driver.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=$(cd "${1:?Winelib build folder}" && pwd)
+# shellcheck source=/dev/null
+source "$root/tests/gui/wine_env.sh"
+wine_env_init "$build/main-window-gui" || exit 1
+wine_env_unmanaged
+trap wine_env_cleanup EXIT
+
+preview="$build/main_window_preview.exe.so"
+driver() { wine64 "$build/gui_driver.exe.so" "$@"; }
+failures=0
+check() {  # check WHAT EXPECTED ACTUAL
+  if [ "$2" == "$3" ]; then
+    echo "ok: $1"
+  else
+    echo "FAILED: $1: expected [$2], got [$3]"
+    failures=$((failures + 1))
+  fi
+}
+out=$(mktemp)
+
+start() {  # start SCENE: the preview, and the main window's class in $class
+  wine64 "$preview" "$1" 60 >"$out" 2>/dev/null &
+  pid=$!
+  class=$(driver find-class "めるとあ - " 20000) || { echo "FAILED: no main window ($1)"; exit 1; }
+}
+finish() {  # closes the window and waits for the preview's report
+  driver close "$class" >/dev/null
+  wait "$pid"
+  tr -d '\r' <"$out"
+}
+
+# Desktop: labels, buttons into recorder words, topmost, the stored rectangle.
+start idle
+check "title" "めるとあ - Monitor of Null Output" "$(driver get-text "$class" 0)"
+declare -A labels=([3001]="手動録音" [3002]="自動録音" [3003]="録音中止" [3103]="録音中止+保存"
+  [3005]="自動録音開始レベル減少" [3004]="自動録音開始レベル増加" [3006]="画面消す" [2021]="電話帳"
+  [7003]="最前面" [3009]="記録操作" [2020]="")
+for id in "${!labels[@]}"; do check "label $id" "${labels[$id]}" "$(driver get-text "$class" "$id")"; done
+driver is-visible "$class" && check "shown on the desktop" yes yes || check "shown on the desktop" yes no
+driver click "$class" 7003
+check "topmost label after a click" "前面解除" "$(driver get-text "$class" 7003)"
+driver click "$class" 7003
+driver click "$class" 7003
+driver click "$class" 3004   # 30 -> 35
+driver click "$class" 3004   # -> 40
+driver click "$class" 3005   # -> 35
+driver click "$class" 3001
+driver click "$class" 3103
+driver move "$class" 120 90 520 230
+check "report after closing" "command 3 threshold 35 topmost 1 number_ready 0 main 120 90 520 230" "$(finish)"
+
+# Recording: the number field shows what the program put there.
+start recording
+check "number field" "0312345678 山田太郎" "$(driver get-text "$class" 2020)"
+finish >/dev/null
+
+# Tray: the window starts hidden.
+start tray
+if driver is-visible "$class"; then check "hidden in tray mode" hidden shown; else check "hidden in tray mode" hidden hidden; fi
+finish >/dev/null
+
+# Task bar: minimised, and while recording the flashing "録音中" entry is shown.
+start taskbar
+sleep 2
+if driver is-visible Static; then check "flashing entry while recording" shown shown
+else check "flashing entry while recording" shown hidden; fi
+check "flashing entry text" "録音中" "$(driver get-text Static 0)"
+finish >/dev/null
+
+# The warning bar: 780 wide, centred, closed by its button.
+start alert
+driver wait-window "メッセージボックス" 20000 >/dev/null || check "warning bar shown" yes no
+read -r x y w h < <(driver get-rect "メッセージボックス")
+check "warning bar width" 780 "$w"
+check "warning bar centred" 1 "$(( x + w / 2 >= 510 && x + w / 2 <= 514 ))"
+driver click "メッセージボックス" 115
+if driver wait-gone "メッセージボックス" 5000 >/dev/null; then check "bar closed by ×" yes yes; else check "bar closed by ×" yes no; fi
+finish >/dev/null
+
+rm -f "$out"
+echo "main window GUI test: $failures failed"
+[ "$failures" -eq 0 ]

@@ -1,0 +1,111 @@
+// Shows the recorder's main window (and, on request, the warning bar) fed by
+// made-up recorder state, to look at it without a sound device.
+//
+//   main_window_preview.exe SCENE [SECONDS]
+//
+// SCENE: idle, recording, fault, tray, taskbar, alert. The window closes
+// itself after SECONDS (default 30); closing it earlier ends the preview.
+// At the end it prints what the window left in the recorder's words and the
+// settings, for the GUI test.
+#include <windows.h>
+#include <objbase.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "alert_popup.h"
+#include "main_window.h"
+#include "settings_record.h"
+#include "warning_volume_win32.h"
+
+namespace suite {
+namespace {
+
+class PreviewHost : public MainWindowHost {
+public:
+    bool tick = false;
+    void OnTimerTick() override { tick = true; }
+    void OnWaveInData(WAVEHDR*) override {}
+    void OnPowerEvent() override {}
+    void OnPhoneBookButton() override {}
+    void OnBrowserButton() override {}
+    bool InfoBoardOpen() override { return false; }
+};
+
+int Run(HINSTANCE instance, const std::string& scene, int seconds) {
+    SettingsRecord settings;
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    settings.MakeDefaults(WorkArea{work.left, work.top, work.right, work.bottom});
+    RecorderShared shared;
+    shared.LevelThreshold = 30;
+    shared.RecorderMode = kCommandAutomatic;
+    bool recording = scene == "recording" || scene == "tray" || scene == "taskbar";
+    bool fault = scene == "fault";
+    int mode = scene == "tray" ? kDisplayTray : scene == "taskbar" ? kDisplayTaskbar : kDisplayDesktop;
+
+    PreviewHost host;
+    MainWindowConfig config;
+    config.instance = instance;
+    config.shared = &shared;
+    config.settings = &settings;
+    config.host = &host;
+    config.displayMode = mode;
+    std::string title = MainWindowTitle("Monitor of Null Output");
+    HBRUSH background = CreateSolidBrush(RGB(200, 200, 200));
+    if (!RegisterMainWindowClass(instance, title, background) || !RegisterAlertPopupClass(instance)) return 1;
+    HWND window = CreateMainWindow(config, title);
+    if (!window) return 1;
+    StartDisplayMode(window);
+    if (mode == kDisplayDesktop) ShowMainWindowOnDesktop(window);
+    SetNumberField(recording ? "0312345678 山田太郎" : "");
+
+    std::unique_ptr<OutputVolumeControls> controls = CreateCoreAudioOutputControls();
+    WarningAlarm alarm(instance, *controls, settings.warning_volume());
+    std::atomic<int32_t> savedToEmergency{scene == "alert" ? 1 : 0};
+
+    int ticks = 0;
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+        if (!host.tick) continue;
+        host.tick = false;
+        ++ticks;
+        if (recording) {
+            shared.RecordedBytes = 44 + 8000 * (ticks + 7440);  // a call of about an hour
+            shared.PeakLevel = (ticks * 37) % 128;
+            shared.SilenceCountdown = 9;
+        } else {
+            shared.PeakLevel = fault ? 0 : (ticks * 13) % 40;
+        }
+        AlertPopupTick(window, &alarm, savedToEmergency);
+        MainWindowTick(window);
+        MainWindowStatusTick(window, fault);
+        if (ticks >= seconds * 2) DestroyWindow(window);
+    }
+    EndDisplayMode(window);
+    if (AlertPopupOpen()) alarm.End();
+    std::printf("command %d threshold %d topmost %d number_ready %d main %s %s %s %s\n",
+                shared.RecorderCommand.load(), shared.LevelThreshold.load(), settings.topmost(),
+                shared.NumberReady.load(), settings.main_window_text(0), settings.main_window_text(1),
+                settings.main_window_text(2), settings.main_window_text(3));
+    std::fflush(stdout);
+    DeleteObject(background);
+    return 0;
+}
+
+}  // namespace
+}  // namespace suite
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+    std::string args = commandLine ? commandLine : "";
+    std::string scene = args.substr(0, args.find(' '));
+    int seconds = 30;
+    if (args.find(' ') != std::string::npos) seconds = std::atoi(args.c_str() + args.find(' ') + 1);
+    if (scene.empty()) scene = "idle";
+    return suite::Run(instance, scene, seconds > 0 ? seconds : 30);
+}
