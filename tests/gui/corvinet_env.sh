@@ -56,6 +56,9 @@ corvinet_line_start() {
 
 corvinet_find_input() {
   local driver=$1 i inputs
+  # The first listing in a new prefix is in another order than every later
+  # one (Wine stores the devices it found then): list once and throw it away.
+  wine64 "$driver" wave-inputs >/dev/null 2>&1
   mapfile -t inputs < <(wine64 "$driver" wave-inputs 2>/dev/null)
   CORVINET_INPUT_COUNT=${#inputs[@]}
   CORVINET_LINE_INDEX=-1

@@ -436,7 +436,7 @@ case_first_start() {
   [ "$(stat -c %s "$f")" -eq 3572 ] || { fail "settings file of $(stat -c %s "$f") bytes"; return 1; }
   local got
   got=$(od -An -tu1 -v -j 34 -N 3 "$f" | xargs)
-  [ "$got" = "0 $CORVINET_LINE_INDEX $CORVINET_INPUT_COUNT" ] || { fail "bytes 34..36 are $got"; return 1; }
+  [ "$got" = "0 $CORVINET_LINE_INDEX $CORVINET_INPUT_COUNT" ] || { fail "bytes 34..36 are $got, not 0 $CORVINET_LINE_INDEX $CORVINET_INPUT_COUNT"; return 1; }
   got=$(od -An -tu1 -v -j 90 -N 1 "$f" | xargs)
   [ "$got" = "$CORVINET_INPUT_COUNT" ] || { fail "saved_device_count is $got"; return 1; }
   got=$(get_text "$f" 660 33)
