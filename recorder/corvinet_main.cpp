@@ -225,6 +225,16 @@ void Shutdown(Program& p) {
     s.SetText(SettingsRecord::kWorkFolder, SettingsRecord::kPathSize, p.workFolder);
     s.SetText(SettingsRecord::kInputDeviceName, SettingsRecord::kDeviceNameSize, p.deviceName);
     SaveSettingsOnExit(kSettingsFilePath, s);
+
+    // Core Audio and the board's window go on this thread, while COM and the
+    // window still exist: released by the exit's destructors they crashed
+    // the process now and then.
+    p.connection.reset();
+    p.line.reset();
+    p.alarm.reset();
+    p.volumeControls.reset();
+    p.board.reset();
+    p.boardWindow.reset();
 }
 
 void RunMainLoop(Program& p) {
@@ -274,7 +284,9 @@ void RunMainLoop(Program& p) {
 }
 
 int RunCorvinet(HINSTANCE instance) {
-    static Program program;  // large: kept off the stack
+    // Large, so off the stack; never destroyed, since a recording thread
+    // that did not end at exit may still use it.
+    static Program& program = *new Program;
     Program& p = program;
     p.instance = instance;
 
