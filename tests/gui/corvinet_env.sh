@@ -13,6 +13,11 @@
 #                             no connection screen; non-zero bytes beyond 692
 #   corvinet_speaker_streams  streams playing into the speaker sink
 
+# With PulseAudio's default client latency Wine's wave-in wakes some hundred
+# times a second on an idle line, several times the recorder's own cost; the
+# recorder takes half-second blocks and needs no low latency.
+export PULSE_LATENCY_MSEC=60
+
 CORVINET_LINE_INPUT="Monitor of Null Output"
 # shellcheck disable=SC2034  # for the scripts that source this
 CORVINET_MAIN_PREFIX="めるとあ - "
