@@ -131,6 +131,19 @@ Signal Silence(double ms) { return Signal(SamplesFor(ms), 0.0); }
 
 void Append(Signal& to, const Signal& part) { to.insert(to.end(), part.begin(), part.end()); }
 
+Signal BadCrcFrames(size_t samples) {
+    FrameOptions broken;
+    broken.corruptCrcBit = 0;
+    const std::string longest(127, '5');
+    Signal s;
+    while (s.size() < samples) {
+        Append(s, FskBurst(CallerFrame(longest, broken)));
+        Append(s, Silence(50));
+    }
+    s.resize(samples);
+    return s;
+}
+
 void MixAt(Signal& to, const Signal& part, size_t at) {
     if (to.size() < at + part.size()) to.resize(at + part.size(), 0.0);
     for (size_t n = 0; n < part.size(); ++n) to[at + n] += part[n];

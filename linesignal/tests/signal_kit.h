@@ -65,6 +65,10 @@ Signal Silence(double ms);
 // ---- Composition ----
 
 void Append(Signal& to, const Signal& part);
+// The caller number decoder's costliest input: 127-digit frames with a bad
+// CRC (they pass the header, so every pass tries every offset), each
+// followed by 50 ms of silence, cut to `samples`.
+Signal BadCrcFrames(size_t samples);
 // Adds part into to from sample `at` on, growing to when needed.
 void MixAt(Signal& to, const Signal& part, size_t at);
 void AddWhiteNoise(Signal& to, double rms, std::mt19937& rng);

@@ -108,16 +108,7 @@ int main(int argc, char** argv) {
     }
     {
         // Damaged frames that pass SOH: every pass tries all 16 offsets.
-        FrameOptions broken;
-        broken.corruptCrcBit = 0;
-        std::string longest(127, '5');
-        Signal s;
-        while (s.size() < 40000) {
-            Append(s, FskBurst(CallerFrame(longest, broken)));
-            Append(s, Silence(50));
-        }
-        s.resize(40000);
-        callerCase("caller attempt 9, 127-digit frames with bad CRC", s);
+        callerCase("caller attempt 9, 127-digit frames with bad CRC", BadCrcFrames(40000));
     }
 
     // Dialled digits: a block with three bursts after the dial tone.

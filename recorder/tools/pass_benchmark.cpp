@@ -107,16 +107,7 @@ void Recording(const char* name, uint8_t format, const std::vector<Block>& speec
 // every pass of the first ten blocks writes, encodes and decodes everything
 // gathered so far.
 void WorstIncoming(int calls) {
-    FrameOptions broken;
-    broken.corruptCrcBit = 0;
-    std::string longest(127, '5');
-    Signal s;
-    while (s.size() < 40000) {
-        Append(s, FskBurst(CallerFrame(longest, broken)));
-        Append(s, Silence(50));
-    }
-    s.resize(40000);
-    std::vector<Block> call = Blocks(ToPcm(s));
+    std::vector<Block> call = Blocks(ToPcm(BadCrcFrames(40000)));
     Block loud(kBlockSampleCount, 8000);
     std::vector<double> all, tenth;
     Bench b(1, kCommandAutomatic);
