@@ -2,6 +2,7 @@
 
 #include "text_convert.h"
 #include "win32_text.h"
+#include "work_area_win32.h"
 
 namespace suite {
 
@@ -249,11 +250,7 @@ void InfoBoardWindow::Tell(const std::string& text, const std::string& caption) 
     ShowMessage(hwnd_, text.c_str(), caption.c_str(), MB_OK | MB_ICONWARNING | MB_TOPMOST);
 }
 
-WorkArea InfoBoardWindow::DesktopWorkArea() {
-    RECT r{0, 0, 1024, 768};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
-    return WorkArea{r.left, r.top, r.right, r.bottom};
-}
+WorkArea InfoBoardWindow::DesktopWorkArea() { return CurrentWorkArea(); }
 
 // ---- Phone book messages ----
 

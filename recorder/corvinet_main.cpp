@@ -27,6 +27,7 @@
 #include "settings_record.h"
 #include "warning_volume_win32.h"
 #include "win32_text.h"
+#include "work_area_win32.h"
 
 namespace suite {
 namespace {
@@ -35,12 +36,6 @@ const COLORREF kBackground = RGB(200, 200, 200);
 const char kBrowserClass[] = "CDialog";
 const char kRecoveredCaption[] = "中断された録音";
 const char kSaveFailedCaption[] = "保存エラー";
-
-WorkArea CurrentWorkArea() {
-    RECT r = {0, 0, 1024, 768};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
-    return WorkArea{r.left, r.top, r.right, r.bottom};
-}
 
 // Everything the user-interface thread owns for the whole run.
 struct Program {

@@ -8,14 +8,9 @@
 #include "settings_file.h"
 #include "settings_record.h"
 #include "settings_window.h"
+#include "work_area_win32.h"
 
 namespace {
-
-suite::WorkArea CurrentWorkArea() {
-    RECT r = {0, 0, 1024, 768};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
-    return suite::WorkArea{r.left, r.top, r.right, r.bottom};
-}
 
 // Takes one message at a time without waiting; when there is none, sleeps
 // 10 ms and serves the window's requests. Ends at the quit message.
@@ -49,7 +44,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     timeBeginPeriod(1);
     suite::SettingsWindowState window;
-    if (suite::CreateSettingsWindow(&window, instance, &record, suite::kSettingsFilePath, CurrentWorkArea())) {
+    if (suite::CreateSettingsWindow(&window, instance, &record, suite::kSettingsFilePath, suite::CurrentWorkArea())) {
         RunLoop(&window);
         suite::WriteSettingsBytes(suite::kSettingsFilePath, record.data(), 0, suite::SettingsRecord::kSize);
     }

@@ -9,6 +9,7 @@
 #include "position_text.h"
 #include "text_convert.h"
 #include "win32_text.h"
+#include "work_area_win32.h"
 
 namespace suite {
 namespace {
@@ -380,10 +381,11 @@ HWND CreateMainWindow(const MainWindowConfig& config, const std::string& classNa
     g.config = config;
     g.upkeep = DisplayUpkeep(config.displayMode);
     SettingsRecord& s = *config.settings;
-    int x = ReadPositionText(s.main_window_text(0));
-    int y = ReadPositionText(s.main_window_text(1));
-    int width = ReadPositionText(s.main_window_text(2));
-    int height = ReadPositionText(s.main_window_text(3));
+    WindowPlace place = MainWindowPlace(
+        WindowPlace{ReadPositionText(s.main_window_text(0)), ReadPositionText(s.main_window_text(1)),
+                    ReadPositionText(s.main_window_text(2)), ReadPositionText(s.main_window_text(3))},
+        CurrentWorkArea());
+    int x = place.x, y = place.y, width = place.width, height = place.height;
     DWORD style = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
     if (config.displayMode != kDisplayTray) style |= WS_MINIMIZEBOX;
     std::u16string name = SjisToUtf16(classNameSjis);

@@ -189,4 +189,10 @@ TopmostSwitch ToggleTopmost(bool topmostNow) {
 
 const char* TopmostLabelAtStart(bool topmost) { return topmost ? "最前解除" : "最前面"; }
 
+WindowPlace MainWindowPlace(const WindowPlace& stored, const WorkArea& area) {
+    if (stored.width >= kMainWindowUsableWidth && stored.height >= kMainWindowUsableHeight) return stored;
+    // The same rectangle a new settings record gets.
+    return WindowPlace{area.right / 2 - 235, area.bottom / 2 - 200, 470, 200};
+}
+
 }  // namespace suite

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "layout.h"
+#include "settings_file.h"
 
 namespace suite {
 
@@ -153,5 +154,15 @@ struct TopmostSwitch {
 };
 TopmostSwitch ToggleTopmost(bool topmostNow);
 const char* TopmostLabelAtStart(bool topmost);
+
+// Where the main window opens: the stored rectangle, or the default one of
+// the work area when the stored one is too small to see or use (a record
+// written all zero by the settings editor holds 0, 0, 0, 0).
+struct WindowPlace {
+    int x, y, width, height;
+};
+constexpr int kMainWindowUsableWidth = 120;
+constexpr int kMainWindowUsableHeight = 60;
+WindowPlace MainWindowPlace(const WindowPlace& stored, const WorkArea& area);
 
 }  // namespace suite

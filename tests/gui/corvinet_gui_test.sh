@@ -265,6 +265,13 @@ case_calls() {
     name=$(drv get-text "$BOARD_CLASS" 202)
     info=$(drv get-text "$BOARD_CLASS" 201)
     { [ "$name" = 山田 ] && [ "$info" = 取引先 ]; } || fail "board shows \"$name\" / \"$info\"" || bad=1
+    # The tick after the opening applies the stored character size 8 (button 205).
+    local checked=0
+    for _ in 1 2 3 4 5 6 7 8 9 10; do
+      [ "$(drv_quiet get-selection "$BOARD_CLASS" 205)" = 1 ] && { checked=1; break; }
+      sleep 0.2
+    done
+    [ $checked -eq 1 ] || fail "the board never checks character size 8" || bad=1
     wine_env_screenshot "$shots/3_board.png"
   else
     fail "(call of a number in the phone book)"

@@ -66,7 +66,7 @@ std::string Printable(const Text& t) {
         "  click CLASS ID                        press a button\n"
         "  set-text CLASS ID TEXT                replace a control's text\n"
         "  get-text CLASS ID                     print a control's text (ID 0: the window's)\n"
-        "  get-selection CLASS ID                print the chosen index of a list\n"
+        "  get-selection CLASS ID                print the chosen index of a list (a button: 1 checked, 0 not)\n"
         "  list-items CLASS ID                   print the items of a list, one a line\n"
         "  get-rect CLASS                        print x y width height of the window\n"
         "  move CLASS X Y WIDTH HEIGHT           move and size the window\n"
@@ -332,6 +332,10 @@ int CmdGetSelection(const Args& a) {
     Need(a, 2, 2, "get-selection");
     HWND top = RequireTop(a[0]);
     HWND list = RequireControl(top, a[0], static_cast<int>(ParseNumber(a[1], "id")));
+    if (SameClass(list, u"Button")) {
+        std::printf("%d\n", Send(list, BM_GETCHECK, 0, 0, "BM_GETCHECK") == BST_CHECKED ? 1 : 0);
+        return 0;
+    }
     std::printf("%ld\n", static_cast<long>(Send(list, CB_GETCURSEL, 0, 0, "CB_GETCURSEL")));
     return 0;
 }

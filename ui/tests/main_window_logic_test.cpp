@@ -307,5 +307,24 @@ TEST(MessageTexts, MissingFolderQuestionNamesTheFolder) {
               "保存先フォルダーが存在しません\n現在の保存先　D:\\録音\n\n保存先をデフォルト（初期設定）に戻しますか？");
 }
 
+TEST(MainWindowPlace, UnusableStoredRectangleOpensAtTheDefault) {
+    const WorkArea area{0, 0, 1280, 984};
+    // An all-zero record, and rectangles too small to grab.
+    for (const WindowPlace& stored : {WindowPlace{0, 0, 0, 0}, WindowPlace{10, 10, 119, 200},
+                                      WindowPlace{10, 10, 470, 59}, WindowPlace{5, 5, -470, 200}}) {
+        WindowPlace p = MainWindowPlace(stored, area);
+        EXPECT_EQ(p.x, 1280 / 2 - 235);
+        EXPECT_EQ(p.y, 984 / 2 - 200);
+        EXPECT_EQ(p.width, 470);
+        EXPECT_EQ(p.height, 200);
+    }
+    // A usable one is kept as it is, wherever it is.
+    WindowPlace kept = MainWindowPlace(WindowPlace{-30, 700, 120, 60}, area);
+    EXPECT_EQ(kept.x, -30);
+    EXPECT_EQ(kept.y, 700);
+    EXPECT_EQ(kept.width, 120);
+    EXPECT_EQ(kept.height, 60);
+}
+
 }  // namespace
 }  // namespace suite
