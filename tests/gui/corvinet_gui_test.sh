@@ -460,10 +460,19 @@ case_first_start() {
 
 # Display modes at start: the tray (2) hidden and without a minimise box;
 # the task bar (1) minimised, and a window started topmost labelled "最前解除".
+# First a stored main window rectangle of 0, 0, 0, 0 (as an all-zero record
+# holds): the window opens at the default place, 470 x 200.
 case_display_modes() {
   new_case
-  local f state cls
+  local f state cls rect
   f=$(ini)
+  dd if=/dev/zero of="$f" bs=1 seek=42 count=20 conv=notrunc status=none
+  start_corvinet
+  wait_main || return 1
+  rect=$(drv get-rect "$main_class") || return 1
+  [ "$rect" = "277 184 470 200" ] || { fail "a zero stored rectangle opens the window at $rect"; return 1; }
+  close_main || return 1
+
   corvinet_put_byte "$f" 6 2
   start_corvinet
   cls=$(drv find-class "$MAIN_PREFIX" 30000) || return 1
