@@ -234,9 +234,17 @@ void CallerNumberDecoder::BuildFrameCrcTable() {
 }
 
 // Six-fold linear interpolation into slot `attempt`; the sample after the
-// block counts as 0.
+// block counts as 0. The previous slot's last step, made towards that 0,
+// is redone towards this block's first sample: a burst across the seam
+// then reads as one continuous signal.
 void CallerNumberDecoder::Resample(int attempt, const int16_t* block) {
     int16_t* out = buffer_.samples + attempt * LineAnalysisBuffer::kSlotSamples;
+    if (attempt > 0) {
+        int16_t* last = out - 6;
+        const int x = last[0];
+        const int e = (block[0] - x) / 6;
+        for (int k = 1; k < 6; ++k) last[k] = static_cast<int16_t>(x + k * e);
+    }
     for (int n = 0; n < kBlockSamples; ++n) {
         const int x = block[n];
         const int next = n + 1 < kBlockSamples ? block[n + 1] : 0;

@@ -159,6 +159,22 @@ TEST_F(CallerNumberTest, BurstSplitAcrossBlocksDecodesOnTheSecondCall) {
     }
 }
 
+// On a clean line the half-waves sit right at the mark bound, so the seam
+// between two slots must not bend the one it cuts.
+TEST_F(CallerNumberTest, CleanBurstDecodesWhereverTheBlockSeamCutsIt) {
+    const std::vector<uint8_t> frame = CallerFrame("0451234567");
+    const size_t burst = FskBurst(frame).size();
+    int failures = 0;
+    for (size_t start = kBlockSamples - burst; start < kBlockSamples; start += 3) {
+        const auto blocks = ToBlocks(CallWithBurst(frame, start / 8.0, {}, 1000.0), 2);
+        callNumber_[0] = 0;
+        decoder_.Decode(0, blocks[0].data());
+        if (callNumber_[0] == 0) decoder_.Decode(1, blocks[1].data());
+        if (Number() != "0451234567" && ++failures <= 5) ADD_FAILURE() << "burst at sample " << start;
+    }
+    EXPECT_EQ(failures, 0);
+}
+
 TEST_F(CallerNumberTest, MarkToneWithoutAFrameDoesNotHideTheBurst) {
     // A mark run that ends in plain space: no attempt there gets to SOH, so
     // the search moves on to the real lead-in.

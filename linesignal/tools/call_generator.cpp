@@ -7,8 +7,8 @@
 //             cuts the dial tone off, as the exchange does), the ringing
 //             tone heard by the caller, the conversation, then silence
 //
-// --check replays the file in half-second blocks at every block alignment
-// the capture could have, as the recorder's pass meets it (level trigger,
+// --check replays the file in half-second blocks at every one of the 4000
+// block alignments the capture could have, as the recorder's pass meets it (level trigger,
 // dial tone test on the first recorded block, the decoder of the direction,
 // silence end), and fails unless every alignment yields the number.
 #include <algorithm>
@@ -22,6 +22,7 @@
 
 #include "caller_number_decoder.h"
 #include "dial_digit_decoder.h"
+#include "recording_pass.h"
 #include "signal_kit.h"
 #include "speech_like.h"
 
@@ -135,36 +136,6 @@ bool WriteWav(const char* path, const std::vector<int16_t>& pcm) {
 
 // ---- the check ----
 
-// Peak level 0..127 of a block, as the recorder measures it.
-int BlockPeak(const int16_t* block) {
-    int peak = 0;
-    for (int i = 0; i < kBlockSamples; ++i) {
-        const int s = block[i];
-        const int a = s >= 0 ? s : -s - 1;
-        peak = std::max(peak, a >> 8);
-    }
-    return peak;
-}
-
-// 13 consecutive positive half-waves of 7 to 14 samples: a 400 Hz tone.
-// Returns the position where the test stopped when the block holds one, -1 otherwise.
-int DialToneStop(const int16_t* block) {
-    int runs = 0;
-    int p = 0;
-    while (p < kBlockSamples) {
-        int length = 0;
-        while (p < kBlockSamples && block[p] > 0) ++length, ++p;
-        if (p >= kBlockSamples) break;
-        if (length >= 7 && length <= 14) {
-            if (++runs > 12) return p;
-        } else {
-            runs = 0;
-        }
-        while (p < kBlockSamples && block[p] <= 0) ++p;
-    }
-    return -1;
-}
-
 struct Replay {
     bool recorded = false;
     bool outgoing = false;
@@ -172,9 +143,12 @@ struct Replay {
     double endS = -1;  // when the recording ended (silence), -1 never
 };
 
-// One pass over the call with the first block starting at `offset`;
-// threshold 10, silence choice `choice` (0 = 10 s).
-Replay ReplayCall(const std::vector<int16_t>& pcm, size_t offset, bool expectOutgoing, int choice) {
+// One pass over the call on a line that was quiet before it, the first
+// block holding `offset` samples of that quiet; threshold 10, silence
+// choice `choice` (0 = 10 s).
+Replay ReplayCall(const std::vector<int16_t>& call, size_t offset, bool expectOutgoing, int choice) {
+    std::vector<int16_t> pcm(offset, 0);
+    pcm.insert(pcm.end(), call.begin(), call.end());
     Replay r;
     auto buffer = std::make_unique<LineAnalysisBuffer>();
     CallNumberText number = {};
@@ -185,13 +159,13 @@ Replay ReplayCall(const std::vector<int16_t>& pcm, size_t offset, bool expectOut
     int level = 0, countdown = 0, attempts = 0, blocksInCall = 0;
     bool decided = false, open = false, done = false;
     std::vector<int16_t> block(kBlockSamples);
-    for (size_t start = offset; start + kBlockSamples <= pcm.size(); start += kBlockSamples) {
+    for (size_t start = 0; start + kBlockSamples <= pcm.size(); start += kBlockSamples) {
         std::copy(pcm.begin() + start, pcm.begin() + start + kBlockSamples, block.begin());
         if (decided && !open) {
             open = true;
             r.recorded = true;
-            const int stop = DialToneStop(block.data());
-            r.outgoing = stop >= 0;
+            int stop = 0;
+            r.outgoing = HasDialTone(block.data(), kBlockSamples, &stop);
             number[0] = 0;
             if (r.outgoing) dial.StartCall(stop);
         }
@@ -205,7 +179,7 @@ Replay ReplayCall(const std::vector<int16_t>& pcm, size_t offset, bool expectOut
                 ++attempts;
             }
         }
-        level = std::max(level / 2, BlockPeak(block.data()));
+        level = BlockLevel(block.data(), kBlockSamples, level / 2);
         if (level <= threshold) level = 0;
         if (level != 0) {
             countdown = reload;
@@ -214,7 +188,7 @@ Replay ReplayCall(const std::vector<int16_t>& pcm, size_t offset, bool expectOut
         // The tick counts the seconds down; the pass saves at 1.
         if (open && ++blocksInCall % 2 == 0 && countdown > 1) --countdown;
         if (open && countdown == 1) {
-            r.endS = static_cast<double>(start + kBlockSamples) / kRate;
+            r.endS = static_cast<double>(start + kBlockSamples - offset) / kRate;
             break;
         }
     }
@@ -228,18 +202,20 @@ bool Check(const std::vector<int16_t>& pcm, const CallOptions& o) {
     if (o.withheld) want = "\x94\xf1\x92\xca\x92\x6d";
     for (char c : o.withheld ? std::string() : o.number)
         want += c == '*' ? std::string("\x81\x96") : c == '#' ? std::string("\x81\x94") : std::string(1, c);
-    bool ok = true;
-    for (size_t offset = 0; offset < kBlockSamples; offset += 500) {
+    int failed = 0;
+    for (size_t offset = 0; offset < kBlockSamples; ++offset) {
         const Replay r = ReplayCall(pcm, offset, o.outgoing, 0);
         std::string problem;
         if (!r.recorded) problem = "never starts a recording";
         else if (r.outgoing != o.outgoing) problem = r.outgoing ? "classed outgoing" : "classed incoming";
         else if (!o.noFrame && r.number != want) problem = "number \"" + r.number + "\"";
         else if (r.endS < 0) problem = "the recording does not end by silence (10 s choice) within the file";
-        std::printf("alignment %4zu: %s\n", offset, problem.empty() ? "ok" : problem.c_str());
-        if (!problem.empty()) ok = false;
+        if (problem.empty()) continue;
+        std::printf("alignment %4zu: %s\n", offset, problem.c_str());
+        ++failed;
     }
-    return ok;
+    std::printf("%d of %d block alignments decode\n", kBlockSamples - failed, kBlockSamples);
+    return failed == 0;
 }
 
 [[noreturn]] void Usage(const char* message) {
