@@ -1,41 +1,20 @@
 #include "capture_win32.h"
 
-#include "wave_format_win32.h"
+#include "wave_in_win32.h"
 
 namespace suite {
-namespace {
-
-bool OpenFormat(HWND window, WORD channels, HWAVEIN* device) {
-    WAVEFORMATEX format = CaptureFormat(channels);
-    return waveInOpen(device, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(window), 0, CALLBACK_WINDOW) ==
-           MMSYSERR_NOERROR;
-}
-
-}  // namespace
 
 bool WaveCapture::Open(HWND window) {
     Close();
-    if (OpenFormat(window, 2, &device_)) {
-        stereo_ = true;
-        return true;
-    }
-    device_ = nullptr;
-    stereo_ = false;
-    if (OpenFormat(window, 1, &device_)) return true;
-    device_ = nullptr;
-    return false;
+    stereo_ = OpenCapture(WAVE_MAPPER, window, 2, &device_);
+    return stereo_ || OpenCapture(WAVE_MAPPER, window, 1, &device_);
 }
 
 void WaveCapture::Start() {
     if (!device_) return;
     const size_t samples = static_cast<size_t>(kCalibrationFrames) * (stereo_ ? 2 : 1);
-    for (int i = 0; i < kCalibrationBuffers; ++i) {
-        data_[i].assign(samples, 0);
-        headers_[i] = WAVEHDR{};
-        headers_[i].lpData = reinterpret_cast<LPSTR>(data_[i].data());
-        headers_[i].dwBufferLength = static_cast<DWORD>(samples * sizeof(int16_t));
-        waveInPrepareHeader(device_, &headers_[i], sizeof(WAVEHDR));
-    }
+    for (auto& d : data_) d.assign(samples, 0);
+    PrepareBuffers(device_, headers_, data_, kCalibrationBuffers);
     prepared_ = true;
     waveInReset(device_);
     Sleep(500);

@@ -2,7 +2,7 @@
 
 #include "text_convert.h"
 #include "win32_text.h"
-#include "work_area_win32.h"
+#include "window_win32.h"
 
 namespace suite {
 
@@ -15,7 +15,6 @@ const char kNameLabel[] = "電話帳";
 const char kSaveText[] = "保存終了";
 const char kUnregisterText[] = "登録不要";
 
-InfoBoardWindow* WindowOf(HWND hwnd) { return reinterpret_cast<InfoBoardWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)); }
 
 void Place(HWND control, const Rect& r) { MoveWindow(control, r.x, r.y, r.width, r.height, TRUE); }
 
@@ -40,11 +39,7 @@ void TextAt(HDC dc, int x, int y, const char* sjis) {
 }  // namespace
 
 LRESULT CALLBACK InfoBoardWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* created = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created->lpCreateParams));
-    }
-    InfoBoardWindow* w = WindowOf(hwnd);
+    InfoBoardWindow* w = WindowState<InfoBoardWindow>(hwnd, message, lParam);
     if (!w) return DefWindowProcW(hwnd, message, wParam, lParam);
     switch (message) {
         case WM_CREATE: w->OnCreate(hwnd); return 0;

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "wave_format_win32.h"
+#include "wave_in_win32.h"
 
 namespace suite {
 
@@ -15,16 +15,7 @@ LineCapture::~LineCapture() {
     if (reported_) CloseHandle(reported_);
 }
 
-bool LineCapture::OpenFormat(WORD channels) {
-    WAVEFORMATEX format = CaptureFormat(channels);
-    HWAVEIN device = nullptr;
-    if (waveInOpen(&device, deviceNumber_, &format, reinterpret_cast<DWORD_PTR>(window_), 0, CALLBACK_WINDOW) !=
-        MMSYSERR_NOERROR) {
-        return false;
-    }
-    device_ = device;
-    return true;
-}
+bool LineCapture::OpenFormat(WORD channels) { return OpenCapture(deviceNumber_, window_, channels, &device_); }
 
 bool LineCapture::Open(HWND window, UINT device) {
     window_ = window;
@@ -44,12 +35,7 @@ bool LineCapture::Open(HWND window, UINT device) {
 
 void LineCapture::Prepare() {
     if (!device_ || prepared_) return;
-    for (int i = 0; i < kBuffers; ++i) {
-        headers_[i] = WAVEHDR{};
-        headers_[i].lpData = reinterpret_cast<LPSTR>(data_[i].data());
-        headers_[i].dwBufferLength = static_cast<DWORD>(data_[i].size() * sizeof(int16_t));
-        waveInPrepareHeader(device_, &headers_[i], sizeof(WAVEHDR));
-    }
+    PrepareBuffers(device_, headers_, data_, kBuffers);
     prepared_ = true;
 }
 

@@ -27,7 +27,7 @@
 #include "settings_record.h"
 #include "warning_volume_win32.h"
 #include "win32_text.h"
-#include "work_area_win32.h"
+#include "window_win32.h"
 
 namespace suite {
 namespace {

@@ -5,6 +5,7 @@
 #include "alert_popup.h"
 #include "main_window.h"
 #include "win32_text.h"
+#include "window_win32.h"
 
 namespace suite {
 namespace {
@@ -27,11 +28,7 @@ void OnCommand(ChoiceWindowState& s, int id, int code);
 void OnPaint(HWND hwnd, ChoiceWindowState& s);
 
 LRESULT CALLBACK ChoiceWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* created = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created->lpCreateParams));
-    }
-    auto* s = reinterpret_cast<ChoiceWindowState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* s = WindowState<ChoiceWindowState>(hwnd, message, lParam);
     if (!s) return DefWindowProcW(hwnd, message, wParam, lParam);
     switch (message) {
         case WM_CREATE: OnCreate(hwnd, *s); return 0;

@@ -6,6 +6,7 @@
 #include "resource.h"
 #include "settings_file.h"
 #include "win32_text.h"
+#include "window_win32.h"
 
 namespace suite {
 namespace {
@@ -37,11 +38,7 @@ void OnPaint(FormatEditorState& s);
 void OnCommand(FormatEditorState& s, int id, int code);
 
 LRESULT CALLBACK FormatEditorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* created = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created->lpCreateParams));
-    }
-    auto* s = reinterpret_cast<FormatEditorState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* s = WindowState<FormatEditorState>(hwnd, message, lParam);
     if (!s) return DefWindowProcW(hwnd, message, wParam, lParam);
     switch (message) {
         case WM_SIZE: OnSize(*s, LOWORD(lParam), HIWORD(lParam)); return 0;

@@ -13,6 +13,7 @@
 #include "position_text.h"
 #include "process_check.h"
 #include "resource.h"
+#include "window_win32.h"
 
 namespace suite {
 namespace {
@@ -50,13 +51,8 @@ void OnClose(SettingsWindowState& s);
 void OnDestroy(SettingsWindowState& s);
 
 LRESULT CALLBACK SettingsWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* created = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        auto* state = static_cast<SettingsWindowState*>(created->lpCreateParams);
-        state->hwnd = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
-    }
-    auto* s = reinterpret_cast<SettingsWindowState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* s = WindowState<SettingsWindowState>(hwnd, message, lParam);
+    if (message == WM_NCCREATE) s->hwnd = hwnd;
     if (message == WM_GETMINMAXINFO) {
         OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
         return 0;

@@ -8,7 +8,7 @@
 #include "settings_file.h"
 #include "settings_record.h"
 #include "settings_window.h"
-#include "work_area_win32.h"
+#include "window_win32.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "position_text.h"
 #include "text_convert.h"
 #include "win32_text.h"
-#include "work_area_win32.h"
+#include "window_win32.h"
 
 namespace suite {
 namespace {

@@ -1,6 +1,7 @@
 # shellcheck shell=bash
 # Sourceable bash library for runs of Corvinet on the virtual line (GUI
-# tests, measurements), after virtual_line.sh and wine_env.sh:
+# tests, measurements), after virtual_line.sh and wine_env.sh (it brings
+# settings_bytes.sh itself):
 #
 #   corvinet_line_start DIR   the line (null sink "line", its monitor the
 #                             input) and an output sink "speaker", so that
@@ -18,6 +19,9 @@
 # recorder takes half-second blocks and needs no low latency.
 export PULSE_LATENCY_MSEC=60
 
+# shellcheck source=settings_bytes.sh
+source "$(dirname "${BASH_SOURCE[0]}")/settings_bytes.sh"
+
 CORVINET_LINE_INPUT="Monitor of Null Output"
 # shellcheck disable=SC2034  # for the scripts that source this
 CORVINET_MAIN_PREFIX="めるとあ - "
@@ -32,25 +36,12 @@ corvinet_plug_speaker() {
 }
 
 # Only the line's sink goes; the speaker stays.
-corvinet_unplug_line() {
-  virtual_line_silence
-  local id
-  for id in $(pactl list short modules | awk '$2 == "module-null-sink" && $3 ~ /sink_name=line( |$)/ { print $1 }'); do
-    pactl unload-module "$id" || return 1
-  done
-}
+corvinet_unplug_line() { virtual_line_unplug line; }
 
 corvinet_plug_line() {
   pactl list short sinks | grep -q $'\tline\t' ||
     pactl load-module module-null-sink sink_name=line >/dev/null || return 1
   pactl set-default-source line.monitor && pactl set-default-sink speaker
-}
-
-corvinet_unplug_speaker() {
-  local id
-  for id in $(pactl list short modules | awk '$2 == "module-null-sink" && $3 ~ /sink_name=speaker/ { print $1 }'); do
-    pactl unload-module "$id" || return 1
-  done
 }
 
 # The daemon names its devices in the language of its locale: the input is
@@ -74,13 +65,10 @@ corvinet_find_input() {
   return 1
 }
 
-corvinet_sjis() { printf '%s' "$1" | iconv -f UTF-8 -t CP932; }
-corvinet_put_byte() { printf '%b' "\\x$(printf %02x "$3")" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none; }
-corvinet_put_text() { corvinet_sjis "$3" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none; }
 
 corvinet_make_record() {
   local f=$1
-  local -a b=(corvinet_put_byte "$f") t=(corvinet_put_text "$f")
+  local -a b=(put_byte "$f") t=(put_text "$f")
   head -c 3572 /dev/zero >"$f"
   "${b[@]}" 0 10       # auto_start_level
   "${b[@]}" 5 1        # start_state: automatic

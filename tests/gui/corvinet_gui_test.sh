@@ -44,20 +44,13 @@ rm -rf "$cases_dir" "$shots"
 mkdir -p "$cases_dir" "$shots"
 
 c_pid=""
-stop_corvinet() {
-  [ -n "$c_pid" ] || return 0
-  kill "$c_pid" 2>/dev/null
-  sleep 0.3
-  kill -9 "$c_pid" 2>/dev/null
-  wait "$c_pid" 2>/dev/null
-  c_pid=""
-}
-
+# shellcheck source=gui_case.sh
+source "$here/gui_case.sh"
 # shellcheck source=virtual_line.sh
 source "$here/virtual_line.sh"
 # shellcheck source=wine_env.sh
 source "$here/wine_env.sh"
-trap 'stop_corvinet; virtual_line_stop; wine_env_cleanup' EXIT
+trap 'gui_stop c_pid; virtual_line_stop; wine_env_cleanup' EXIT
 
 # shellcheck source=corvinet_env.sh
 source "$here/corvinet_env.sh"
@@ -94,22 +87,7 @@ sox -n -r 8000 -c 1 -b 16 "$calls/loud.wav" synth 4 sine 1000 norm -3 2>/dev/nul
 
 # ---------------------------------------------------------------- helpers
 
-fail() { printf '%s\n' "$*" >>"$reason_file"; return 1; }
-
-drv() {
-  local out rc
-  out=$(wine64 "$driver" "$@" 2>"$work/driver.err")
-  rc=$?
-  if [ $rc -ne 0 ]; then
-    fail "gui_driver $1: $(grep -v '^wine:' "$work/driver.err" | head -n 3)"
-    return $rc
-  fi
-  [ -z "$out" ] || printf '%s\n' "$out"
-}
-drv_quiet() { wine64 "$driver" "$@" 2>/dev/null; }
-
 ini() { printf '%s/%s' "$case_dir" "$CORVINET_SETTINGS_REL"; }
-get_text() { dd if="$1" bs=1 skip="$2" count="$3" status=none | tr '\0' '\n' | head -n 1 | iconv -f CP932 -t UTF-8; }
 
 new_case() {
   case_dir="$cases_dir/$case_name"
@@ -212,6 +190,17 @@ tail_unchanged() {
   [ -z "$bad" ] || fail "settings bytes changed beyond 692 at offsets $bad"
 }
 
+# A new case's Corvinet, recording after "手動録音" (TMP.tmp written).
+start_manual_recording() {
+  new_case
+  start_corvinet
+  wait_main || return 1
+  drv click "$main_class" 3001 >/dev/null || return 1
+  local _
+  for _ in $(seq 1 20); do [ -s "$(tmp_file)" ] && break; sleep 0.5; done
+  [ -s "$(tmp_file)" ] || fail "no TMP.tmp 10 s after 手動録音"
+}
+
 # ---------------------------------------------------------------- cases
 
 # Four calls in one run: an incoming call from a number not in the phone
@@ -312,13 +301,7 @@ case_calls() {
 
 # "手動録音" records in silence; "録音中止" throws it away.
 case_manual_discard() {
-  new_case
-  start_corvinet
-  wait_main || return 1
-  drv click "$main_class" 3001 >/dev/null || return 1
-  local _
-  for _ in $(seq 1 20); do [ -s "$(tmp_file)" ] && break; sleep 0.5; done
-  [ -s "$(tmp_file)" ] || { fail "no TMP.tmp 10 s after 手動録音"; return 1; }
+  start_manual_recording || return 1
   sleep 2
   drv click "$main_class" 3003 >/dev/null || return 1
   for _ in $(seq 1 10); do [ -e "$(tmp_file)" ] || break; sleep 0.5; done
@@ -331,13 +314,7 @@ case_manual_discard() {
 # "録音中止+保存" saves a manual recording under the date alone and leaves
 # the recorder stopped: a loud line then starts nothing.
 case_manual_save() {
-  new_case
-  start_corvinet
-  wait_main || return 1
-  drv click "$main_class" 3001 >/dev/null || return 1
-  local _
-  for _ in $(seq 1 20); do [ -s "$(tmp_file)" ] && break; sleep 0.5; done
-  [ -s "$(tmp_file)" ] || { fail "no TMP.tmp 10 s after 手動録音"; return 1; }
+  start_manual_recording || return 1
   sleep 2
   drv click "$main_class" 3103 >/dev/null || return 1
   local f
@@ -473,7 +450,7 @@ case_display_modes() {
   [ "$rect" = "277 184 470 200" ] || { fail "a zero stored rectangle opens the window at $rect"; return 1; }
   close_main || return 1
 
-  corvinet_put_byte "$f" 6 2
+  put_byte "$f" 6 2
   start_corvinet
   cls=$(drv find-class "$MAIN_PREFIX" 30000) || return 1
   sleep 3
@@ -482,8 +459,8 @@ case_display_modes() {
   drv close "$cls" >/dev/null || return 1
   wait_exit 15 || return 1
 
-  corvinet_put_byte "$f" 6 1
-  corvinet_put_byte "$f" 41 1   # topmost
+  put_byte "$f" 6 1
+  put_byte "$f" 41 1   # topmost
   start_corvinet
   cls=$(drv find-class "$MAIN_PREFIX" 30000) || return 1
   sleep 3
@@ -516,7 +493,7 @@ case_missing_work_folder() {
   new_case
   local f; f=$(ini)
   dd if=/dev/zero of="$f" bs=1 seek=400 count=260 conv=notrunc status=none
-  corvinet_put_text "$f" 400 "無い作業フォルダー"
+  put_text "$f" 400 "無い作業フォルダー"
   cp "$f" "$case_dir/settings.before"
   local text=$'保存先フォルダーが存在しません\n現在の保存先　無い作業フォルダー\n\n保存先をデフォルト（初期設定）に戻しますか？'
   start_corvinet
@@ -537,12 +514,7 @@ case_missing_work_folder() {
 # Closing during a recording: no recording file and no TMP.tmp; the
 # settings file changes only in bytes 0..692.
 case_close_while_recording() {
-  new_case
-  start_corvinet
-  wait_main || return 1
-  drv click "$main_class" 3001 >/dev/null || return 1
-  for _ in $(seq 1 20); do [ -s "$(tmp_file)" ] && break; sleep 0.5; done
-  [ -s "$(tmp_file)" ] || { fail "no TMP.tmp 10 s after 手動録音"; return 1; }
+  start_manual_recording || return 1
   sleep 1.5
   close_main || return 1
   [ ! -e "$(tmp_file)" ] || { fail "TMP.tmp left after closing"; return 1; }
@@ -566,7 +538,7 @@ for case_name in "${cases[@]}"; do
     echo "FAIL corvinet $case_name: $(head -n 3 "$reason_file" | tr '\n' ' ')"
     failed=$((failed + 1))
   fi
-  stop_corvinet
+  gui_stop c_pid
 done
 echo "screenshots in $shots"
 [ $failed -eq 0 ]

@@ -33,20 +33,14 @@ rm -rf "$logs" "$shots"
 mkdir -p "$logs" "$shots"
 
 q_pid=""
-stop_quorrel() {
-  [ -n "$q_pid" ] || return 0
-  kill "$q_pid" 2>/dev/null
-  sleep 0.3
-  kill -9 "$q_pid" 2>/dev/null
-  wait "$q_pid" 2>/dev/null
-  q_pid=""
-}
+# shellcheck source=gui_case.sh
+source "$here/gui_case.sh"
 
 # shellcheck source=virtual_line.sh
 source "$here/virtual_line.sh"
 # shellcheck source=wine_env.sh
 source "$here/wine_env.sh"
-trap 'stop_quorrel; virtual_line_stop; wine_env_cleanup' EXIT
+trap 'gui_stop q_pid; virtual_line_stop; wine_env_cleanup' EXIT
 # The line first: Wine's audio driver finds the daemon through the environment.
 virtual_line_start "$work" || { echo "FAIL: no virtual line" >&2; exit 1; }
 unset DISPLAY
@@ -75,20 +69,6 @@ BELOW_HALF=$'デバイスの最大出力レベルが通常の半分以下です�
 NO_DEVICE=$'オーディオデバイスが不備か又は\nオーディオケーブルが接続されていません。\n接続後にパソコンの再起動が必要な場合があります。'
 
 # ---------------------------------------------------------------- helpers
-
-fail() { printf '%s\n' "$*" >>"$reason_file"; return 1; }
-
-# drv ARGS...: one driver command; its complaint becomes the case's reason.
-drv() {
-  local out rc
-  out=$(wine64 "$driver" "$@" 2>"$work/driver.err")
-  rc=$?
-  if [ $rc -ne 0 ]; then
-    fail "gui_driver $1: $(grep -v '^wine:' "$work/driver.err" | head -n 3)"
-    return $rc
-  fi
-  [ -z "$out" ] || printf '%s\n' "$out"
-}
 
 # expect TEXT [BUTTON] [TIMEOUT_MS]: a message box titled "Quorrel" with
 # exactly TEXT; BUTTON (default OK, "none" to leave it open) is pressed.
@@ -241,7 +221,7 @@ for case_name in "${cases[@]}"; do
     echo "FAIL quorrel $case_name: $(head -n 3 "$reason_file" | tr '\n' ' ')"
     failed=$((failed + 1))
   fi
-  stop_quorrel
+  gui_stop q_pid
 done
 echo "screenshots in $shots"
 [ $failed -eq 0 ]

@@ -31,7 +31,12 @@ mkdir -p "$cases_dir"
 
 # shellcheck source=wine_env.sh
 source "$here/wine_env.sh"
-trap 'stop_tessimor; wine_env_cleanup' EXIT
+# shellcheck source=gui_case.sh
+source "$here/gui_case.sh"
+# shellcheck source=settings_bytes.sh
+source "$here/settings_bytes.sh"
+tess_pid=""
+trap 'gui_stop tess_pid; wine_env_cleanup' EXIT
 # Always a display of our own: known size, no window manager, nothing of the
 # user's desktop in the way.
 unset DISPLAY
@@ -43,23 +48,6 @@ RECORD_SIZE=3572
 
 # ---------------------------------------------------------------- helpers
 
-fail() { printf '%s\n' "$*" >>"$reason_file"; return 1; }
-
-# drv ARGS...: one driver command; its message becomes the case's reason.
-drv() {
-  local out rc
-  out=$(wine64 "$driver" "$@" 2>"$work/driver.err")
-  rc=$?
-  if [ $rc -ne 0 ]; then
-    fail "gui_driver $1: $(grep -v '^wine:' "$work/driver.err" | head -n 3)"
-    return $rc
-  fi
-  [ -z "$out" ] || printf '%s\n' "$out"
-}
-
-# drv_quiet ARGS...: a driver command whose failure is an answer, not a fault.
-drv_quiet() { wine64 "$driver" "$@" >/dev/null 2>&1; }
-
 expect_eq() {  # expect_eq ACTUAL EXPECTED WHAT
   [ "$1" == "$2" ] || fail "$3: got \"$1\", expected \"$2\""
 }
@@ -67,25 +55,10 @@ expect_eq() {  # expect_eq ACTUAL EXPECTED WHAT
 # Windows path of a Unix path (Wine maps / to Z:).
 winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
 
-sjis() { printf '%s' "$1" | iconv -f UTF-8 -t CP932; }
-
 # The settings file of the current case.
 ini() { printf '%s/%s' "$case_dir" "$settings_rel"; }
 
-put_byte() {  # put_byte FILE OFFSET VALUE
-  printf '%b' "\\x$(printf %02x "$3")" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none
-}
-
-put_text() {  # put_text FILE OFFSET UTF8_TEXT: stored in Shift-JIS
-  sjis "$3" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none
-}
-
 get_byte() { od -An -tu1 -v -j "$2" -N 1 "$1" | tr -d ' \n'; }
-
-# Text of a slot up to its terminator, in UTF-8.
-get_text() {  # get_text FILE OFFSET LENGTH
-  dd if="$1" bs=1 skip="$2" count="$3" status=none | tr '\0' '\n' | head -n 1 | iconv -f CP932 -t UTF-8
-}
 
 # True when the slot holds exactly TEXT followed by zero bytes.
 slot_is() {  # slot_is FILE OFFSET LENGTH UTF8_TEXT
@@ -167,7 +140,6 @@ make_install() {
   cp "$program" "$case_dir/"
 }
 
-tess_pid=""
 tess_rc=""
 
 start_tessimor() {
@@ -184,15 +156,6 @@ wait_exit() {  # wait_exit SECONDS
   done
   wait "$tess_pid"
   tess_rc=$?
-  tess_pid=""
-}
-
-stop_tessimor() {
-  [ -n "$tess_pid" ] || return 0
-  kill "$tess_pid" 2>/dev/null
-  sleep 0.3
-  kill -9 "$tess_pid" 2>/dev/null
-  wait "$tess_pid" 2>/dev/null
   tess_pid=""
 }
 
@@ -304,7 +267,7 @@ case_list_choices() {
 answer_until_gone() {  # answer_until_gone CLASS TEXT
   local i msg
   for i in $(seq 1 100); do
-    drv_quiet exists "$1" || return 0
+    drv_quiet exists "$1" >/dev/null || return 0
     if msg=$(wine64 "$driver" get-message 100 2>/dev/null); then
       expect_eq "$(printf '%s\n' "$msg" | tail -n 1)" "$2" "message while closing $1" || return 1
       drv answer-message OK >/dev/null || return 1
@@ -481,7 +444,7 @@ for case_name in "${all_cases[@]}"; do
     sed -n '2,$p' "$reason_file" | sed 's/^/       /'
     printf '       screenshot %s, program log %s\n' "$shot" "$cases_dir/$case_name.log"
   fi
-  stop_tessimor
+  gui_stop tess_pid
   # Anything a failed case left (a message box, a stray window) ends here.
   if [ -s "$reason_file" ]; then wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; fi
 done

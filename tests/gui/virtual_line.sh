@@ -8,7 +8,7 @@
 #                             programs started afterwards (Wine too) use it
 #   virtual_line_play FILE    plays a WAV into the line in the background
 #   virtual_line_silence      stops what virtual_line_play started
-#   virtual_line_unplug       removes the sink and its monitor source
+#   virtual_line_unplug [SINK] removes the sinks (or only SINK) and their monitors
 #   virtual_line_plug         puts them back
 #   virtual_line_stop         ends playing and the daemon
 #
@@ -62,10 +62,11 @@ virtual_line_silence() {
   return 0
 }
 
-virtual_line_unplug() {
+virtual_line_unplug() {  # virtual_line_unplug [SINK]: that null sink only
   virtual_line_silence
   local id
-  for id in $(pactl list short modules | awk '$2 == "module-null-sink" { print $1 }'); do
+  for id in $(pactl list short modules |
+              awk -v want="${1:-}" '$2 == "module-null-sink" && (want == "" || $3 == "sink_name=" want) { print $1 }'); do
     pactl unload-module "$id" || return 1
   done
 }

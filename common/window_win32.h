@@ -1,0 +1,28 @@
+// Small Win32 window helpers shared by the programs' windows.
+#pragma once
+#include <windows.h>
+
+#include "settings_file.h"
+
+namespace suite {
+
+// The desktop work area (screen minus task bar) that window places and
+// settings defaults are made from.
+inline WorkArea CurrentWorkArea() {
+    RECT r = {0, 0, 1024, 768};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
+    return WorkArea{r.left, r.top, r.right, r.bottom};
+}
+
+// The state a window was created with (the creation parameter), kept in
+// its user data from WM_NCCREATE on; nullptr for the messages before it.
+template <class State>
+State* WindowState(HWND hwnd, UINT message, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* created = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created->lpCreateParams));
+    }
+    return reinterpret_cast<State*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+}  // namespace suite

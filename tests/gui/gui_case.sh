@@ -1,0 +1,36 @@
+# shellcheck shell=bash
+# Sourceable bash library for the case-by-case GUI tests: the reason a case
+# failed, gui_driver calls, ending a program started in the background.
+# The test sets `driver` (gui_driver.exe.so), `work` (its folder) and
+# `reason_file` before it calls these.
+# shellcheck disable=SC2154
+#
+#   fail TEXT...        notes TEXT as the case's reason; returns 1
+#   drv ARGS...         one driver command; its complaint becomes the reason
+#   drv_quiet ARGS...   a driver command whose failure is an answer, not a fault
+#   gui_stop VAR        kills the process whose id VAR holds and empties VAR
+
+fail() { printf '%s\n' "$*" >>"$reason_file"; return 1; }
+
+drv() {
+  local out rc
+  out=$(wine64 "$driver" "$@" 2>"$work/driver.err")
+  rc=$?
+  if [ $rc -ne 0 ]; then
+    fail "gui_driver $1: $(grep -v '^wine:' "$work/driver.err" | head -n 3)"
+    return $rc
+  fi
+  [ -z "$out" ] || printf '%s\n' "$out"
+}
+
+drv_quiet() { wine64 "$driver" "$@" 2>/dev/null; }
+
+gui_stop() {
+  local -n gui_stop_pid=$1
+  [ -n "$gui_stop_pid" ] || return 0
+  kill "$gui_stop_pid" 2>/dev/null
+  sleep 0.3
+  kill -9 "$gui_stop_pid" 2>/dev/null
+  wait "$gui_stop_pid" 2>/dev/null
+  gui_stop_pid=""
+}
