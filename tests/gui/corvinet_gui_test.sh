@@ -528,17 +528,9 @@ cases=(first_start calls manual_discard manual_save unplug no_device empty_setti
 [ ${#only[@]} -gt 0 ] && cases=("${only[@]}")
 failed=0
 for case_name in "${cases[@]}"; do
-  : >"$reason_file"
   : >"$work/$case_name.log"
   virtual_line_silence
-  t0=$(date +%s)
-  if "case_$case_name"; then
-    echo "PASS corvinet $case_name ($(( $(date +%s) - t0 )) s)"
-  else
-    echo "FAIL corvinet $case_name: $(head -n 3 "$reason_file" | tr '\n' ' ')"
-    failed=$((failed + 1))
-  fi
-  gui_stop c_pid
+  gui_run_case corvinet "$case_name" c_pid || failed=$((failed + 1))
 done
 echo "screenshots in $shots"
 [ $failed -eq 0 ]

@@ -9,6 +9,10 @@
 #   drv ARGS...         one driver command; its complaint becomes the reason
 #   drv_quiet ARGS...   a driver command whose failure is an answer, not a fault
 #   gui_stop VAR        kills the process whose id VAR holds and empties VAR
+#   gui_run_case PROGRAM CASE VAR
+#                       runs the function case_CASE, prints PASS or FAIL with
+#                       the reason, then stops the program (gui_stop VAR);
+#                       returns 1 when the case failed
 
 fail() { printf '%s\n' "$*" >>"$reason_file"; return 1; }
 
@@ -33,4 +37,18 @@ gui_stop() {
   kill -9 "$gui_stop_pid" 2>/dev/null
   wait "$gui_stop_pid" 2>/dev/null
   gui_stop_pid=""
+}
+
+gui_run_case() {
+  local t0 rc=0
+  t0=$(date +%s)
+  : >"$reason_file"
+  if "case_$2"; then
+    echo "PASS $1 $2 ($(( $(date +%s) - t0 )) s)"
+  else
+    echo "FAIL $1 $2: $(head -n 3 "$reason_file" | tr '\n' ' ')"
+    rc=1
+  fi
+  gui_stop "$3"
+  return $rc
 }

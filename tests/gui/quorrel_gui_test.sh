@@ -213,15 +213,8 @@ cases=(steady_tone weak_tone silence short_press no_device)
 [ ${#only[@]} -gt 0 ] && cases=("${only[@]}")
 failed=0
 for case_name in "${cases[@]}"; do
-  : >"$reason_file"
   virtual_line_silence
-  if "case_$case_name"; then
-    echo "PASS quorrel $case_name"
-  else
-    echo "FAIL quorrel $case_name: $(head -n 3 "$reason_file" | tr '\n' ' ')"
-    failed=$((failed + 1))
-  fi
-  gui_stop q_pid
+  gui_run_case quorrel "$case_name" q_pid || failed=$((failed + 1))
 done
 echo "screenshots in $shots"
 [ $failed -eq 0 ]
