@@ -11,7 +11,7 @@
 #include "capture_win32.h"
 #include "endpoint_volume_win32.h"
 #include "level_calibration.h"
-#include "text_convert.h"
+#include "common/text_convert.h"
 
 namespace suite {
 namespace {

@@ -1,7 +1,7 @@
 #include "handset_settings_record.h"
 
-#include "position_text.h"
-#include "sjis_text.h"
+#include "common/position_text.h"
+#include "common/sjis_text.h"
 
 namespace suite {
 

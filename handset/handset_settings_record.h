@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "settings_file.h"
+#include "common/settings_file.h"
 
 namespace suite {
 

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <new>
 
-#include "settings_file.h"
-#include "sjis_text.h"
+#include "common/settings_file.h"
+#include "common/sjis_text.h"
 
 namespace suite {
 

@@ -10,24 +10,24 @@
 #include <memory>
 #include <string>
 
-#include "alert_popup.h"
+#include "ui/warning_bar_window.h"
 #include "capture_win32.h"
 #include "clock.h"
-#include "file_layer.h"
+#include "common/file_layer.h"
 #include "input_device.h"
-#include "info_board.h"
-#include "info_board_window.h"
+#include "phonebook/info_board.h"
+#include "phonebook/info_board_window.h"
 #include "input_device_win32.h"
 #include "leftover_recovery.h"
-#include "main_window.h"
-#include "phone_book.h"
+#include "ui/main_window.h"
+#include "phonebook/phone_book.h"
 #include "recorder_tick.h"
 #include "recording_pass.h"
-#include "settings_file.h"
-#include "settings_record.h"
-#include "warning_volume_win32.h"
-#include "win32_text.h"
-#include "window_win32.h"
+#include "common/settings_file.h"
+#include "common/settings_record.h"
+#include "ui/warning_volume_win32.h"
+#include "common/win32_text.h"
+#include "common/window_win32.h"
 
 namespace suite {
 namespace {

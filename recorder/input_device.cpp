@@ -1,8 +1,8 @@
 #include "input_device.h"
 
-#include "file_layer.h"
-#include "settings_record.h"
-#include "sjis_text.h"
+#include "common/file_layer.h"
+#include "common/settings_record.h"
+#include "common/sjis_text.h"
 
 namespace suite {
 

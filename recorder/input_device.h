@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "recorder_shared.h"
+#include "common/recorder_shared.h"
 
 namespace suite {
 

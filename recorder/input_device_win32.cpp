@@ -2,10 +2,10 @@
 
 #include <mmsystem.h>
 
-#include "alert_popup.h"
-#include "main_window.h"
-#include "win32_text.h"
-#include "window_win32.h"
+#include "ui/warning_bar_window.h"
+#include "ui/main_window.h"
+#include "common/win32_text.h"
+#include "common/window_win32.h"
 
 namespace suite {
 namespace {

@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "file_layer.h"
+#include "common/file_layer.h"
 #include "name_formatter.h"
 #include "recording_writer.h"
 #include "save_recording.h"
-#include "text_convert.h"
+#include "common/text_convert.h"
 
 namespace suite {
 

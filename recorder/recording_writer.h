@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "clock.h"
-#include "file_layer.h"
-#include "line_signal.h"  // kBlockSamples
+#include "common/file_layer.h"
+#include "linesignal/line_signal.h"  // kBlockSamples
 
 namespace suite {
 

@@ -1,9 +1,9 @@
 #include "save_recording.h"
 
-#include "handset_settings_record.h"
+#include "handset/handset_settings_record.h"
 #include "name_formatter.h"
-#include "settings_record.h"
-#include "sjis_text.h"
+#include "common/settings_record.h"
+#include "common/sjis_text.h"
 
 namespace suite {
 

@@ -8,12 +8,12 @@
 
 #include "editor_layout.h"
 #include "editor_logic.h"
-#include "format_editor.h"
-#include "layout.h"
-#include "position_text.h"
-#include "process_check.h"
+#include "format_editor_window.h"
+#include "common/layout.h"
+#include "common/position_text.h"
+#include "common/process_check.h"
 #include "resource.h"
-#include "window_win32.h"
+#include "common/window_win32.h"
 
 namespace suite {
 namespace {

@@ -6,10 +6,10 @@
 #include <atomic>
 
 #include "main_window_logic.h"
-#include "position_text.h"
-#include "text_convert.h"
-#include "win32_text.h"
-#include "window_win32.h"
+#include "common/position_text.h"
+#include "common/text_convert.h"
+#include "common/win32_text.h"
+#include "common/window_win32.h"
 
 namespace suite {
 namespace {

@@ -9,9 +9,9 @@
 #include <mutex>
 #include <string>
 
-#include "recorder_shared.h"
-#include "save_recording.h"
-#include "settings_record.h"
+#include "common/recorder_shared.h"
+#include "recorder/save_recording.h"
+#include "common/settings_record.h"
 
 namespace suite {
 

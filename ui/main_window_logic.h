@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "layout.h"
-#include "settings_file.h"
+#include "common/layout.h"
+#include "common/settings_file.h"
 
 namespace suite {
 

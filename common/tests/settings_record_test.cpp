@@ -1,10 +1,10 @@
-#include "settings_record.h"
+#include "common/settings_record.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "position_text.h"
+#include "common/position_text.h"
 #include "test_folder.h"
 
 using namespace suite;

@@ -1,9 +1,9 @@
-#include "handset_settings_record.h"
+#include "handset/handset_settings_record.h"
 
 #include <gtest/gtest.h>
 
-#include "position_text.h"
-#include "test_folder.h"
+#include "common/position_text.h"
+#include "common/tests/test_folder.h"
 
 using namespace suite;
 using suite_test::ReadAllBytes;

@@ -20,11 +20,10 @@
 #include <string>
 #include <vector>
 
-#include "caller_number_decoder.h"
-#include "dial_digit_decoder.h"
-#include "recording_pass.h"
-#include "signal_kit.h"
-#include "speech_like.h"
+#include "linesignal/caller_number_decoder.h"
+#include "linesignal/dial_digit_decoder.h"
+#include "linesignal/signal_kit.h"
+#include "linesignal/speech_like.h"
 
 using namespace suite;
 using namespace suite_test;

@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "phone_book.h"
-#include "test_folder.h"
+#include "phonebook/phone_book.h"
+#include "common/tests/test_folder.h"
 
 namespace pb_test {
 

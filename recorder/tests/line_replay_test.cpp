@@ -1,4 +1,4 @@
-#include "tools/line_replay.h"
+#include "recorder/line_replay.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -7,12 +7,12 @@
 #include <ctime>
 #include <regex>
 
-#include "file_layer.h"
-#include "phone_book.h"
+#include "common/file_layer.h"
+#include "phonebook/phone_book.h"
 #include "recording_readback.h"
-#include "test_folder.h"
-#include "text_convert.h"
-#include "tests/signal_kit.h"
+#include "common/tests/test_folder.h"
+#include "common/text_convert.h"
+#include "linesignal/signal_kit.h"
 
 using namespace suite;
 using namespace suite_test;

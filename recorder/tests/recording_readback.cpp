@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "file_layer.h"
+#include "common/file_layer.h"
 
 namespace suite_test {
 

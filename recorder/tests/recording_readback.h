@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/speech_like.h"
+#include "linesignal/speech_like.h"
 
 namespace suite_test {
 

@@ -1,15 +1,15 @@
-#include "save_recording.h"
+#include "recorder/save_recording.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "fake_clock.h"
-#include "handset_settings_record.h"
-#include "settings_record.h"
-#include "sjis_text.h"
-#include "test_folder.h"
-#include "text_convert.h"
+#include "handset/handset_settings_record.h"
+#include "common/settings_record.h"
+#include "common/sjis_text.h"
+#include "common/tests/test_folder.h"
+#include "common/text_convert.h"
 
 using namespace suite;
 using suite_test::FixedClock;

@@ -16,10 +16,10 @@
 #include <memory>
 #include <string>
 
-#include "alert_popup.h"
-#include "main_window.h"
-#include "settings_record.h"
-#include "warning_volume_win32.h"
+#include "ui/warning_bar_window.h"
+#include "ui/main_window.h"
+#include "common/settings_record.h"
+#include "ui/warning_volume_win32.h"
 
 namespace suite {
 namespace {

@@ -1,8 +1,8 @@
-#include "alert_popup.h"
+#include "warning_bar_window.h"
 
 #include "message_texts.h"
-#include "text_convert.h"
-#include "win32_text.h"
+#include "common/text_convert.h"
+#include "common/win32_text.h"
 
 namespace suite {
 namespace {

@@ -1,12 +1,12 @@
-#include "format_editor.h"
+#include "format_editor_window.h"
 
 #include "editor_layout.h"
 #include "editor_logic.h"
-#include "layout.h"
+#include "common/layout.h"
 #include "resource.h"
-#include "settings_file.h"
-#include "win32_text.h"
-#include "window_win32.h"
+#include "common/settings_file.h"
+#include "common/win32_text.h"
+#include "common/window_win32.h"
 
 namespace suite {
 namespace {

@@ -9,13 +9,13 @@
 #include <ctime>
 #include <memory>
 
-#include "file_layer.h"
+#include "common/file_layer.h"
 #include "leftover_recovery.h"
-#include "phone_book.h"
+#include "phonebook/phone_book.h"
 #include "recorder_tick.h"
 #include "recording_pass.h"
-#include "settings_record.h"
-#include "text_convert.h"
+#include "common/settings_record.h"
+#include "common/text_convert.h"
 
 namespace suite {
 
