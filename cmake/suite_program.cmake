@@ -44,19 +44,3 @@ function(suite_program name)
     set_property(GLOBAL APPEND PROPERTY SUITE_PROGRAMS ${name})
   endif()
 endfunction()
-
-# The settings file ships as one byte: the recorder's first start makes the
-# defaults. An existing file is the user's and stays. The path is fixed now,
-# so an install works from any build folder.
-set(SUITE_SHIPPED_SETTINGS ${CMAKE_SOURCE_DIR}/install/shipped_settings.ini)
-function(suite_install_folders)
-  install(CODE "set(shipped \"${SUITE_SHIPPED_SETTINGS}\")")
-  install(CODE [[
-    set(dest "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
-    file(MAKE_DIRECTORY "${dest}/マニュアル 兼 作業フォルダー" "${dest}/非常用フォルダー" "${dest}/通話記録")
-    set(ini "${dest}/マニュアル 兼 作業フォルダー/setting（編集厳禁）.ini")
-    if(NOT EXISTS "${ini}")
-      file(COPY_FILE "${shipped}" "${ini}")
-    endif()
-  ]])
-endfunction()

@@ -4,6 +4,7 @@ list(APPEND SUITE_CORE_SOURCES
   common/sjis_text.cpp
   common/position_text.cpp
   common/settings_file.cpp
+  common/recorder_settings.cpp
   common/settings_record.cpp)
 list(APPEND SUITE_TEST_SOURCES
   common/tests/byte_io_test.cpp

@@ -1,6 +1,5 @@
 #include "save_recording.h"
 
-#include "handset/handset_settings_record.h"
 #include "name_formatter.h"
 #include "common/settings_record.h"
 #include "common/sjis_text.h"
@@ -37,17 +36,6 @@ SavingSettings LineSavingSettings(SettingsRecord* record) {
     s.outgoing_name_format = SjisFromSlot(record->outgoing_name_format(), SettingsRecord::kPathSize);
     s.recording_format = record->recording_format();
     s.named_by_call = true;
-    s.recording_path = record->recording_path();
-    return s;
-}
-
-SavingSettings HandsetSavingSettings(HandsetSettingsRecord* record) {
-    SavingSettings s;
-    s.record_folder = SjisFromSlot(record->record_folder(), HandsetSettingsRecord::kPathSize);
-    s.folder_name_format = SjisFromSlot(record->folder_name_format(), HandsetSettingsRecord::kPathSize);
-    s.file_name_format = SjisFromSlot(record->file_name_format(), HandsetSettingsRecord::kPathSize);
-    s.recording_format = record->recording_format();
-    s.named_by_call = false;
     s.recording_path = record->recording_path();
     return s;
 }

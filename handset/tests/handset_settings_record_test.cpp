@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "common/position_text.h"
+#include "common/sjis_text.h"
+#include "recorder/tests/fake_clock.h"
 #include "common/tests/test_folder.h"
 
 using namespace suite;
@@ -62,4 +64,27 @@ TEST(HandsetSettingsRecord, SizeRulesAndExitWrite) {
 
     WriteAllBytes("empty.ini", {});
     EXPECT_EQ(LoadHandsetSettings("empty.ini", WorkArea{0, 0, 1024, 768}, &r), LoadOutcome::Empty);
+}
+
+TEST(HandsetSettingsRecord, RecordingsAreNamedByTheFileFormatOnly) {
+    TestFolder dir;
+    suite_test::FixedClock clock;
+    RecordingWriter writer{clock};
+    class Field : public NumberField {
+    public:
+        std::string text = "録音中";
+        std::string Text() const override { return text; }
+        void Show(const std::string& t) override { text = t; }
+    } field;
+    RecordingSaver saver{&writer, clock, &field};
+    HandsetSettingsRecord handset;
+    handset.MakeDefaults(WorkArea{0, 0, 1024, 768});
+    handset.SetText(HandsetSettingsRecord::kRecordFolder, HandsetSettingsRecord::kPathSize, "通話記録\\");
+    std::vector<int16_t> block(kBlockSamples, 1000);
+    writer.Open(handset.recording_format());
+    writer.Append(block.data(), block.size());
+    ASSERT_EQ(saver.SaveRecording(HandsetSavingSettings(&handset), CallFacts{}, false), SaveOutcome::Saved);
+    EXPECT_TRUE(PathExists("通話記録\\2026年12月\\07日14時05分33秒.ogg"));
+    EXPECT_EQ(field.text, "07日14時05分33秒");
+    EXPECT_EQ(SjisFromSlot(handset.recording_path(), 300), "通話記録\\2026年12月\\");
 }
