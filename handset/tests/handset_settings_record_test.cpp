@@ -5,6 +5,7 @@
 #include "common/position_text.h"
 #include "common/sjis_text.h"
 #include "recorder/tests/fake_clock.h"
+#include "common/tests/test_bytes.h"
 #include "common/tests/test_folder.h"
 
 using namespace suite;
@@ -59,7 +60,7 @@ TEST(HandsetSettingsRecord, SizeRulesAndExitWrite) {
     ASSERT_TRUE(SaveHandsetSettingsOnExit("h.ini", r));
     std::vector<uint8_t> after = ReadAllBytes("h.ini");
     ASSERT_EQ(after.size(), disk.size());
-    EXPECT_EQ(ReadU32(after.data()), 77u);
+    EXPECT_EQ(suite_test::U32(after, 0), 77u);
     EXPECT_TRUE(std::equal(after.begin() + 4, after.end(), disk.begin() + 4));
 
     WriteAllBytes("empty.ini", {});
