@@ -1,7 +1,6 @@
 #include "handset_settings_record.h"
 
 #include "common/position_text.h"
-#include "common/sjis_text.h"
 
 namespace suite {
 
@@ -28,14 +27,7 @@ LoadOutcome LoadHandsetSettings(const std::string& path, const WorkArea& area, H
 }
 
 SavingSettings HandsetSavingSettings(HandsetSettingsRecord* record) {
-    SavingSettings s;
-    s.record_folder = SjisFromSlot(record->record_folder(), HandsetSettingsRecord::kPathSize);
-    s.folder_name_format = SjisFromSlot(record->folder_name_format(), HandsetSettingsRecord::kPathSize);
-    s.file_name_format = SjisFromSlot(record->file_name_format(), HandsetSettingsRecord::kPathSize);
-    s.recording_format = record->recording_format();
-    s.named_by_call = false;
-    s.recording_path = record->recording_path();
-    return s;
+    return RecorderSavingSettings(record, record->folder_name_format());
 }
 
 }  // namespace suite

@@ -1,7 +1,6 @@
 #include "device_choice_window.h"
 
 #include "common/win32_text.h"
-#include "common/suite_resources.h"
 #include "common/window_win32.h"
 
 namespace suite {
@@ -82,15 +81,7 @@ void OnPaint(HWND hwnd, ChoiceWindowState& s) {
 void RunDeviceChoiceWindow(HINSTANCE instance, DeviceChoiceList* list) {
     std::u16string className = SjisToUtf16(kChoiceWindowClass);
     GdiObject<HBRUSH> background(CreateSolidBrush(kBackground));
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = ChoiceWindowProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = background.get();
-    wc.lpszClassName = AsWide(className);
-    RegisterClassExW(&wc);  // already registered on a second call
+    RegisterSuiteWindowClass(instance, AsWide(className), ChoiceWindowProc, background.get(), 0);  // may exist already
 
     const DWORD style = WS_CAPTION | WS_SYSMENU;
     RECT frame = {0, 0, kClientWidth, kClientHeight};

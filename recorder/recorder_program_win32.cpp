@@ -10,7 +10,6 @@
 #include "clock.h"
 #include "common/settings_file.h"
 #include "common/win32_text.h"
-#include "common/suite_resources.h"
 #include "common/window_win32.h"
 #include "input_device.h"
 #include "input_device_win32.h"
@@ -82,16 +81,7 @@ DWORD WINAPI RecordingThread(LPVOID parameter) {
 
 void RegisterBrowserClass(HINSTANCE instance, HBRUSH background) {
     std::u16string name = SjisToUtf16(kBrowserClass);
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = background;
-    wc.lpszClassName = AsWide(name);
-    RegisterClassExW(&wc);
+    RegisterSuiteWindowClass(instance, AsWide(name), DefWindowProcW, background);
 }
 
 // Start-up step 5: the record folder and the shared words from the settings.

@@ -11,6 +11,7 @@
 
 namespace suite {
 
+class RecorderSettings;
 class SettingsRecord;
 
 // Shown when SaveFailed is raised: the recording could not be moved to its
@@ -33,6 +34,9 @@ struct SavingSettings {
     char* recording_path = nullptr;
 };
 
+// What both recorders' records give the saving step (named by the file name
+// format only); folderNameFormat is the record's own slot.
+SavingSettings RecorderSavingSettings(RecorderSettings* record, const char* folderNameFormat);
 SavingSettings LineSavingSettings(SettingsRecord* record);
 
 // The call being saved, as the recording pass knows it.

@@ -108,16 +108,8 @@ bool RegisterOnce(HINSTANCE instance) {
     static GdiObject<HBRUSH> background;
     if (registered) return true;
     background.Reset(CreateSolidBrush(kBackground));
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = FormatEditorProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = background.get();
-    wc.lpszClassName = reinterpret_cast<LPCWSTR>(kClassName);
-    registered = RegisterClassExW(&wc) != 0;
+    registered = RegisterSuiteWindowClass(instance, reinterpret_cast<LPCWSTR>(kClassName), FormatEditorProc,
+                                          background.get());
     return registered;
 }
 
