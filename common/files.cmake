@@ -5,7 +5,8 @@ list(APPEND SUITE_CORE_SOURCES
   common/position_text.cpp
   common/settings_file.cpp
   common/recorder_settings.cpp
-  common/settings_record.cpp)
+  common/settings_record.cpp
+  common/wav_header.cpp)
 list(APPEND SUITE_TEST_SOURCES
   common/tests/byte_io_test.cpp
   common/tests/sjis_text_test.cpp

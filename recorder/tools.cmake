@@ -10,3 +10,4 @@ add_executable(pass_benchmark recorder/tools/pass_benchmark.cpp)
 target_link_libraries(pass_benchmark PRIVATE suite_core)
 # Speech-like test audio as a WAV file: speech_wav SECONDS OUT.wav
 add_executable(speech_wav recorder/tools/speech_wav.cpp)
+target_link_libraries(speech_wav PRIVATE suite_core)
