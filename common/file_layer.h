@@ -16,6 +16,7 @@ public:
         WriteExisting,      // write, the file must exist; not truncated
         TruncateExisting,   // write, the file must exist; emptied first
         CreateAlways,       // write, created or emptied
+        ReadOnly,           // read, the file must exist; never created nor changed
     };
 
     File() = default;
@@ -55,7 +56,9 @@ bool IsFolder(const std::string& path);
 bool CreateFolderPath(const std::string& path);
 bool RemoveEmptyFolder(const std::string& path);
 bool DeleteFilePath(const std::string& path);
-// Renames; fails when something exists at the target.
+// Renames, or across file systems copies and removes the original (as the
+// Windows move does); fails when something exists at the target. A failed
+// move leaves nothing at the target.
 bool RenamePath(const std::string& from, const std::string& to);
 // Entries of a folder, without "." and "..".
 bool ListFolder(const std::string& folder, std::vector<FolderEntry>* entries);

@@ -34,6 +34,7 @@ bool File::Open(const std::string& path, Mode mode) {
         case Mode::WriteExisting: flags = O_WRONLY; break;
         case Mode::TruncateExisting: flags = O_WRONLY | O_TRUNC; break;
         case Mode::CreateAlways: flags = O_WRONLY | O_CREAT | O_TRUNC; break;
+        case Mode::ReadOnly: flags = O_RDONLY; break;
     }
     std::string native = NativePath(path);
     int fd = ::open(native.c_str(), flags | O_CLOEXEC, 0644);
@@ -115,11 +116,55 @@ bool RemoveEmptyFolder(const std::string& path) { return rmdir(NativePath(path).
 
 bool DeleteFilePath(const std::string& path) { return unlink(NativePath(path).c_str()) == 0; }
 
+namespace {
+
+// The move of rename(2) across file systems: a copy that is complete
+// before the original goes; a copy that fails is removed.
+bool CopyThenRemove(const std::string& from, const std::string& to) {
+    int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return false;
+    int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (out < 0) {
+        ::close(in);
+        return false;
+    }
+    bool ok = true;
+    char buffer[65536];
+    for (;;) {
+        ssize_t got = ::read(in, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) ok = false;
+        if (got <= 0) break;
+        for (ssize_t done = 0; ok && done < got;) {
+            ssize_t put = ::write(out, buffer + done, static_cast<size_t>(got - done));
+            if (put < 0 && errno == EINTR) continue;
+            if (put <= 0) ok = false;
+            else done += put;
+        }
+        if (!ok) break;
+    }
+    ::close(in);
+    if (ok && fsync(out) != 0) ok = false;
+    if (::close(out) != 0) ok = false;
+    if (!ok) {
+        unlink(to.c_str());
+        return false;
+    }
+    unlink(from.c_str());
+    return true;
+}
+
+}  // namespace
+
 bool RenamePath(const std::string& from, const std::string& to) {
+    std::string source = NativePath(from);
     std::string target = NativePath(to);
     struct stat st;
     if (lstat(target.c_str(), &st) == 0) return false;
-    return rename(NativePath(from).c_str(), target.c_str()) == 0;
+    if (rename(source.c_str(), target.c_str()) == 0) return true;
+    if (errno != EXDEV) return false;
+    if (lstat(source.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    return CopyThenRemove(source, target);
 }
 
 bool ListFolder(const std::string& folder, std::vector<FolderEntry>* entries) {

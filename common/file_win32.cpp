@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "sjis_text.h"
 #include "text_convert.h"
 
 namespace suite {
@@ -26,6 +27,7 @@ bool File::Open(const std::string& path, Mode mode) {
         case Mode::WriteExisting: disposition = OPEN_EXISTING; break;
         case Mode::TruncateExisting: disposition = TRUNCATE_EXISTING; break;
         case Mode::CreateAlways: disposition = CREATE_ALWAYS; break;
+        case Mode::ReadOnly: access = GENERIC_READ; disposition = OPEN_EXISTING; break;
     }
     std::u16string wide = Wide(path);
     HANDLE h = CreateFileW(W(wide), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
@@ -97,7 +99,10 @@ bool CreateFolderPath(const std::string& path) {
     std::u16string wide = Wide(path);
     while (wide.size() > 1 && (wide.back() == u'\\' || wide.back() == u'/')) wide.pop_back();
     if (wide.empty()) return false;
-    for (size_t i = 1; i <= wide.size(); ++i) {
+    // A network share ("\\server\share\通話記録") is never created: only
+    // the folders after it.
+    size_t root = Wide(path.substr(0, PathRootLength(path))).size();
+    for (size_t i = root > 0 ? root + 1 : 1; i <= wide.size(); ++i) {
         if (i < wide.size() && wide[i] != u'\\' && wide[i] != u'/') continue;
         std::u16string part = wide.substr(0, i);
         if (part.size() == 2 && part[1] == u':') continue;  // drive letter
@@ -112,7 +117,15 @@ bool RemoveEmptyFolder(const std::string& path) { return RemoveDirectoryW(W(Wide
 bool DeleteFilePath(const std::string& path) { return DeleteFileW(W(Wide(path))) != 0; }
 
 bool RenamePath(const std::string& from, const std::string& to) {
-    return MoveFileW(W(Wide(from)), W(Wide(to))) != 0;
+    std::u16string target = Wide(to);
+    if (GetFileAttributesW(W(target)) != INVALID_FILE_ATTRIBUTES) return false;
+    if (MoveFileW(W(Wide(from)), W(target))) return true;
+    // A move across volumes copies; one that failed part way (a full disk)
+    // can leave a short or empty file under the target's name.
+    DWORD error = GetLastError();
+    if (GetFileAttributesW(W(target)) != INVALID_FILE_ATTRIBUTES) DeleteFileW(W(target));
+    SetLastError(error);
+    return false;
 }
 
 bool ListFolder(const std::string& folder, std::vector<FolderEntry>* entries) {

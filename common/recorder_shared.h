@@ -57,10 +57,6 @@ struct RecorderShared {
     std::atomic<int32_t> MuteBuffers{kMuteBuffersAtStart};
     // Blocks consumed since the last connection check.
     std::atomic<int32_t> BuffersSeen{0};
-    // Raised by the pass when exactly one block is recorded: the tick
-    // empties the main window's number field (the window belongs to the
-    // user-interface thread).
-    std::atomic<int32_t> ClearNumberField{0};
 
     // Copy of CallNumber taken when a number was decoded; written before
     // NumberReady is set to 1.

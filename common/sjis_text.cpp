@@ -57,4 +57,25 @@ bool SjisEndsWith(const std::string& text, char c) {
     return !text.empty() && SjisFindLast(text, c) == text.size();
 }
 
+size_t PathRootLength(const std::string& path) {
+    auto separator = [](char c) { return c == '\\' || c == '/'; };
+    if (path.size() >= 2 && path[1] == ':' &&
+        ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'))) {
+        return 2;
+    }
+    if (path.size() < 2 || !separator(path[0]) || !separator(path[1])) return 0;
+    // "\\server\share": the end of the second part after the two separators
+    // (a trail byte 0x5C of a kanji in either name is not a separator).
+    int parts = 0;
+    for (size_t i = 2; i < path.size();) {
+        if (separator(path[i])) {
+            if (++parts == 2) return i;
+            ++i;
+            continue;
+        }
+        i += IsSjisLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size() ? 2 : 1;
+    }
+    return path.size();
+}
+
 }  // namespace suite

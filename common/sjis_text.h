@@ -32,4 +32,9 @@ bool SjisEndsWith(const std::string& text, char c);
 // Position just after the last single-byte c in text, or npos.
 size_t SjisFindLast(const std::string& text, char c);
 
+// Bytes at the start of a path that name its drive ("C:") or network share
+// ("\\server\share"): folders that exist or not but are never created.
+// 0 for a relative path or one starting at the root of the drive.
+size_t PathRootLength(const std::string& path);
+
 }  // namespace suite

@@ -413,7 +413,23 @@ int RunPhoneBookTool(const std::vector<std::string>& args, std::istream& in, std
         err << "phonebook: " << dir << " is not a folder\n";
         return 1;
     }
-    if (!isImport && !PathExists(folder + "\\" + kIndexFileName)) {
+    // A book is its three files together: with some missing, creating them
+    // empty would pair the rest with nothing (an import could then take the
+    // blocks of existing contacts). Only a folder with none is a new book.
+    const char* const bookFiles[] = {kIndexFileName, kDataFileName, kAreaFileName};
+    std::vector<std::string> missing;
+    for (const char* name : bookFiles) {
+        if (!PathExists(folder + "\\" + name)) missing.push_back(name);
+    }
+    if (!missing.empty() && missing.size() < 3) {
+        err << "phonebook: " << dir << " holds an incomplete phone book:";
+        for (const std::string& name : missing) err << " " << name;
+        err << (missing.size() == 1 ? " is" : " are")
+            << " missing; nothing was read or written (restore the file from a copy of the book, or move "
+               "all three away to start an empty book)\n";
+        return 1;
+    }
+    if (!isImport && !missing.empty()) {
         err << "phonebook: " << dir << " holds no phone book (" << kIndexFileName << " is missing)\n";
         return 1;
     }

@@ -65,17 +65,19 @@ bool PhoneBook::OpenPhoneBook(const std::string& folder) {
     dataPath_ = prefix + kDataFileName;
     areaPath_ = prefix + kAreaFileName;
 
+    // A read-only book (listing, export) never creates a missing file.
+    const File::Mode mode = options_.readOnly ? File::Mode::ReadOnly : File::Mode::ReadCreate;
     uint64_t areaSize = 0, indexSize = 0, dataSize = 0;
-    if (!areaFile_.Open(areaPath_, File::Mode::ReadCreate) || !areaFile_.Size(&areaSize) || !LoadArea(areaSize)) {
+    if (!areaFile_.Open(areaPath_, mode) || !areaFile_.Size(&areaSize) || !LoadArea(areaSize)) {
         Fail(areaPath_);
         return false;
     }
-    if (!indexFile_.Open(indexPath_, File::Mode::ReadCreate) || !indexFile_.Size(&indexSize) ||
+    if (!indexFile_.Open(indexPath_, mode) || !indexFile_.Size(&indexSize) ||
         !LoadIndex(indexSize)) {
         Fail(indexPath_);
         return false;
     }
-    if (!dataFile_.Open(dataPath_, File::Mode::ReadCreate) || !dataFile_.Size(&dataSize)) {
+    if (!dataFile_.Open(dataPath_, mode) || !dataFile_.Size(&dataSize)) {
         Fail(dataPath_);
         return false;
     }

@@ -65,7 +65,6 @@ public:
         // 1. Information board upkeep.
         board_->Upkeep();
         // 2. Number hand-over; the board decides about itself by its mode.
-        if (tick.TakeClearNumberField()) numberField.Show(std::string());
         if (shared_->NumberReady.load() != 0) {
             HandOver h = tick.HandOverNumber(book_.IsOpen() ? &book_ : nullptr, numberOutput_,
                                              settings_.info_board_mode(), board_->IsOpen());

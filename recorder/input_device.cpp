@@ -33,11 +33,27 @@ std::string MissingDeviceText(const std::string& deviceName) {
            "変更する場合は[はい]を、しない場合は[いいえ]を押してください。";
 }
 
+std::string StoredDeviceName(const std::string& name) {
+    char slot[RecorderSettings::kDeviceNameSize];
+    SjisCopy(slot, sizeof slot, name);
+    return slot;
+}
+
+namespace {
+
+// Names are read whole (up to 62 bytes) but stored cut to the slot, on a
+// character boundary: compared the same way, a long name matches again.
+bool SameDeviceName(const std::string& reported, const std::string& stored) {
+    return StoredDeviceName(reported) == StoredDeviceName(stored);
+}
+
+}  // namespace
+
 int DeviceChoiceList::Preselect() {
     if (entries_.empty()) return -1;
     int chosen = -1;
     for (size_t i = 0; i < entries_.size(); ++i) {
-        if (entries_[i].name == *deviceName_) chosen = static_cast<int>(i);
+        if (SameDeviceName(entries_[i].name, *deviceName_)) chosen = static_cast<int>(i);
     }
     if (chosen < 0) {
         chosen = 0;
@@ -93,7 +109,7 @@ bool OpenInputDevice(InputDeviceHost* host, RecorderSettings* record, std::strin
     } else {
         int found = -1;
         for (const DeviceEntry& e : devices) {
-            if (e.name == *deviceName) {
+            if (SameDeviceName(e.name, *deviceName)) {
                 found = e.device;
                 break;
             }

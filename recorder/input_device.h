@@ -27,6 +27,9 @@ extern const char kChoiceLine2[];
 // "音声入力端子 " + name + " が切断又は…変更する場合は[はい]を、…": the stored
 // device is missing; asks whether to choose another.
 std::string MissingDeviceText(const std::string& deviceName);
+// A device name as the settings slot keeps it: cut to 32 bytes on a
+// character boundary.
+std::string StoredDeviceName(const std::string& name);
 
 // One entry of the choice list: a device whose capabilities could be read.
 struct DeviceEntry {

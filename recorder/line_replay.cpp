@@ -271,7 +271,6 @@ int Run(const Options& o, FILE* in, const WavInput& input, FILE* out, FILE* err)
         if (report.wroteBlock) r->lastWritten = index;
         PrintSaved(report, *r, out, err);
 
-        if (tick.TakeClearNumberField()) r->field.text.clear();
         HandOver h = tick.HandOverNumber(bookInUse, output, rec.info_board_mode(), false);
         if (h.showNumber) r->field.text = h.fieldText;
         if (h.outputFailed) Say(err, "番号出力ファイルを作れません: " + h.outputPath);

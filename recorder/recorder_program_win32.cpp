@@ -68,6 +68,7 @@ public:
     void OnPhoneBookButton() override { p_->variant.OnPhoneBookButton(); }
     void OnBrowserButton() override { p_->browserRequest = 1; }
     bool InfoBoardOpen() override { return p_->variant.InfoBoardOpen(); }
+    void OnEndSession() override;
 
 private:
     Program* p_;
@@ -142,8 +143,23 @@ bool TakeOneMessage() {
     return true;
 }
 
+// Shutdown step 6: the fields the recorder writes back, then bytes 0..692.
+void WriteSettingsOnExit(Program& p) {
+    WriteSettingsOnExit(p);
+}
+
+// Windows ends the session: the process may be ended as soon as the window
+// procedure returns, so the call so far is saved and the settings written
+// now (the Ogg finish takes milliseconds; the wait for a pass is bounded).
+void ProgramHost::OnEndSession() {
+    if (!p_->pass) return;
+    p_->pass->SaveAtExit();
+    WriteSettingsOnExit(*p_);
+}
+
 void Shutdown(Program& p) {
-    // Drop an open recording (no file, no TMP.tmp); no later pass opens one.
+    // Save an open recording as "録音中止+保存" would, with the number known
+    // by now; no later pass opens one.
     p.pass->SaveAtExit();
     p.capture.Stop();
     bool threadEnded = true;
@@ -165,11 +181,7 @@ void Shutdown(Program& p) {
     while (p.alarm->Sounding()) p.alarm->End();
     p.variant.CloseParts();
 
-    RecorderSettings& s = p.variant.Settings();
-    s.set_auto_start_level(static_cast<uint32_t>(p.shared.LevelThreshold.load()));
-    s.SetText(RecorderSettings::kInputDeviceName, RecorderSettings::kDeviceNameSize, p.deviceName);
-    p.variant.StoreExitFields();
-    SaveRecorderSettingsOnExit(kSettingsFilePath, s);
+    WriteSettingsOnExit(p);
 
     // Core Audio and the windows go on this thread, while COM and the
     // windows still exist: released by the exit's destructors they crashed

@@ -51,7 +51,6 @@ void RecorderTick::SilenceCountdownStep() {
     if (v > 1) shared_.SilenceCountdown.compare_exchange_strong(v, v - 1);
 }
 
-bool RecorderTick::TakeClearNumberField() { return shared_.ClearNumberField.exchange(0) != 0; }
 
 HandOver RecorderTick::HandOverNumber(PhoneBook* book, const NumberOutputTarget& output, int infoBoardMode,
                                       bool boardOpen) {
@@ -62,6 +61,7 @@ HandOver RecorderTick::HandOverNumber(PhoneBook* book, const NumberOutputTarget&
     h.request = request;
 
     std::string confirmed = shared_.ConfirmedNumber.Get();
+    std::string lookupKey = confirmed;
     bool withheld = confirmed == kWithheldNumber;
     if (!(withheld && request == 1)) {
         int first = confirmed.empty() ? 0 : static_cast<signed char>(confirmed[0]);
@@ -69,11 +69,15 @@ HandOver RecorderTick::HandOverNumber(PhoneBook* book, const NumberOutputTarget&
             shared_.NumberReady.compare_exchange_strong(request, 0);
             return h;
         }
-        confirmed = confirmed.substr(0, kLookupNumberBytes);
-        shared_.ConfirmedNumber.Set(confirmed);
+        // Only the phone book key is cut, and never inside a character
+        // ("1234567890123＃" is looked up as "1234567890123"); the field and
+        // the recording's name keep the whole number.
+        char key[kLookupNumberBytes + 1];
+        SjisCopy(key, sizeof key, confirmed);
+        lookupKey = key;
         if (book && book->IsOpen()) {
             h.lookedUp = true;
-            std::optional<uint32_t> entry = book->FindEntry(confirmed);
+            std::optional<uint32_t> entry = book->FindEntry(lookupKey);
             if (entry) h.name = book->ReadName(*entry);
         }
         if (request == 1) {
@@ -91,7 +95,7 @@ HandOver RecorderTick::HandOverNumber(PhoneBook* book, const NumberOutputTarget&
     }
 
     if (!withheld && !boardOpen) {
-        h.boardNumber = confirmed;
+        h.boardNumber = lookupKey;
         h.openBoard = !(infoBoardMode == 2 || (infoBoardMode == 1 && request != 2 && h.name.empty()));
     }
     shared_.NumberReady.compare_exchange_strong(request, 0);

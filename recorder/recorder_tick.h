@@ -9,8 +9,8 @@
 // settings.info_board_mode(), boardOpen);` then, when h.showNumber, put
 // h.fieldText into the number field, and when h.openBoard, open the call
 // board for h.boardNumber (h.request says whether it was a click, 2, or a
-// call, 1). Also each tick: `if (tick.TakeClearNumberField())` empty the
-// number field; step 7: `tick.SilenceCountdownStep();`. The output target
+// call, 1). Step 7: `tick.SilenceCountdownStep();`. (The number field is
+// emptied by the recording pass itself, Part 1.4.) The output target
 // comes once from NumberOutputFromSetting(number_output_path).
 #pragma once
 #include <cstdint>
@@ -43,7 +43,7 @@ struct HandOver {
     bool showNumber = false;  // show fieldText in the main window's number field
     std::string fieldText;    // CallNumber: the number, then a space and the phone book name
     bool lookedUp = false;    // the phone book was consulted
-    std::string boardNumber;  // ConfirmedNumber cut to 14 bytes
+    std::string boardNumber;  // the phone book key: ConfirmedNumber cut to 14 bytes on a character boundary
     std::string name;         // phone book name for it, empty when none
     bool openBoard = false;   // open the call board for boardNumber
     bool outputWritten = false;  // the number output file was made
@@ -60,9 +60,6 @@ public:
     void SilenceCountdownStep();
     // The half-second toggle, 1 or 2.
     int HalfSecondToggle() const { return toggle_; }
-
-    // True once after the pass asked for the number field to be emptied.
-    bool TakeClearNumberField();
 
     // Tick step 2 while NumberReady is not 0. book may be null (no phone
     // book); infoBoardMode is info_board_mode (0 always, 1 with a name, 2

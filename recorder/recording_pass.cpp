@@ -2,7 +2,9 @@
 
 #include <cstring>
 
+#include "common/file_layer.h"
 #include "common/settings_record.h"
+#include "leftover_recovery.h"
 
 namespace suite {
 
@@ -30,6 +32,8 @@ RecordingPass::RecordingPass(RecorderShared& shared, const PassConfig& config, c
                              NumberField* numberField)
     : shared_(shared),
       config_(config),
+      clock_(clock),
+      numberField_(numberField),
       writer_(clock),
       saver_(&writer_, clock, numberField),
       analysis_(std::make_unique<LineAnalysisBuffer>()),
@@ -39,7 +43,7 @@ RecordingPass::RecordingPass(RecorderShared& shared, const PassConfig& config, c
 RecordingPass::~RecordingPass() = default;
 
 void RecordingPass::PrimeDecoders(const std::function<void()>& pause) {
-    std::lock_guard<std::mutex> lock(lock_);
+    std::lock_guard<std::timed_mutex> lock(lock_);
     static const int16_t silence[kBlockSampleCount] = {};
     for (int i = 0; i < kMaxAttempts; ++i) {
         callNumber_[0] = '\0';
@@ -53,7 +57,7 @@ void RecordingPass::PrimeDecoders(const std::function<void()>& pause) {
 
 void RecordingPass::MirrorCallNumber() { shared_.CallNumber.Set(callNumber_); }
 
-void RecordingPass::StartRecording() {
+void RecordingPass::StartRecording(PassReport* report) {
     manual_ = shared_.RecorderMode.load() == kCommandManual;
     callNumber_[0] = '\0';
     attempts_ = 0;
@@ -61,6 +65,9 @@ void RecordingPass::StartRecording() {
     shared_.NumberReady.store(0);
     shared_.ConfirmedNumber.Clear();
     MirrorCallNumber();
+    // A recording that could not be saved is still in TMP.tmp: rescued as at
+    // start-up before the writer empties the file for this one.
+    if (PathExists(kTempRecordingPath)) RecoverLeftoverRecording(clock_, &report->recoveredPath);
     writer_.Open(config_.saving.recording_format);
 }
 
@@ -133,7 +140,7 @@ PassReport RecordingPass::RunPass(BlockSource& source) {
     report.gotBlock = true;
     shared_.BuffersSeen.fetch_add(1);
 
-    std::lock_guard<std::mutex> lock(lock_);
+    std::lock_guard<std::timed_mutex> lock(lock_);
     std::memcpy(work_, block, sizeof work_);
     if (closedForExit_) return report;
 
@@ -156,7 +163,7 @@ PassReport RecordingPass::RunPass(BlockSource& source) {
 
     if (shared_.RecordingActive.load() == 1) {
         if (shared_.RecordedBytes.load() == kNoRecordingBytes) {
-            StartRecording();
+            StartRecording(&report);
             report.opened = true;
         }
         if (shared_.SilenceCountdown.load() != 1) WriteAndDecode(&report);
@@ -192,7 +199,12 @@ PassReport RecordingPass::RunPass(BlockSource& source) {
         if (mode != kCommandStop) shared_.RecordingActive.store(1);
     }
 
-    if (shared_.RecordedBytes.load() == kNoRecordingBytes + kBlockBytes) shared_.ClearNumberField.store(1);
+    // Here, in the pass, not on a tick: while a message box holds the
+    // user-interface thread no tick runs, and the next call would be named
+    // by the last one's text.
+    if (shared_.RecordedBytes.load() == kNoRecordingBytes + kBlockBytes && numberField_) {
+        numberField_->Show(std::string());
+    }
 
     ApplyCommand(&report);
     return report;
@@ -203,8 +215,11 @@ void RecordingPass::RunUntilStopped(BlockSource& source) {
     }
 }
 
-bool RecordingPass::SaveAtExit() {
-    std::lock_guard<std::mutex> lock(lock_);
+bool RecordingPass::SaveAtExit(SaveOutcome* saveOutcome) {
+    std::unique_lock<std::timed_mutex> lock(lock_, kExitWait);
+    // A pass stuck past the bound (a hung disk): TMP.tmp stays for the
+    // rescue at the next start.
+    if (!lock.owns_lock()) return false;
     closedForExit_ = true;
     if (shared_.RecordedBytes.load() == kNoRecordingBytes) {
         shared_.RecordingActive.store(0);
@@ -214,7 +229,8 @@ bool RecordingPass::SaveAtExit() {
     call.call_number = shared_.CallNumber.Get();
     call.incoming = shared_.IncomingCall.load() != 0;
     call.manual = manual_;
-    saver_.SaveRecording(config_.saving, call, true);
+    SaveOutcome outcome = saver_.SaveRecording(config_.saving, call, false);
+    if (saveOutcome) *saveOutcome = outcome;
     shared_.RecordedBytes.store(kNoRecordingBytes);
     shared_.RecordingActive.store(0);
     shared_.SilenceCountdown.store(0);
@@ -222,14 +238,14 @@ bool RecordingPass::SaveAtExit() {
 }
 
 std::string RecordingPass::RecordingPath() {
-    std::lock_guard<std::mutex> lock(lock_);
+    std::lock_guard<std::timed_mutex> lock(lock_);
     if (!config_.saving.recording_path) return std::string();
     const char* slot = config_.saving.recording_path;
     return std::string(slot, strnlen(slot, SettingsRecord::kRecordingPathSize));
 }
 
 std::string RecordingPass::LastSavedName() {
-    std::lock_guard<std::mutex> lock(lock_);
+    std::lock_guard<std::timed_mutex> lock(lock_);
     return std::string(saver_.LastSavedName());
 }
 

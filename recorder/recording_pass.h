@@ -8,11 +8,13 @@
 // number field, calls PrimeDecoders with a 100 ms sleep, then starts the
 // recording thread (CreateThread) whose entry calls RunUntilStopped(capture).
 // The tick reads Saver().SavedToEmergency()/SaveFailed() for the warning bar
-// and LastSavedName()/RecordingPath() for the browser. At WM_QUIT it calls
-// SaveAtExit() before stopping capture: an open recording is dropped, and
-// no later pass opens a new one.
+// and LastSavedName()/RecordingPath() for the browser. At WM_QUIT (and when
+// Windows ends the session) it calls SaveAtExit() before stopping capture
+// and writing the settings: an open recording is saved as "録音中止+保存"
+// would, and no later pass opens a new one.
 #pragma once
 #include <cstdint>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -54,6 +56,7 @@ struct PassReport {
     std::string savedPath;       // Shift-JIS, "\" separators; empty unless saved under a name
     CallFacts call;              // the facts the saved recording was named by
     bool discarded = false;      // "録音中止" dropped the open recording
+    std::string recoveredPath;   // a leftover TMP.tmp rescued before this recording opened it
 };
 
 class RecordingPass {
@@ -76,10 +79,14 @@ public:
     // The recording thread's body: passes until the source stops.
     void RunUntilStopped(BlockSource& source);
 
-    // Program exit: finishes and deletes an open recording (no recording
-    // file is made) and stops every later pass from opening one. Waits for a
-    // pass in progress. True when a recording was dropped.
-    bool SaveAtExit();
+    // Program exit: saves an open recording as "録音中止+保存" would (named
+    // by the number known by then; what could be written when the device is
+    // gone) and stops every later pass from opening one. Waits at most
+    // kExitWait for a pass in progress; past that the temporary file is left
+    // for the next start to rescue. True when a recording was saved
+    // (saveOutcome says where).
+    static constexpr std::chrono::milliseconds kExitWait{3000};
+    bool SaveAtExit(SaveOutcome* saveOutcome = nullptr);
 
     // The saving step's flags and names (SavedToEmergency, SaveFailed,
     // LastSavedName; read by the tick).
@@ -96,7 +103,7 @@ public:
     const int16_t* WorkBuffer() const { return work_; }
 
 private:
-    void StartRecording();
+    void StartRecording(PassReport* report);
     void WriteAndDecode(PassReport* report);
     void Confirm(PassReport* report);
     void ApplyCommand(PassReport* report);
@@ -104,9 +111,11 @@ private:
 
     RecorderShared& shared_;
     PassConfig config_;
+    const Clock& clock_;
+    NumberField* numberField_;   // may be null
     RecordingWriter writer_;
     RecordingSaver saver_;
-    std::mutex lock_;            // one pass, or the exit save, at a time
+    std::timed_mutex lock_;      // one pass, or the exit save, at a time
     bool closedForExit_ = false;
 
     int16_t work_[kBlockSampleCount] = {};  // WorkBuffer

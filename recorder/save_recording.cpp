@@ -19,6 +19,18 @@ std::string Slot(const std::string& text, size_t slotSize) {
     return buffer;
 }
 
+// The name formats of a record whose slot is empty (an all-zero record):
+// the defaults of Part 1.1, so calls are never named ".wav", "(1).wav", ...
+// (An empty folder format stays empty: the record folder alone.)
+const char kDefaultFileNameFormat[] = "dd日xx時xx分xx秒";
+const char kDefaultIncomingNameFormat[] = "[着信]着信日付-電話番号-電話帳";
+const char kDefaultOutgoingNameFormat[] = "[発信]発信日付-電話番号-電話帳";
+
+std::string FormatOrDefault(const char* slot, size_t slotSize, const char* fallback) {
+    std::string format = SjisFromSlot(slot, slotSize);
+    return format.empty() ? std::string(fallback) : format;
+}
+
 void ReplaceFirst(std::string* text, const char* item, const std::string& value) {
     std::string needle = item;
     size_t pos = SjisFind(*text, needle);
@@ -31,7 +43,8 @@ SavingSettings RecorderSavingSettings(RecorderSettings* record, const char* fold
     SavingSettings s;
     s.record_folder = SjisFromSlot(record->record_folder(), RecorderSettings::kPathSize);
     s.folder_name_format = SjisFromSlot(folderNameFormat, RecorderSettings::kPathSize);
-    s.file_name_format = SjisFromSlot(record->file_name_format(), RecorderSettings::kPathSize);
+    s.file_name_format =
+        FormatOrDefault(record->file_name_format(), RecorderSettings::kPathSize, kDefaultFileNameFormat);
     s.recording_format = record->recording_format();
     s.named_by_call = false;
     s.recording_path = record->recording_path();
@@ -40,10 +53,40 @@ SavingSettings RecorderSavingSettings(RecorderSettings* record, const char* fold
 
 SavingSettings LineSavingSettings(SettingsRecord* record) {
     SavingSettings s = RecorderSavingSettings(record, record->folder_name_format());
-    s.incoming_name_format = SjisFromSlot(record->incoming_name_format(), SettingsRecord::kPathSize);
-    s.outgoing_name_format = SjisFromSlot(record->outgoing_name_format(), SettingsRecord::kPathSize);
+    s.incoming_name_format =
+        FormatOrDefault(record->incoming_name_format(), SettingsRecord::kPathSize, kDefaultIncomingNameFormat);
+    s.outgoing_name_format =
+        FormatOrDefault(record->outgoing_name_format(), SettingsRecord::kPathSize, kDefaultOutgoingNameFormat);
     s.named_by_call = true;
     return s;
+}
+
+std::string FileNameSafe(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (IsSjisLeadByte(c) && i + 1 < text.size()) {
+            out += text[i];
+            out += text[++i];  // a trail byte (0x5C, 0x7C) is part of its character
+            continue;
+        }
+        switch (c) {
+            case '\\': out += "＼"; break;
+            case '/': out += "／"; break;
+            case ':': out += "："; break;
+            case '*': out += "＊"; break;
+            case '?': out += "？"; break;
+            case '"': out += "”"; break;
+            case '<': out += "＜"; break;
+            case '>': out += "＞"; break;
+            case '|': out += "｜"; break;
+            default:
+                if (c >= 0x20 && c != 0x7F) out += text[i];  // control bytes dropped
+                break;
+        }
+    }
+    return out;
 }
 
 std::string FreeRecordingPath(const std::string& folder, const std::string& name, const std::string& extension,
@@ -63,8 +106,9 @@ std::string RecordingSaver::ItemName(const SavingSettings& settings, const CallF
     std::string pattern = call.incoming ? settings.incoming_name_format : settings.outgoing_name_format;
     ReplaceFirst(&pattern, call.incoming ? "着信日付" : "発信日付", date);
     size_t space = number.find(' ');  // 0x20 is never the second byte of a character
-    ReplaceFirst(&pattern, "電話番号", number.substr(0, space));
-    ReplaceFirst(&pattern, "電話帳", space == std::string::npos ? std::string() : number.substr(space + 1));
+    ReplaceFirst(&pattern, "電話番号", FileNameSafe(number.substr(0, space)));
+    ReplaceFirst(&pattern, "電話帳",
+                 space == std::string::npos ? std::string() : FileNameSafe(number.substr(space + 1)));
     return pattern;
 }
 
@@ -79,10 +123,10 @@ std::string RecordingSaver::BuildName(const SavingSettings& settings, const Call
         // of its own".
         if (name == number) name.clear();
         if (name.empty()) return ItemName(settings, call);
-        return name;
+        return FileNameSafe(name);
     }
     if (name.empty()) return NameFormatter(settings.file_name_format, clock_);
-    return name;
+    return FileNameSafe(name);
 }
 
 SaveOutcome RecordingSaver::SaveRecording(const SavingSettings& settings, const CallFacts& call, bool discard) {

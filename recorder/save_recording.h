@@ -53,6 +53,11 @@ enum class SaveOutcome {
     Failed,                  // nothing could be moved; SaveFailed was raised
 };
 
+// text with the characters a file name cannot hold (\ / : * ? " < > |, at
+// the start of a character only) in their full-width forms (＼ ／ ： ＊ ？ ”
+// ＜ ＞ ｜) and control bytes dropped.
+std::string FileNameSafe(const std::string& text);
+
 // folder + name + extension, or with "(n)" before the extension for the
 // first n = 1, 2, ... that is free. *n gets 0 when no number was needed.
 std::string FreeRecordingPath(const std::string& folder, const std::string& name, const std::string& extension,

@@ -188,6 +188,10 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             if (wParam == kTickTimer && s.config.host) s.config.host->OnTimerTick();
             return 0;
         case WM_POWERBROADCAST: OnPowerBroadcast(s, wParam, lParam); return TRUE;
+        case WM_QUERYENDSESSION: return TRUE;
+        case WM_ENDSESSION:
+            if (wParam && s.config.host) s.config.host->OnEndSession();
+            return 0;
         case MM_WIM_DATA:
             if (s.config.host) s.config.host->OnWaveInData(reinterpret_cast<WAVEHDR*>(lParam));
             return 0;

@@ -32,6 +32,10 @@ public:
     // Whether an information board is open (a click on the window asks for
     // one through NumberReady = 2 only when none is).
     virtual bool InfoBoardOpen() = 0;
+    // WM_ENDSESSION with the session ending: the process may end on return
+    // without WM_QUIT, so an open recording is saved and the settings
+    // written here.
+    virtual void OnEndSession() {}
 };
 
 enum DisplayMode { kDisplayDesktop = 0, kDisplayTaskbar = 1, kDisplayTray = 2 };

@@ -71,3 +71,28 @@ TEST(TextConvert, ShiftJisToUtf8AndUtf16) {
     EXPECT_EQ(utf8.front(), 'a');
     EXPECT_EQ(utf8.back(), 'b');
 }
+
+// The part of a record folder that folder creation leaves alone: a drive or
+// a network share, never the server or "\\" itself.
+TEST(PathRootLengthTest, DriveAndShareAreNeverCreated) {
+    struct Case {
+        const char* path;
+        size_t root;
+    } cases[] = {
+        {"\\\\server\\share\\通話記録\\", 14},
+        {"\\\\server\\share\\", 14},
+        {"\\\\server\\share", 14},
+        {"\\\\server", 8},
+        {"\\\\表示\\ソフト\\通話記録\\", 13},  // trail bytes 0x5C in both names
+        {"//nas/rec/2026", 9},
+        {"C:\\通話記録\\", 2},
+        {"d:", 2},
+        {"通話記録\\", 0},
+        {"\\通話記録\\", 0},
+        {"", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(PathRootLength(c.path), c.root);
+    }
+}

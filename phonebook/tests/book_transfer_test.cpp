@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <cstring>
 #include <sstream>
 #include <tuple>
 
+#include "common/file_layer.h"
 #include "phone_book_test_util.h"
 
 using namespace suite;
@@ -259,6 +261,66 @@ TEST_F(BookTransferTest, ToolListsExportsAndImportsRealFolders) {
     EXPECT_EQ(Run({"import", "again", "-"}, exported), 0);
     EXPECT_EQ(Run({"export", "again"}), 0);
     EXPECT_EQ(out.str(), exported);
+}
+
+// A book with one or two of its three files missing is refused by every
+// command and never "repaired": list and export create nothing, and an
+// import does not pair the remaining files with new empty ones.
+TEST_F(BookTransferTest, ToolRefusesABookWithSomeFilesMissing) {
+    {
+        PhoneBook& book = Open("book");
+        ASSERT_EQ(book.SaveRecord("0311", "鈴木", ""), SaveResult::Saved);
+        ASSERT_EQ(book.SaveRecord("0322", "田中", ""), SaveResult::Saved);
+        book.ClosePhoneBook();
+    }
+    const Bytes index = suite_test::ReadAllBytes("book/InfoIndex.binary");
+    const Bytes data = suite_test::ReadAllBytes("book/InfoData.binary");
+    std::string csv = u8"number,name,information\r\n0333,新規,\r\n";
+    suite_test::WriteAllBytes("new.csv", Bytes(csv.begin(), csv.end()));
+
+    const char* const files[] = {"InfoIndex.binary", "InfoData.binary", "EriaTable.binary"};
+    for (int gone = 1; gone < 7; ++gone) {  // every non-empty, incomplete subset missing
+        SCOPED_TRACE(gone);
+        std::vector<Bytes> kept(3);
+        for (int f = 0; f < 3; ++f) {
+            std::string path = std::string("book/") + files[f];
+            kept[f] = suite_test::ReadAllBytes(path);
+            if (gone & (1 << f)) std::remove(path.c_str());
+        }
+        for (const char* command : {"list", "export"}) {
+            EXPECT_EQ(Run({command, "book"}), 1) << command;
+            EXPECT_EQ(out.str(), "") << command;
+            EXPECT_NE(err.str().find("incomplete"), std::string::npos) << err.str();
+        }
+        EXPECT_EQ(Run({"import", "book", "new.csv"}), 1);
+        EXPECT_NE(err.str().find("incomplete"), std::string::npos) << err.str();
+        for (int f = 0; f < 3; ++f) {
+            std::string path = std::string("book/") + files[f];
+            EXPECT_EQ(suite_test::Utf8PathExists(path), !(gone & (1 << f))) << "nothing created: " << files[f];
+            if (!(gone & (1 << f))) {
+                EXPECT_EQ(suite_test::ReadAllBytes(path), kept[f]) << files[f];
+            }
+            suite_test::WriteAllBytes(path, kept[f]);
+        }
+    }
+    EXPECT_EQ(suite_test::ReadAllBytes("book/InfoIndex.binary"), index);
+    EXPECT_EQ(suite_test::ReadAllBytes("book/InfoData.binary"), data);
+    EXPECT_EQ(Run({"list", "book"}), 0) << err.str();
+    EXPECT_EQ(out.str(), u8"0311\t鈴木\n0322\t田中\n");
+}
+
+// Listing opens the files read-only: a book the user may only read is listed.
+TEST_F(BookTransferTest, ListAndExportOpenTheFilesReadOnly) {
+    {
+        PhoneBook& book = Open("book");
+        ASSERT_EQ(book.SaveRecord("0311", "鈴木", ""), SaveResult::Saved);
+        book.ClosePhoneBook();
+    }
+    suite::File probe;
+    ASSERT_FALSE(probe.Open("book\\missing.binary", suite::File::Mode::ReadOnly)) << "ReadOnly never creates";
+    EXPECT_FALSE(suite_test::Utf8PathExists("book/missing.binary"));
+    EXPECT_EQ(Run({"list", "book"}), 0) << err.str();
+    EXPECT_EQ(out.str(), u8"0311\t鈴木\n");
 }
 
 }  // namespace

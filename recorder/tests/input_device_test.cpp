@@ -355,3 +355,50 @@ TEST(ConnectionCheck, ShutdownStopsAWarningStillPlaying) {
     EXPECT_EQ(line.calls, (Calls{"close", "warn", "quiet"}));
     EXPECT_FALSE(check.Fault());
 }
+
+// A name longer than the 32-byte slot ("マイク (Realtek High Definition
+// Audio)", 39 bytes) is stored cut on a character boundary; at the next
+// start it still matches, with no question and no window, and the choice
+// window preselects it rather than device 0.
+TEST(OpenInputDevice, LongDeviceNameMatchesOnTheStoredCut) {
+    const std::string longName = "USB";
+    const std::string realtek = "マイク (Realtek High Definition Audio)";
+    const std::string kanji = "マイク（高品位オーディオ・デバイス入力端子）";  // 44 bytes, cut inside a character at 32
+    for (const std::string& chosen : {realtek, kanji}) {
+        SCOPED_TRACE(chosen);
+        Fixture f;
+        f.host.count = 2;
+        f.host.names = {{0, longName}, {1, chosen}};
+        f.record.saved_device_count() = 2;
+        f.record.show_connection_screen() = 0;
+        f.host.pick = 1;
+        f.host.tick = true;    // no window at every start
+        ASSERT_TRUE(f.Run());  // nothing stored yet: the window, entry 1 chosen
+        EXPECT_EQ(f.host.openedDevice, 1);
+        std::string stored = f.record.GetText(SettingsRecord::kInputDeviceName, SettingsRecord::kDeviceNameSize);
+        EXPECT_EQ(stored, StoredDeviceName(chosen));
+        EXPECT_LE(stored.size(), 32u);
+        EXPECT_EQ(stored, chosen.substr(0, stored.size()));
+
+        // The next start, from the stored name.
+        FakeHost host;
+        host.count = 2;
+        host.names = {{0, longName}, {1, chosen}};
+        SettingsRecord again;
+        std::copy(f.record.data(), f.record.data() + SettingsRecord::kSize, again.data());
+        std::string name = stored;
+        ASSERT_TRUE(OpenInputDevice(&host, &again, &name, kSettings));
+        EXPECT_EQ(host.calls, (Calls{"open", "shown"})) << "no 接続不良 question";
+        EXPECT_EQ(host.openedDevice, 1);
+
+        // With the window asked for at every start, it preselects the device.
+        FakeHost shown;
+        shown.count = 2;
+        shown.names = {{0, longName}, {1, chosen}};
+        again.show_connection_screen() = 1;
+        name = stored;
+        ASSERT_TRUE(OpenInputDevice(&shown, &again, &name, kSettings));
+        EXPECT_EQ(shown.preselected, 1);
+        EXPECT_EQ(shown.openedDevice, 1);
+    }
+}

@@ -87,10 +87,24 @@ TEST_F(HandOverTest, NameIsJoinedAfterASpace) {
     EXPECT_FALSE(h.pending);  // nothing was ready
 }
 
+// Only the lookup key is cut: the field (and so the recording's name) keeps
+// every digit of a long international number.
 TEST_F(HandOverTest, LongNumbersAreLookedUpByTheirFirstFourteenBytes) {
     HandOver h = Confirm("0901234567890123");
     EXPECT_EQ(h.boardNumber, "09012345678901");
-    EXPECT_EQ(h.fieldText, "09012345678901 長い番号");
+    EXPECT_EQ(h.fieldText, "0901234567890123 長い番号");
+    EXPECT_EQ(shared.CallNumber.Get(), "0901234567890123 長い番号");
+}
+
+// The 14-byte cut never splits a double-byte character: "1234567890123＃"
+// is looked up as "1234567890123" and keeps its "＃" in the field.
+TEST_F(HandOverTest, FourteenByteCutIsOnACharacterBoundary) {
+    ASSERT_EQ(book.SaveRecord("1234567890123", "山田", ""), SaveResult::Saved);
+    HandOver h = Confirm("1234567890123＃");
+    EXPECT_EQ(h.boardNumber, "1234567890123");
+    EXPECT_EQ(h.name, "山田");
+    EXPECT_EQ(h.fieldText, "1234567890123＃ 山田");
+    EXPECT_NE(static_cast<unsigned char>(h.boardNumber.back()), 0x81) << "no bare lead byte";
 }
 
 TEST_F(HandOverTest, WithheldIsShownWithoutLookupOrBoard) {

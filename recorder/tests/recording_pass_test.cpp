@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -92,7 +93,6 @@ struct Rig {
         source.blocks.push_back(b);
         PassReport r = pass->RunPass(source);
         if (r.saved) saves.push_back(r);
-        if (tick.TakeClearNumberField()) field.text.clear();
         HandOver h = tick.HandOverNumber(nullptr, NumberOutputTarget(), 2, false);
         if (h.showNumber) field.text = h.fieldText;
         tick.SilenceCountdownStep();
@@ -337,6 +337,8 @@ TEST(RecordingPassTest, SwitchingToManualKeepsTheRecordingOpen) {
     EXPECT_FALSE(rig.pass->ManualRecording());  // started automatically
 }
 
+// The pass itself empties the field, in the pass that writes the first
+// block: no tick is needed (Part 1.4, step 10).
 TEST(RecordingPassTest, NumberFieldIsClearedOnceTheFirstBlockIsWritten) {
     Rig rig;
     rig.field.text = "前の録音";
@@ -346,23 +348,91 @@ TEST(RecordingPassTest, NumberFieldIsClearedOnceTheFirstBlockIsWritten) {
     rig.source.blocks.push_back(AtLevel(50));
     rig.pass->RunPass(rig.source);
     EXPECT_EQ(rig.shared.RecordedBytes.load(), 8044);
-    EXPECT_TRUE(rig.tick.TakeClearNumberField());
-    EXPECT_FALSE(rig.tick.TakeClearNumberField());
+    EXPECT_EQ(rig.field.text, "");
+    rig.field.text = "入力中";
     rig.source.blocks.push_back(AtLevel(50));
     rig.pass->RunPass(rig.source);
-    EXPECT_FALSE(rig.tick.TakeClearNumberField());
+    EXPECT_EQ(rig.field.text, "入力中") << "only once per recording";
 }
 
-TEST(RecordingPassTest, ExitDropsTheOpenRecordingAndNoLaterPassOpensOne) {
+// While a message box holds the user-interface thread no tick runs: the
+// calls recorded then are still named by their own numbers, not by the
+// text the field showed for the call before.
+TEST(RecordingPassTest, CallsWhileNoTickRunsAreNamedByTheirOwnNumbers) {
+    Rig rig;
+    rig.field.text = "[着信]07日14時05分33秒-0312345678-山田";  // the last save
+    auto pass = [&](const Block& b) {
+        rig.source.blocks.push_back(b);
+        PassReport r = rig.pass->RunPass(rig.source);
+        if (r.saved) rig.saves.push_back(r);
+        return r;
+    };
+    pass(AtLevel(0));  // the start-up command applied
+    for (int call = 0; call < 2; ++call) {
+        SCOPED_TRACE(call);
+        // A call with a number, passes only (no tick, no hand-over).
+        for (int i = 0; i < 3 && !pass(AtLevel(50)).opened; ++i) {
+        }
+        rig.shared.CallNumber.Set("0399999999");
+        pass(AtLevel(50));
+        rig.shared.RecorderCommand.store(kCommandStopAndSave);
+        for (int i = 0; i < 3; ++i) pass(AtLevel(50));
+        rig.shared.RecorderCommand.store(kCommandAutomatic);
+        pass(AtLevel(0));
+    }
+    ASSERT_EQ(rig.saves.size(), 2u);
+    EXPECT_EQ(rig.saves[0].savedPath, "通話記録\\2026年12月\\[着信]07日14時05分33秒-0399999999-.wav");
+    EXPECT_EQ(rig.saves[1].savedPath, "通話記録\\2026年12月\\[着信]07日14時05分33秒-0399999999-(1).wav");
+}
+
+// A recording whose save failed stays in TMP.tmp; the next recording
+// rescues it into the emergency folder before it opens the file.
+TEST(RecordingPassTest, LeftoverIsRescuedBeforeTheNextRecordingOpensTheFile) {
     Rig rig(kCommandManual);
-    rig.FeedMany(AtLevel(0), 5);
+    ASSERT_TRUE(CreateFolderPath(kEmergencyFolder));
+    std::vector<uint8_t> leftover(80000, 0x11);
+    suite_test::WriteAllBytes(u8"非常用フォルダー/TMP.tmp", leftover);
+    PassReport opened;
+    for (int i = 0; i < 3 && !opened.opened; ++i) opened = rig.Feed(AtLevel(0));
+    ASSERT_TRUE(opened.opened);
+    EXPECT_EQ(opened.recoveredPath,
+              "非常用フォルダー\\中断された録音（2026年12月07日14時05分33秒に発見）.wav");
+    std::vector<uint8_t> rescued = suite_test::ReadAllBytes(SjisPathToUtf8(opened.recoveredPath));
+    ASSERT_EQ(rescued.size(), 80000u);
+    EXPECT_TRUE(std::equal(rescued.begin() + 44, rescued.end(), leftover.begin() + 44));
+
+    // An empty leftover holds nothing to rescue.
+    rig.shared.RecorderCommand.store(kCommandStop);
+    rig.FeedMany(AtLevel(0), 2);
+    suite_test::WriteAllBytes(u8"非常用フォルダー/TMP.tmp", {});
+    rig.shared.RecorderCommand.store(kCommandManual);
+    PassReport again;
+    for (int i = 0; i < 3 && !again.opened; ++i) again = rig.Feed(AtLevel(0));
+    ASSERT_TRUE(again.opened);
+    EXPECT_EQ(again.recoveredPath, "");
+}
+
+// Closing the program during a call saves it as "録音中止+保存" would,
+// with the number known by then; no later pass opens a new recording.
+TEST(RecordingPassTest, ExitSavesTheOpenRecordingAndNoLaterPassOpensOne) {
+    Rig rig;
+    rig.FeedMany(AtLevel(50), 3);
+    rig.shared.CallNumber.Set("0312345678 山田");  // as the hand-over leaves it
+    rig.FeedMany(AtLevel(50), 2);
     ASSERT_TRUE(rig.TempExists());
-    EXPECT_TRUE(rig.pass->SaveAtExit());
+    int32_t bytes = rig.shared.RecordedBytes.load();
+    SaveOutcome outcome = SaveOutcome::Failed;
+    EXPECT_TRUE(rig.pass->SaveAtExit(&outcome));
+    EXPECT_EQ(outcome, SaveOutcome::Saved);
     EXPECT_FALSE(rig.TempExists());
+    const std::string path = u8"通話記録/2026年12月/[着信]07日14時05分33秒-0312345678-山田.wav";
+    EXPECT_EQ(rig.field.text, "[着信]07日14時05分33秒-0312345678-山田");
+    EXPECT_EQ(suite_test::ReadAllBytes(path).size(), static_cast<size_t>(bytes));
     rig.FeedMany(AtLevel(60), 5);  // the thread still runs until the process ends
     EXPECT_FALSE(rig.TempExists());
     EXPECT_TRUE(rig.saves.empty());
     EXPECT_EQ(rig.shared.RecordedBytes.load(), kNoRecordingBytes);
+    EXPECT_FALSE(rig.pass->SaveAtExit()) << "nothing open any more";
 }
 
 // Blocks handed over from another thread, as the capture does.
@@ -405,7 +475,11 @@ TEST(RecordingPassTest, ExitSaveFromTheOtherThreadWhileThePassRuns) {
     source.Stop();
     thread.join();
     EXPECT_FALSE(rig.TempExists());
-    EXPECT_FALSE(suite_test::Utf8PathExists(SjisPathToUtf8("通話記録\\2026年12月\\07日14時05分33秒.wav")));
+    // Saved whole: every block the pass wrote before the exit save.
+    std::vector<uint8_t> saved =
+        suite_test::ReadAllBytes(SjisPathToUtf8("通話記録\\2026年12月\\07日14時05分33秒.wav"));
+    ASSERT_GE(saved.size(), 44u + 8000u * 5);
+    EXPECT_EQ((saved.size() - 44) % 8000, 0u);
 }
 
 }  // namespace

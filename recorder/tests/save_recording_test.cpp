@@ -207,3 +207,50 @@ TEST(SaveRecordingTest, OverlongRecordingPathIsNotCutNorSpilled) {
     EXPECT_TRUE(PathExists(std::string(200, 'a') + "\\" + std::string(150, 'b') + "\\07日14時05分33秒.wav"));
 }
 
+
+// Item by item, the characters a file name cannot hold become their
+// full-width forms, at character starts only; control bytes are dropped.
+TEST(SaveRecordingTest, CharactersAFileNameCannotHoldBecomeFullWidth) {
+    EXPECT_EQ(FileNameSafe("山田/営業"), "山田／営業");
+    EXPECT_EQ(FileNameSafe("a\\b/c:d*e?f\"g<h>i|j"), "a＼b／c：d＊e？f”g＜h＞i｜j");
+    EXPECT_EQ(FileNameSafe("ソニー表"), "ソニー表") << "0x5C trail bytes belong to their kanji";
+    EXPECT_EQ(FileNameSafe(std::string("a\tb\x01" "c\x7F" "d")), "abcd");
+    EXPECT_EQ(FileNameSafe(std::string("x\x81")), "x\x81") << "a lone lead byte at the end is kept as it is";
+
+    Rig rig;
+    CallFacts call{"0300000000 山田/営業:本社", true, false};
+    ASSERT_EQ(rig.RecordAndSave(call, "0300000000 山田/営業:本社"), SaveOutcome::Saved);
+    EXPECT_TRUE(Utf8PathExists(u8"通話記録/2026年12月/[着信]07日14時05分33秒-0300000000-山田／営業：本社.wav"));
+    EXPECT_EQ(rig.saver.SavedToEmergency().load(), 0) << "no emergency folder for a name";
+
+    // A number with such characters, and a name typed into the field.
+    call = CallFacts{"03|12*34?56 ソニー<表>", true, false};
+    ASSERT_EQ(rig.RecordAndSave(call, ""), SaveOutcome::Saved);
+    EXPECT_TRUE(Utf8PathExists(u8"通話記録/2026年12月/[着信]07日14時05分33秒-03｜12＊34？56-ソニー＜表＞.wav"));
+    ASSERT_EQ(rig.RecordAndSave(CallFacts{"", true, true}, "商談\"メモ\"\r\n"), SaveOutcome::Saved);
+    EXPECT_TRUE(Utf8PathExists(u8"通話記録/2026年12月/商談”メモ”.wav"));
+    EXPECT_EQ(rig.saver.SavedToEmergency().load(), 0);
+}
+
+// An all-zero record (its folder missing): every empty name format falls
+// back to the default of its kind instead of naming calls ".wav".
+TEST(SaveRecordingTest, EmptyNameFormatsFallBackToTheirDefaults) {
+    Rig rig;
+    std::fill(rig.record.data(), rig.record.data() + rig.record.size(), 0);
+    SavingSettings s = LineSavingSettings(&rig.record);
+    EXPECT_EQ(s.file_name_format, "dd日xx時xx分xx秒");
+    EXPECT_EQ(s.incoming_name_format, "[着信]着信日付-電話番号-電話帳");
+    EXPECT_EQ(s.outgoing_name_format, "[発信]発信日付-電話番号-電話帳");
+
+    ASSERT_EQ(rig.RecordAndSave(CallFacts{"0312345678", true, false}, ""), SaveOutcome::SavedInEmergencyFolder);
+    EXPECT_EQ(std::string(rig.saver.LastSavedName()), "[着信]07日14時05分33秒-0312345678-.wav");
+    ASSERT_EQ(rig.RecordAndSave(CallFacts{"0312345678", false, false}, ""), SaveOutcome::SavedInEmergencyFolder);
+    EXPECT_EQ(std::string(rig.saver.LastSavedName()), "[発信]07日14時05分33秒-0312345678-.wav");
+    ASSERT_EQ(rig.RecordAndSave(CallFacts{"", true, true}, ""), SaveOutcome::SavedInEmergencyFolder);
+    EXPECT_EQ(std::string(rig.saver.LastSavedName()), "07日14時05分33秒.wav");
+
+    // Only an empty slot: a format of its own is used as it is.
+    rig.record.SetText(SettingsRecord::kFileNameFormat, SettingsRecord::kPathSize, "xx時xx分");
+    ASSERT_EQ(rig.RecordAndSave(CallFacts{"", true, true}, ""), SaveOutcome::SavedInEmergencyFolder);
+    EXPECT_EQ(std::string(rig.saver.LastSavedName()), "14時05分.wav");
+}
