@@ -10,7 +10,7 @@
 // h.fieldText into the number field, and when h.openBoard, open the call
 // board for h.boardNumber (h.request says whether it was a click, 2, or a
 // call, 1). Step 7: `tick.SilenceCountdownStep();`. (The number field is
-// emptied by the recording pass itself, Part 1.4.) The output target
+// emptied by the recording pass itself.) The output target
 // comes once from NumberOutputFromSetting(number_output_path).
 #pragma once
 #include <cstdint>

@@ -20,7 +20,7 @@ std::string Slot(const std::string& text, size_t slotSize) {
 }
 
 // The name formats of a record whose slot is empty (an all-zero record):
-// the defaults of Part 1.1, so calls are never named ".wav", "(1).wav", ...
+// the defaults of a new record, so calls are never named ".wav", "(1).wav", ...
 // (An empty folder format stays empty: the record folder alone.)
 const char kDefaultFileNameFormat[] = "dd日xx時xx分xx秒";
 const char kDefaultIncomingNameFormat[] = "[着信]着信日付-電話番号-電話帳";

@@ -338,7 +338,7 @@ TEST(RecordingPassTest, SwitchingToManualKeepsTheRecordingOpen) {
 }
 
 // The pass itself empties the field, in the pass that writes the first
-// block: no tick is needed (Part 1.4, step 10).
+// block: no tick is needed.
 TEST(RecordingPassTest, NumberFieldIsClearedOnceTheFirstBlockIsWritten) {
     Rig rig;
     rig.field.text = "前の録音";
