@@ -117,7 +117,7 @@ void RunTick(Program& p) {
     // 4. Connection check.
     p.connection->Tick();
     // 5. Warning bar.
-    p.warningBar->Tick(p.pass->Saver().SavedToEmergency());
+    p.warningBar->Tick(p.pass->Saver().SavedToEmergency(), p.pass->Saver().DiskFull());
     ShowSaveFailure(p);
     // 6. Level meter, tray, screen-off, display mode.
     MainWindowTick(p.mainWindow);

@@ -131,6 +131,7 @@ std::string RecordingSaver::BuildName(const SavingSettings& settings, const Call
 
 SaveOutcome RecordingSaver::SaveRecording(const SavingSettings& settings, const CallFacts& call, bool discard) {
     bool haveFile = writer_->Finish();
+    const bool cutShort = haveFile && writer_->WriteFailed();
 
     std::string folder = settings.record_folder + NameFormatter(settings.folder_name_format, clock_);
     // Both empty would make "\", the root of the drive: left empty, it fails
@@ -180,6 +181,7 @@ SaveOutcome RecordingSaver::SaveRecording(const SavingSettings& settings, const 
     SjisCopy(last_saved_name_, kNameSize, name + extension);
     last_saved_path_ = target;
     if (emergency) saved_to_emergency_.store(1);
+    if (cutShort) disk_full_.store(1);
     // Last: the browser may open once no recording counts as open, and then
     // reads LastSavedName and recording_path.
     writer_->MarkClosed();

@@ -82,6 +82,10 @@ public:
     std::atomic<int32_t>& SavedToEmergency() { return saved_to_emergency_; }
     // Raised when a recording could not be saved at all.
     std::atomic<int32_t>& SaveFailed() { return save_failed_; }
+    // Raised when a saved recording is shorter than the call because writes
+    // failed (a full disk); the main loop shows the warning bar with the
+    // disk-full text and clears it.
+    std::atomic<int32_t>& DiskFull() { return disk_full_; }
     // Name and extension of the latest saved recording; empty before the first.
     const char* LastSavedName() const { return last_saved_name_; }
     // Whole path of the latest saved recording (for tools and tests).
@@ -96,6 +100,7 @@ private:
     NumberField* field_;
     std::atomic<int32_t> saved_to_emergency_{0};
     std::atomic<int32_t> save_failed_{0};
+    std::atomic<int32_t> disk_full_{0};
     char last_saved_name_[kNameSize] = {};
     std::string last_saved_path_;
 };

@@ -8,6 +8,7 @@ const char kNoAudioInputText[] =
     "接続後にパソコンの再起動が必要な場合があります。";
 const char kAlertBarCaption[] = "着信(発信)警告";
 const char kAlertBarText[] = "パスの文字数が許容値を超えたため非常用フォルダーに保存しました";
+const char kDiskFullBarText[] = "ディスクが満杯のため録音は途中までしか保存されていません";
 
 std::string MissingWorkFolderText(const std::string& folderSjis) {
     return "保存先フォルダーが存在しません\n現在の保存先　" + folderSjis +

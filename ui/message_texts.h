@@ -8,6 +8,7 @@ extern const char kStartupErrorCaption[];  // "起動エラー"
 extern const char kNoAudioInputText[];     // no usable audio input
 extern const char kAlertBarCaption[];      // "着信(発信)警告"
 extern const char kAlertBarText[];         // the warning bar's line
+extern const char kDiskFullBarText[];      // its line when a recording was cut short by a full disk
 
 // "保存先フォルダーが存在しません…" with the missing folder.
 std::string MissingWorkFolderText(const std::string& folderSjis);

@@ -16,7 +16,7 @@ const char16_t kClassNameText[] = u"メッセージボックス";
 const LPCWSTR kClassName = reinterpret_cast<LPCWSTR>(kClassNameText);
 
 void OnCreate(HWND hwnd);
-void OnPaint(HWND hwnd, HFONT font);
+void OnPaint(HWND hwnd, HFONT font, const char* text);
 
 }  // namespace
 
@@ -25,7 +25,7 @@ LRESULT CALLBACK WarningBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     if (!bar) return DefWindowProcW(hwnd, message, wParam, lParam);
     switch (message) {
         case WM_CREATE: OnCreate(hwnd); return 0;
-        case WM_PAINT: OnPaint(hwnd, bar->textFont_.get()); return 0;
+        case WM_PAINT: OnPaint(hwnd, bar->textFont_.get(), bar->text_ ? bar->text_ : kAlertBarText); return 0;
         case WM_COMMAND:
             if (LOWORD(wParam) == kCloseButton) {
                 bar->Close();
@@ -49,11 +49,11 @@ void OnCreate(HWND hwnd) {
     SetWindowPos(hwnd, HWND_TOPMOST, x, y, kBarWidth, kBarHeight, SWP_FRAMECHANGED | SWP_SHOWWINDOW);
 }
 
-void OnPaint(HWND hwnd, HFONT font) {
+void OnPaint(HWND hwnd, HFONT font, const char* line) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
     SelectIn select(dc, font);
-    std::u16string text = SjisToUtf16(kAlertBarText);
+    std::u16string text = SjisToUtf16(line);
     SetBkMode(dc, OPAQUE);
     SetBkColor(dc, kRed);
     SetTextColor(dc, RGB(0, 0, 0));
@@ -80,8 +80,9 @@ WarningBar::~WarningBar() {
     if (window_) Close();
 }
 
-bool WarningBar::Raise() {
+bool WarningBar::Raise(const char* text) {
     if (window_) return false;
+    text_ = text;
     if (alarm_) alarm_->Begin();
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner_, GWLP_HINSTANCE));
     if (!textFont_.get()) textFont_.Reset(CreateGothicFont(24, 12));
@@ -116,10 +117,13 @@ void WarningBar::Close() {
     DestroyWindow(bar);
 }
 
-void WarningBar::Tick(std::atomic<int32_t>& savedToEmergency) {
-    if (savedToEmergency.load() == 0 || window_) return;
-    Raise();
+void WarningBar::Tick(std::atomic<int32_t>& savedToEmergency, std::atomic<int32_t>& diskFull) {
+    if ((savedToEmergency.load() == 0 && diskFull.load() == 0) || window_) return;
+    // A full disk is the cause to name, also when it sent the recording to
+    // the emergency folder.
+    Raise(diskFull.load() != 0 ? kDiskFullBarText : kAlertBarText);
     savedToEmergency = 0;
+    diskFull = 0;
 }
 
 bool AskResetMissingWorkFolder(const std::string& folderSjis) {

@@ -30,13 +30,14 @@ public:
     // Opens the bar and starts the alarm. Only one bar exists; while it is
     // open this does nothing and returns false, so the caller keeps its
     // request for a later tick.
-    bool Raise();
+    bool Raise(const char* text);
     bool IsOpen() const { return window_ != nullptr; }
     HWND Window() const { return window_; }
 
-    // Tick step 5: when savedToEmergency is set and no bar is open, raise
-    // the bar and clear the flag (also when the bar could not be made).
-    void Tick(std::atomic<int32_t>& savedToEmergency);
+    // Tick step 5: when savedToEmergency or diskFull is set and no bar is
+    // open, raise the bar (with the disk-full text when diskFull is set) and
+    // clear both flags (also when the bar could not be made).
+    void Tick(std::atomic<int32_t>& savedToEmergency, std::atomic<int32_t>& diskFull);
 
     // The bar's "×": ends the alarm and destroys the window.
     void Close();
@@ -45,6 +46,7 @@ private:
     HWND owner_;
     WarningAlarm* alarm_;
     HWND window_ = nullptr;  // the open bar, or none
+    const char* text_ = nullptr;  // its line (Shift-JIS)
     GdiObject<HFONT> textFont_;
     GdiObject<HFONT> buttonFont_;
 

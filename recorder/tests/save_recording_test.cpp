@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <memory>
 
 #include "fake_clock.h"
@@ -59,6 +63,26 @@ struct Rig {
 };
 
 const char kDatedFolder[] = "通話記録\\2026年12月\\";
+
+// A small file system of its own (tmpfs) at a folder of the test folder:
+// another device for moves, and a disk that fills. Needs root; the tests
+// that use it are skipped without.
+class SmallDisk {
+public:
+    SmallDisk(const std::string& utf8Path, size_t kib) : path_(utf8Path) {
+        mkdir(path_.c_str(), 0755);
+        std::string options = "size=" + std::to_string(kib) + "k";
+        mounted_ = geteuid() == 0 && mount("tmpfs", path_.c_str(), "tmpfs", 0, options.c_str()) == 0;
+    }
+    ~SmallDisk() {
+        if (mounted_) umount2(path_.c_str(), MNT_DETACH);
+    }
+    bool mounted() const { return mounted_; }
+
+private:
+    std::string path_;
+    bool mounted_ = false;
+};
 
 }  // namespace
 
@@ -253,4 +277,61 @@ TEST(SaveRecordingTest, EmptyNameFormatsFallBackToTheirDefaults) {
     rig.record.SetText(SettingsRecord::kFileNameFormat, SettingsRecord::kPathSize, "xx時xx分");
     ASSERT_EQ(rig.RecordAndSave(CallFacts{"", true, true}, ""), SaveOutcome::SavedInEmergencyFolder);
     EXPECT_EQ(std::string(rig.saver.LastSavedName()), "14時05分.wav");
+}
+
+// The record folder on another file system: rename(2) cannot move there, so
+// the recording is copied and the temporary file removed, as the Windows
+// move does; it is not sent to the emergency folder.
+TEST(SaveRecordingTest, RecordFolderOnAnotherFileSystemTakesTheRecording) {
+    Rig rig;
+    SmallDisk disk("other", 1024);
+    if (!disk.mounted()) GTEST_SKIP() << "mounting a tmpfs needs root";
+    rig.record.SetText(SettingsRecord::kRecordFolder, SettingsRecord::kPathSize, "other\\");
+    ASSERT_EQ(rig.RecordAndSave(CallFacts{"0312345678", true, false}, "", false, 5), SaveOutcome::Saved);
+    EXPECT_EQ(suite_test::ReadAllBytes(u8"other/2026年12月/[着信]07日14時05分33秒-0312345678-.wav").size(), 40044u);
+    EXPECT_FALSE(Utf8PathExists(u8"非常用フォルダー/TMP.tmp"));
+    EXPECT_EQ(rig.saver.SavedToEmergency().load(), 0);
+}
+
+// A move that fails part way (the record disk full) leaves nothing under
+// the recording's name; the recording goes whole to the emergency folder.
+TEST(SaveRecordingTest, FailedMoveRemovesWhatItCreated) {
+    Rig rig;
+    SmallDisk disk("full", 16);
+    if (!disk.mounted()) GTEST_SKIP() << "mounting a tmpfs needs root";
+    rig.record.SetText(SettingsRecord::kRecordFolder, SettingsRecord::kPathSize, "full\\");
+    ASSERT_EQ(rig.RecordAndSave(CallFacts{"0312345678", true, false}, "", false, 5),
+              SaveOutcome::SavedInEmergencyFolder);
+    std::vector<FolderEntry> entries;
+    ASSERT_TRUE(ListFolder("full\\2026年12月", &entries));
+    EXPECT_TRUE(entries.empty()) << "left in the record folder: " << SjisToUtf8(entries[0].name);
+    EXPECT_EQ(suite_test::ReadAllBytes(SjisPathToUtf8(rig.saver.LastSavedPath())).size(), 40044u);
+    EXPECT_FALSE(Utf8PathExists(u8"非常用フォルダー/TMP.tmp"));
+    EXPECT_EQ(rig.saver.SavedToEmergency().load(), 1);
+}
+
+// The disk of the temporary file fills during the call: the recording keeps
+// what was written (its header says so), is saved under its own name, and
+// the user is told by the disk-full flag.
+TEST(SaveRecordingTest, DiskFullDuringTheCallIsToldAndKeepsWhatWasWritten) {
+    Rig rig;
+    SmallDisk disk(u8"非常用フォルダー", 24);
+    if (!disk.mounted()) GTEST_SKIP() << "mounting a tmpfs needs root";
+    ASSERT_EQ(rig.RecordAndSave(CallFacts{"0312345678", true, false}, "", false, 10), SaveOutcome::Saved);
+    EXPECT_TRUE(rig.writer.WriteFailed());
+    std::vector<uint8_t> saved = suite_test::ReadAllBytes(u8"通話記録/2026年12月/[着信]07日14時05分33秒-0312345678-.wav");
+    ASSERT_GT(saved.size(), 44u);
+    EXPECT_LT(saved.size(), 80044u);
+    uint32_t riff = saved[4] | saved[5] << 8 | saved[6] << 16 | static_cast<uint32_t>(saved[7]) << 24;
+    uint32_t data = saved[40] | saved[41] << 8 | saved[42] << 16 | static_cast<uint32_t>(saved[43]) << 24;
+    EXPECT_EQ(data, saved.size() - 44);
+    EXPECT_EQ(riff, saved.size() - 8);
+    EXPECT_EQ(rig.saver.DiskFull().load(), 1);
+    EXPECT_EQ(rig.saver.SavedToEmergency().load(), 0);
+
+    // A recording written whole raises nothing.
+    rig.saver.DiskFull().store(0);
+    ASSERT_TRUE(DeleteFilePath("通話記録\\2026年12月\\[着信]07日14時05分33秒-0312345678-.wav"));
+    ASSERT_EQ(rig.RecordAndSave(CallFacts{"0312345678", true, false}, "", false, 1), SaveOutcome::Saved);
+    EXPECT_EQ(rig.saver.DiskFull().load(), 0);
 }

@@ -69,6 +69,7 @@ int Run(HINSTANCE instance, const std::string& scene, int seconds) {
     WarningAlarm alarm(instance, *controls, settings.warning_volume());
     WarningBar bar(window, &alarm);
     std::atomic<int32_t> savedToEmergency{scene == "alert" ? 1 : 0};
+    std::atomic<int32_t> diskFull{scene == "diskfull" ? 1 : 0};
 
     int ticks = 0;
     MSG msg;
@@ -85,7 +86,7 @@ int Run(HINSTANCE instance, const std::string& scene, int seconds) {
         } else {
             shared.PeakLevel = fault ? 0 : (ticks * 13) % 40;
         }
-        bar.Tick(savedToEmergency);
+        bar.Tick(savedToEmergency, diskFull);
         MainWindowTick(window);
         MainWindowStatusTick(window, fault);
         if (ticks >= seconds * 2) DestroyWindow(window);
