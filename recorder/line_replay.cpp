@@ -267,6 +267,9 @@ int Run(const Options& o, FILE* in, const WavInput& input, FILE* out, FILE* err)
         clock.SetHalfSeconds(index + 1);
         if (lastOfInput && o.manual) r->shared.RecorderCommand.store(kCommandStopAndSave);
         PassReport report = pass.RunPass(source);
+        if (!report.recoveredPath.empty()) {
+            std::fprintf(out, "{\"recovered\": %s}\n", JsonString(SjisPathToUtf8(report.recoveredPath)).c_str());
+        }
         if (report.opened) r->openBlock = index;
         if (report.wroteBlock) r->lastWritten = index;
         PrintSaved(report, *r, out, err);

@@ -79,6 +79,7 @@ make_call() {  # make_call FILE incoming|outgoing OPTIONS...
 calls="$work/calls"
 mkdir -p "$calls"
 make_call "$calls/in_plain.wav" incoming --number 0312345678 --lead 8 --speech 2
+make_call "$calls/in_long.wav" incoming --number 0312345678 --lead 8 --speech 30
 make_call "$calls/in_book.wav" incoming --number 0398765432 --lead 0 --speech 2
 make_call "$calls/in_withheld.wav" incoming --withheld --lead 0 --speech 2
 make_call "$calls/out.wav" outgoing --number 0451112222 --lead 0 --speech 2
@@ -511,20 +512,68 @@ case_missing_work_folder() {
   tail_unchanged
 }
 
-# Closing during a recording: no recording file and no TMP.tmp; the
-# settings file changes only in bytes 0..692.
+# A call in progress, its number shown; prints the time its ring began
+# (the call file's lead of 8 s after the play started).
+start_long_call() {
+  new_case
+  start_corvinet
+  wait_main || return 1
+  local t0; t0=$(date +%s.%N)
+  virtual_line_play "$calls/in_long.wav"
+  watch_field 0312345678 25 >&2 || return 1
+  awk -v t="$t0" 'BEGIN { printf "%.2f\n", t + 8 }'
+}
+
+# The one recording of the case: saved under the call's number, whole up to
+# the moment given (within 0.5 s); the figures go to measurements.txt.
+saved_up_to() {  # saved_up_to RING_TIME END_TIME HOW
+  local f n played got
+  n=$(recordings | wc -l)
+  [ "$n" -eq 1 ] || { fail "$3: $n recordings ($(recordings | xargs -r -n1 basename | tr '\n' ' '))"; return 1; }
+  f=$(recordings)
+  [[ $f == "$case_dir/通話記録/$month_folder/"* ]] || { fail "$3: saved as $f"; return 1; }
+  [[ $(basename "$f") =~ ^\[着信\][0-9]{2}日[0-9]{2}時[0-9]{2}分[0-9]{2}秒-0312345678-\.ogg$ ]] ||
+    { fail "$3: saved as $(basename "$f")"; return 1; }
+  ogg_ok "$f" || return 1
+  played=$(awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", b - a }')
+  got=$(soxi -D "$f")
+  echo "$3: $played s played from the ring to the close, $(basename "$f") holds $got s" | tee -a "$work/measurements.txt"
+  awk -v p="$played" -v g="$got" 'BEGIN { d = p - g; if (d < 0) d = -d; exit !(d <= 0.5) }' ||
+    { fail "$3: saved $got s of the $played s played"; return 1; }
+}
+
+# Closing during a call saves the call so far, as "録音中止+保存" would,
+# under its number; no TMP.tmp is left; the settings file changes only in
+# bytes 0..692.
 case_close_while_recording() {
-  start_manual_recording || return 1
-  sleep 1.5
+  local ring t1
+  ring=$(start_long_call) || return 1
+  sleep 4
+  t1=$(date +%s.%N)
   close_main || return 1
   [ ! -e "$(tmp_file)" ] || { fail "TMP.tmp left after closing"; return 1; }
-  [ -z "$(recordings)" ] || { fail "closing saved $(recordings | xargs -n1 basename)"; return 1; }
+  saved_up_to "$ring" "$t1" "closed by ×" || return 1
   tail_unchanged
+}
+
+# Windows ending the session during a call: the call is saved before the
+# window's answer to WM_ENDSESSION, after which the process may be ended.
+case_end_session_while_recording() {
+  local ring t1
+  ring=$(start_long_call) || return 1
+  sleep 4
+  t1=$(date +%s.%N)
+  drv end-session "$main_class" >/dev/null || return 1
+  [ ! -e "$(tmp_file)" ] || { fail "TMP.tmp left after WM_ENDSESSION"; return 1; }
+  saved_up_to "$ring" "$t1" "session ended" || return 1
+  tail_unchanged || return 1
+  close_main || return 1
+  [ "$(recordings | wc -l)" -eq 1 ] || { fail "closing after the session's end saved again"; return 1; }
 }
 
 # ---------------------------------------------------------------- run
 
-cases=(first_start calls manual_discard manual_save unplug no_device empty_settings missing_work_folder close_while_recording display_modes)
+cases=(first_start calls manual_discard manual_save unplug no_device empty_settings missing_work_folder close_while_recording end_session_while_recording display_modes)
 [ ${#only[@]} -gt 0 ] && cases=("${only[@]}")
 failed=0
 for case_name in "${cases[@]}"; do

@@ -71,6 +71,7 @@ std::string Printable(const Text& t) {
         "  get-rect CLASS                        print x y width height of the window\n"
         "  move CLASS X Y WIDTH HEIGHT           move and size the window\n"
         "  close CLASS                           ask the window to close (WM_CLOSE)\n"
+        "  end-session CLASS                     send WM_QUERYENDSESSION, then WM_ENDSESSION (ending)\n"
         "  expect-message TEXT [TIMEOUT_MS] [--button B] [--caption C]\n"
         "                                        wait for a message box with TEXT, press B (OK)\n"
         "  answer-message BUTTON [TIMEOUT_MS]    press BUTTON of the message box shown\n"
@@ -390,6 +391,20 @@ int CmdClose(const Args& a) {
     return 0;
 }
 
+// Windows ending the session, as the window sees it: both messages sent, so
+// whatever the window does for them is done when this returns.
+int CmdEndSession(const Args& a) {
+    Need(a, 1, 1, "end-session");
+    HWND top = RequireTop(a[0]);
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(top, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_NORMAL, 10000, &answer))
+        Fail("WM_QUERYENDSESSION was not answered");
+    std::printf("query=%d\n", answer ? 1 : 0);
+    if (!SendMessageTimeoutW(top, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_NORMAL, 10000, &answer))
+        Fail("WM_ENDSESSION was not answered");
+    return 0;
+}
+
 // Splits "--name value" options off the positional arguments.
 Args TakeOptions(const Args& a, const char16_t* names[], Text* values[], size_t n) {
     Args rest;
@@ -681,6 +696,7 @@ const Command kCommands[] = {
     {"get-text", CmdGetText},           {"get-selection", CmdGetSelection},
     {"list-items", CmdListItems},       {"get-rect", CmdGetRect},
     {"move", CmdMove},                  {"close", CmdClose},
+    {"end-session", CmdEndSession},
     {"expect-message", CmdExpectMessage}, {"answer-message", CmdAnswerMessage},
     {"get-message", CmdGetMessage},     {"no-message", CmdNoMessage},
     {"browse-select", CmdBrowseSelect}, {"browse-cancel", CmdBrowseCancel},
