@@ -23,6 +23,13 @@ public:
     virtual bool NextBlock(int16_t* mono4000) = 0;
     // Makes a waiting or later NextBlock return false; any thread may call it.
     virtual void Stop() = 0;
+    // At exit: the complete blocks NextBlock has not handed out yet (a
+    // capture runs one block ahead of the pass), oldest first, at most two,
+    // into blocks (2 * kBlockSampleCount samples); returns their count.
+    virtual int PendingBlocks(int16_t* blocks) {
+        (void)blocks;
+        return 0;
+    }
 };
 
 // The first sample of each of frames interleaved stereo frames (the left

@@ -60,6 +60,7 @@ void LineCapture::OnBufferDone(const WAVEHDR* header) {
     if (!device_ || !prepared_ || closing_) return;
     for (int i = 0; i < kBuffers; ++i) {
         if (header != &headers_[i]) continue;
+        lastReported_.store(i + 1);
         bufferReady_.store(i + 1);
         waveInAddBuffer(device_, &headers_[i], sizeof(WAVEHDR));
         SetEvent(reported_);
@@ -101,14 +102,36 @@ bool LineCapture::NextBlock(int16_t* mono4000) {
     }
     // One behind the device: the buffer filled before the one just reported.
     const int consumed = (k == 1 ? kBuffers : k - 1) - 1;
-    const int16_t* samples = data_[consumed].data();
+    CopyMono(consumed, mono4000);
+    lastTaken_.store(consumed + 1);
+    bufferReady_.store(0);
+    return true;
+}
+
+void LineCapture::CopyMono(int buffer, int16_t* mono4000) const {
+    const int16_t* samples = data_[buffer].data();
     if (stereo_) {
         StereoToMono(samples, kBlockSampleCount, mono4000);
     } else {
         std::memcpy(mono4000, samples, kBlockSampleCount * sizeof(int16_t));
     }
-    bufferReady_.store(0);
-    return true;
+}
+
+int LineCapture::PendingBlocks(int16_t* blocks) {
+    const int32_t last = lastReported_.load();
+    if (last == 0 || data_[last - 1].empty()) return 0;
+    int count = 0;
+    const int32_t before = last == 1 ? kBuffers : last - 1;
+    // Reported but not taken yet: the pass was still waiting for it.
+    if (bufferReady_.load() != 0 && lastTaken_.load() != before && !data_[before - 1].empty()) {
+        CopyMono(before - 1, blocks);
+        ++count;
+    }
+    if (lastTaken_.load() != last) {
+        CopyMono(last - 1, blocks + count * kBlockSampleCount);
+        ++count;
+    }
+    return count;
 }
 
 void LineCapture::Stop() {

@@ -49,9 +49,14 @@ public:
     // BlockSource, on the recording thread.
     bool NextBlock(int16_t* mono4000) override;
     void Stop() override;
+    // The exit save, on the user-interface thread: the buffer reported last
+    // (and the one before it when it was not taken yet). They stay intact
+    // for a second after their report, while the device fills the others.
+    int PendingBlocks(int16_t* blocks) override;
 
 private:
     bool OpenFormat(WORD channels);
+    void CopyMono(int buffer, int16_t* mono4000) const;
     void Prepare();
     void Unprepare();
 
@@ -65,6 +70,9 @@ private:
     std::vector<int16_t> data_[kBuffers];
     // 0 nothing pending, 1..3 the buffer reported full last.
     std::atomic<int32_t> bufferReady_{0};
+    // 1..3: the buffer reported last, and the one NextBlock took last; 0 none.
+    std::atomic<int32_t> lastReported_{0};
+    std::atomic<int32_t> lastTaken_{0};
     std::atomic<bool> stopped_{false};
     HANDLE reported_ = nullptr;  // auto-reset event: a buffer was reported
 };

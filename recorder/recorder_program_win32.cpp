@@ -153,14 +153,14 @@ void WriteSettingsOnExit(Program& p) {
 // now (the Ogg finish takes milliseconds; the wait for a pass is bounded).
 void ProgramHost::OnEndSession() {
     if (!p_->pass) return;
-    p_->pass->SaveAtExit();
+    p_->pass->SaveAtExit(&p_->capture);
     WriteSettingsOnExit(*p_);
 }
 
 void Shutdown(Program& p) {
     // Save an open recording as "録音中止+保存" would, with the number known
-    // by now; no later pass opens one.
-    p.pass->SaveAtExit();
+    // by now, up to the last block captured; no later pass opens one.
+    p.pass->SaveAtExit(&p.capture);
     p.capture.Stop();
     bool threadEnded = true;
     if (p.recordingThread) {

@@ -1,6 +1,7 @@
 #include "recording_pass.h"
 
 #include <cstring>
+#include <vector>
 
 #include "common/file_layer.h"
 #include "common/settings_record.h"
@@ -215,7 +216,7 @@ void RecordingPass::RunUntilStopped(BlockSource& source) {
     }
 }
 
-bool RecordingPass::SaveAtExit(SaveOutcome* saveOutcome) {
+bool RecordingPass::SaveAtExit(BlockSource* pending, SaveOutcome* saveOutcome) {
     std::unique_lock<std::timed_mutex> lock(lock_, kExitWait);
     // A pass stuck past the bound (a hung disk): TMP.tmp stays for the
     // rescue at the next start.
@@ -224,6 +225,12 @@ bool RecordingPass::SaveAtExit(SaveOutcome* saveOutcome) {
     if (shared_.RecordedBytes.load() == kNoRecordingBytes) {
         shared_.RecordingActive.store(0);
         return false;
+    }
+    // Not when the recording was already finishing (its last block written).
+    if (pending && shared_.SilenceCountdown.load() != 1) {
+        std::vector<int16_t> blocks(2 * kBlockSampleCount);
+        int n = pending->PendingBlocks(blocks.data());
+        for (int i = 0; i < n; ++i) writer_.Append(blocks.data() + i * kBlockSampleCount, kBlockSampleCount);
     }
     CallFacts call;
     call.call_number = shared_.CallNumber.Get();

@@ -85,8 +85,10 @@ public:
     // kExitWait for a pass in progress; past that the temporary file is left
     // for the next start to rescue. True when a recording was saved
     // (saveOutcome says where).
+    // pending (may be null) gives the blocks captured but not passed yet,
+    // which are written first, so the recording reaches the close.
     static constexpr std::chrono::milliseconds kExitWait{3000};
-    bool SaveAtExit(SaveOutcome* saveOutcome = nullptr);
+    bool SaveAtExit(BlockSource* pending = nullptr, SaveOutcome* saveOutcome = nullptr);
 
     // The saving step's flags and names (SavedToEmergency, SaveFailed,
     // LastSavedName; read by the tick).

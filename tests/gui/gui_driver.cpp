@@ -397,10 +397,10 @@ int CmdEndSession(const Args& a) {
     Need(a, 1, 1, "end-session");
     HWND top = RequireTop(a[0]);
     DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutW(top, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_NORMAL, 10000, &answer))
+    if (!SendMessageTimeoutW(top, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 10000, &answer))
         Fail("WM_QUERYENDSESSION was not answered");
     std::printf("query=%d\n", answer ? 1 : 0);
-    if (!SendMessageTimeoutW(top, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_NORMAL, 10000, &answer))
+    if (!SendMessageTimeoutW(top, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 10000, &answer))
         Fail("WM_ENDSESSION was not answered");
     return 0;
 }
