@@ -364,7 +364,7 @@ void OnTray(MainWindowState& s, LPARAM event) {
 
 void OnClientClick(MainWindowState& s) {
     if (!s.config.lineRecorder || !s.config.host) return;
-    if (!s.config.host->InfoBoardOpen()) s.config.shared->NumberReady = 2;
+    if (!s.config.host->InfoBoardOpen()) RequestLastNumberBoard(s.config.shared->NumberReady);
 }
 
 void OnNumberFieldChanged(MainWindowState& s) {

@@ -182,6 +182,11 @@ DisplayTickOutput DisplayUpkeep::Tick(const DisplayTickInput& in) {
     return out;
 }
 
+bool RequestLastNumberBoard(std::atomic<int32_t>& numberReady) {
+    numberReady.store(2);
+    return true;
+}
+
 TopmostSwitch ToggleTopmost(bool topmostNow) {
     if (topmostNow) return {false, "最前面"};
     return {true, "前面解除"};

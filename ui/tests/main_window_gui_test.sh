@@ -84,7 +84,14 @@ check "warning bar width" 780 "$w"
 check "warning bar centred" 1 "$(( x + w / 2 >= 510 && x + w / 2 <= 514 ))"
 driver click "メッセージボックス" 115
 if driver wait-gone "メッセージボックス" 5000 >/dev/null; then check "bar closed by ×" yes yes; else check "bar closed by ×" yes no; fi
-finish >/dev/null
+# Alt+F4 (WM_CLOSE) ends the bar and its alarm alike, and later bars still come.
+for bar in 2 3; do
+  if driver wait-window "メッセージボックス" 5000 >/dev/null; then check "bar $bar shown" yes yes; else check "bar $bar shown" yes no; fi
+  driver close "メッセージボックス" >/dev/null
+  if driver wait-gone "メッセージボックス" 5000 >/dev/null; then check "bar $bar closed by WM_CLOSE" yes yes
+  else check "bar $bar closed by WM_CLOSE" yes no; fi
+done
+check "bars raised, alarm after the last close" "bars 3 alarm 0" "$(finish | head -n 1)"
 
 rm -f "$out"
 echo "main window GUI test: $failures failed"

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
 #include <vector>
 
 #include "ui/message_texts.h"
@@ -324,6 +325,36 @@ TEST(MainWindowPlace, UnusableStoredRectangleOpensAtTheDefault) {
     EXPECT_EQ(kept.y, 700);
     EXPECT_EQ(kept.width, 120);
     EXPECT_EQ(kept.height, 60);
+}
+
+TEST(NumberRequest, AClickAsksOnlyWhenNothingIsPending) {
+    std::atomic<int32_t> numberReady{0};
+    EXPECT_TRUE(RequestLastNumberBoard(numberReady));
+    EXPECT_EQ(numberReady.load(), 2);
+    EXPECT_FALSE(RequestLastNumberBoard(numberReady));
+    EXPECT_EQ(numberReady.load(), 2);
+    numberReady = 1;
+    EXPECT_FALSE(RequestLastNumberBoard(numberReady));
+    EXPECT_EQ(numberReady.load(), 1);
+}
+
+TEST(NumberRequest, ClicksRacingTheRecordingThreadNeverLoseADecodedNumber) {
+    // The recording thread raises 1 while the user clicks away; whatever the
+    // interleaving, the decoded number is what the next tick finds.
+    for (int round = 0; round < 200; ++round) {
+        std::atomic<int32_t> numberReady{0};
+        std::atomic<bool> raised{false};
+        std::thread recording([&] {
+            while (numberReady.load() == 0) {
+            }
+            numberReady.store(1);
+            raised = true;
+        });
+        while (!raised.load()) RequestLastNumberBoard(numberReady);
+        for (int i = 0; i < 100; ++i) RequestLastNumberBoard(numberReady);
+        recording.join();
+        ASSERT_EQ(numberReady.load(), 1) << "round " << round;
+    }
 }
 
 }  // namespace
