@@ -183,8 +183,8 @@ DisplayTickOutput DisplayUpkeep::Tick(const DisplayTickInput& in) {
 }
 
 bool RequestLastNumberBoard(std::atomic<int32_t>& numberReady) {
-    numberReady.store(2);
-    return true;
+    int32_t nothingPending = 0;
+    return numberReady.compare_exchange_strong(nothingPending, 2);
 }
 
 TopmostSwitch ToggleTopmost(bool topmostNow) {

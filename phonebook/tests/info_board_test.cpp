@@ -325,7 +325,8 @@ TEST_F(InfoBoardTest, SaveStoresTheFieldsAndKeepsRectangleAndSize) {
     board.ChooseCharSize(12);
     board.ChooseCharSize(9);  // not a size of the board: ignored
     board.Upkeep();
-    EXPECT_EQ(view.applied, std::vector<int>{12});
+    // The stored size (the default 8) as the board opened, then the choice.
+    EXPECT_EQ(view.applied, (std::vector<int>{8, 12}));
     board.RequestSave();
     board.ProcessRequests();
 

@@ -66,6 +66,12 @@ finish >/dev/null
 # Tray: the window starts hidden.
 start tray
 if driver is-visible "$class"; then check "hidden in tray mode" hidden shown; else check "hidden in tray mode" hidden hidden; fi
+# A restarted task bar has lost the icon; its "TaskbarCreated" brings it back.
+if driver tray-icon "$class" exists; then check "tray icon added" yes yes; else check "tray icon added" yes no; fi
+driver tray-icon "$class" delete
+driver send-registered "$class" TaskbarCreated
+if driver tray-icon "$class" exists; then check "tray icon back after TaskbarCreated" yes yes
+else check "tray icon back after TaskbarCreated" yes no; fi
 finish >/dev/null
 
 # Task bar: minimised, and while recording the flashing "録音中" entry is shown.
