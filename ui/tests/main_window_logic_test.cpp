@@ -228,11 +228,11 @@ TEST(DisplayUpkeep, TrayShowsRecordingTimeAndLevelWhileHidden) {
     EXPECT_EQ(later.trayIcon, 106);
     EXPECT_EQ(later.tip, "録音中\n録音時間 01:02:05");
 
-    // No new block since the last tick: the tip goes back to idle.
+    // No new block since the last tick (the tick and the blocks keep
+    // different clocks): still recording, the tip stays.
     DisplayTickOutput stalled = up.Tick(In(2, 44 + 3725 * 16000, 0));
-    EXPECT_TRUE(stalled.setTip);
-    EXPECT_EQ(stalled.tip, "待機中");
-    EXPECT_FALSE(up.recordingShown());
+    EXPECT_FALSE(stalled.setTip);
+    EXPECT_TRUE(up.recordingShown());
 
     up.Tick(In(2, 44 + 3726 * 16000));
     DisplayTickOutput saved = up.Tick(In(2, 44));
@@ -257,6 +257,9 @@ TEST(DisplayUpkeep, TaskbarFlashesWhileRecordingAndMinimised) {
     EXPECT_EQ(up.Tick(In(1, 44, 0, true)).flashWindow, Change::Keep);
     EXPECT_EQ(up.Tick(In(1, 8044, 0, true)).flashWindow, Change::Show);
     EXPECT_EQ(up.Tick(In(1, 16044, 0, true)).flashWindow, Change::Keep);
+    // A tick that saw no new block keeps the flashing entry.
+    EXPECT_EQ(up.Tick(In(1, 16044, 0, true)).flashWindow, Change::Keep);
+    EXPECT_TRUE(up.recordingShown());
     // Restored: the window itself is visible, the flashing entry goes.
     DisplayTickOutput restored = up.Tick(In(1, 24044, 0, false));
     EXPECT_EQ(restored.flashWindow, Change::Hide);
