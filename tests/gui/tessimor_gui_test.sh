@@ -237,6 +237,19 @@ case_one_byte_file() {
   expect_changes_only_in "$expected" "$(ini)" || return 1
 }
 
+# A deleted settings file (the user's way to reset) comes back with the
+# defaults, as the shipped file does.
+case_missing_file() {
+  rm -f "$(ini)"
+  start_and_wait || return 1
+  expect_eq "$(drv get-selection Tessimor 2001)" 2 "list 2001 of the defaults" || return 1
+  close_tessimor || return 1
+  [ "$(file_size "$(ini)")" -eq $RECORD_SIZE ] ||
+    { fail "file is $(file_size "$(ini)") bytes after close, expected $RECORD_SIZE"; return 1; }
+  expect_eq "$(get_byte "$(ini)" 10)" 2 "recording_format in the file" || return 1
+  slot_is "$(ini)" 2000 262 "通話記録\\" || fail "slot 0 holds \"$(get_text "$(ini)" 2000 262)\""
+}
+
 # Each list stores the chosen index into exactly its own byte; the only
 # other change is the window position, which close stores.
 case_list_choices() {
@@ -455,7 +468,7 @@ case_browse_cancelled() {
 # ---------------------------------------------------------------- runner
 
 all_cases=(
-  empty_file one_byte_file list_choices format_token_limit
+  empty_file one_byte_file missing_file list_choices format_token_limit
   sixth_folder_refused add_folder delete_second_folder incoming_folder_missing
   browse_cancelled
 )
