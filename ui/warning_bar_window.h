@@ -39,10 +39,13 @@ public:
     // clear both flags (also when the bar could not be made).
     void Tick(std::atomic<int32_t>& savedToEmergency, std::atomic<int32_t>& diskFull);
 
-    // The bar's "×": ends the alarm and destroys the window.
+    // The bar's "×" (and any other close): ends the alarm and destroys the window.
     void Close();
 
 private:
+    // The bar's window is going, whoever destroys it.
+    void OnDestroyed(HWND bar);
+
     HWND owner_;
     WarningAlarm* alarm_;
     HWND window_ = nullptr;  // the open bar, or none
