@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "sjis_text.h"
+#include <cstdio>
 
 namespace suite {
 
@@ -18,6 +19,8 @@ constexpr int kGapSamples = 100;    // a pause is longer than this
 constexpr int kToneEndRuns = 17;    // non-tone half-waves that end a tone
 constexpr int kMinToneHalf = 7;     // positive half-wave of ~300..570 Hz
 constexpr int kMaxToneHalf = 13;
+constexpr int kMinTonePeriod = 14;  // ~300..570 Hz
+constexpr int kMaxTonePeriod = 26;
 constexpr int kThresholdDelay = 20;  // T is measured this far after the tone
 constexpr int kThresholdSpan = 100;
 constexpr int kQuietBlocks = 16;
@@ -36,6 +39,59 @@ int RangeIndex(const KeyRange* ranges, int count, int bin) {
         if (bin >= ranges[r].from && bin <= ranges[r].to) return r;
     return -1;
 }
+
+// Bands of the spectrum (bins 7.8125 Hz apart, only even bins hold power).
+constexpr int kLowBandFrom = 80, kLowBandTo = 130;    // 625..1016 Hz
+constexpr int kHighBandFrom = 145, kHighBandTo = 215;  // 1133..1680 Hz, fourth column too
+constexpr int kToneSpread = 4;       // a tone's power lies within this many bins of its peak
+constexpr int kNeighbourGap = 8;     // nearer bins belong to the peak's own tone
+constexpr int kNeighbourRatio = 6;   // any other bin of the band is this much weaker
+constexpr int kCountedFrom = 8;      // below ~60 Hz: hum and offset, not noise
+constexpr int kProgressFrom = 46, kProgressTo = 58;  // about 360..450 Hz
+
+int BandPeak(const int32_t* spectrum, int from, int to) {
+    int peak = from;
+    for (int j = from + 1; j <= to; ++j)
+        if (spectrum[j] > spectrum[peak]) peak = j;
+    return peak;
+}
+
+int64_t PowerAround(const int32_t* spectrum, int bin) {
+    int64_t sum = 0;
+    for (int j = bin - kToneSpread; j <= bin + kToneSpread; ++j) sum += spectrum[j];
+    return sum;
+}
+
+// No second tone in the band: a window across two keys, or noise.
+bool AloneInBand(const int32_t* spectrum, int from, int to, int peak) {
+    for (int j = from; j <= to; ++j)
+        if (std::abs(j - peak) > kNeighbourGap &&
+            static_cast<int64_t>(spectrum[j]) * kNeighbourRatio > spectrum[peak])
+            return false;
+    return true;
+}
+
+int64_t CountedPower(const int32_t* spectrum) {
+    int64_t sum = 0;
+    for (int j = kCountedFrom; j < DtmfTransform::kSamples; ++j) sum += spectrum[j];
+    return sum;
+}
+
+// Squared amplitude of the sine at hz in x[0..n) (Goertzel).
+double ToneAmplitude2(const int16_t* x, int n, double hz) {
+    const double coefficient = 2.0 * std::cos(6.283185307179586 * hz / kLineSampleRate);
+    double s1 = 0;
+    double s2 = 0;
+    for (int k = 0; k < n; ++k) {
+        const double s0 = x[k] + coefficient * s1 - s2;
+        s2 = s1;
+        s1 = s0;
+    }
+    const double power = s1 * s1 + s2 * s2 - coefficient * s1 * s2;
+    return 4.0 * power / (static_cast<double>(n) * n);
+}
+
+constexpr double kDtmfHz[] = {697, 770, 852, 941, 1209, 1336, 1477, 1633};
 
 }  // namespace
 
@@ -94,6 +150,29 @@ const char* DtmfDigitFor(DtmfPeaks peaks) {
 
 bool IsCallProgressTone(DtmfPeaks peaks) {
     return peaks.high >= 49 && peaks.high <= 54 && peaks.low >= 46 && peaks.low <= 58;
+}
+
+const char* ValidatedDtmfDigit(const int32_t* spectrum) {
+    const int low = BandPeak(spectrum, kLowBandFrom, kLowBandTo);
+    const int high = BandPeak(spectrum, kHighBandFrom, kHighBandTo);
+    const int row = RangeIndex(kLowRanges, 4, low);
+    const int column = RangeIndex(kHighRanges, 3, high);
+    if (row < 0 || column < 0) return nullptr;
+    const int64_t lowPower = PowerAround(spectrum, low);
+    const int64_t highPower = PowerAround(spectrum, high);
+    // Together the two tones hold most of the power, and neither is more
+    // than 10 dB below the other.
+    if (2 * (lowPower + highPower) < CountedPower(spectrum)) return nullptr;
+    if (10 * lowPower < highPower || 10 * highPower < lowPower) return nullptr;
+    if (!AloneInBand(spectrum, kLowBandFrom, kLowBandTo, low)) return nullptr;
+    if (!AloneInBand(spectrum, kHighBandFrom, kHighBandTo, high)) return nullptr;
+    return kDigits[row][column];
+}
+
+bool HoldsCallProgressTone(const int32_t* spectrum) {
+    int64_t tone = 0;
+    for (int j = kProgressFrom; j <= kProgressTo; ++j) tone += spectrum[j];
+    return tone > 0 && 2 * tone >= CountedPower(spectrum);
 }
 
 DialDigitDecoder::DialDigitDecoder(LineAnalysisBuffer& buffer, CallNumberText& callNumber)
@@ -156,6 +235,51 @@ bool DialDigitDecoder::ToneIsModulated(int p) const {
         mn = std::min(mn, peak);
     }
     return mn <= mx / 4;
+}
+
+// The 400 Hz amplitude in eight slices of 8 ms: the ringing tone's swings
+// by far more than 4:1, a steady tone under noise does not (noise alone can
+// make the half-wave peaks above look modulated).
+bool DialDigitDecoder::EnvelopeIsModulated(int p) const {
+    constexpr int kSlices = 8;
+    constexpr int kSlice = DtmfTransform::kSamples / kSlices;
+    double mx = 0;
+    double mn = 1e300;
+    for (int k = 0; k < kSlices; ++k) {
+        const double a2 = ToneAmplitude2(area_ + p + k * kSlice, kSlice, 400.0);
+        mx = std::max(mx, a2);
+        mn = std::min(mn, a2);
+    }
+    return mn * 16 <= mx;
+}
+
+// A sample at or above T belongs to a signal when the 32 samples before or
+// after it are loud on average; a lone noise peak does not end a pause.
+bool DialDigitDecoder::LoudAround(int p, int threshold) const {
+    constexpr int kSpan = 32;
+    if (p + kSpan > end_ || p < kSpan) return true;  // cannot tell: as loud as it is
+    int before = 0;
+    int after = 0;
+    for (int k = 0; k < kSpan; ++k) {
+        before += std::abs(static_cast<int>(area_[p - k]));
+        after += std::abs(static_cast<int>(area_[p + k]));
+    }
+    return std::max(before, after) >= threshold * kSpan;
+}
+
+// Where the half-waves say the tone ended, noise may only have broken them
+// up: the tone goes on when 400 Hz still holds a quarter of the power and
+// four times any touch tone's.
+bool DialDigitDecoder::DialToneGoesOn(int p) const {
+    constexpr int kSpan = 256;
+    if (p + kSpan > end_) return false;
+    double power = 0;
+    for (int k = 0; k < kSpan; ++k) power += static_cast<double>(area_[p + k]) * area_[p + k];
+    power /= kSpan;
+    const double tone = ToneAmplitude2(area_ + p, kSpan, 400.0);
+    double key = 0;
+    for (double hz : kDtmfHz) key = std::max(key, ToneAmplitude2(area_ + p, kSpan, hz));
+    return tone > 4 * key && tone > 0.5 * power;
 }
 
 void DialDigitDecoder::AppendDigit(const char* digit) {
@@ -232,12 +356,12 @@ void DialDigitDecoder::Decode(const int16_t* block) {
 
         case Step::Transform: {
             transform_.Compute(area_ + pos, spectrum_);
-            const DtmfPeaks peaks = PickDtmfPeaks(spectrum_);
-            if (const char* digit = DtmfDigitFor(peaks)) {
+            if (getenv("DTMF_DEBUG")) { DtmfPeaks pk = PickDtmfPeaks(spectrum_); fprintf(stderr, "T %d pos %d end %d peaks %d %d valid %s cp %d hold %d\n", threshold, pos, end_, pk.low, pk.high, ValidatedDtmfDigit(spectrum_) ? ValidatedDtmfDigit(spectrum_) : "-", IsCallProgressTone(pk), HoldsCallProgressTone(spectrum_)); }
+            if (const char* digit = ValidatedDtmfDigit(spectrum_)) {
                 AppendDigit(digit);
                 dialCountdown_ = kQuietBlocks;
-            } else if (IsCallProgressTone(peaks)) {
-                if (ToneIsModulated(pos)) {
+            } else if (IsCallProgressTone(PickDtmfPeaks(spectrum_)) || HoldsCallProgressTone(spectrum_)) {
+                if (ToneIsModulated(pos) && EnvelopeIsModulated(pos)) {
                     dialComplete_ = true;  // ringing: the number is complete
                     return;
                 }
@@ -257,6 +381,8 @@ void DialDigitDecoder::Decode(const int16_t* block) {
                     ++quiet_;
                 } else if (quiet_ > kGapSamples) {
                     break;
+                } else if (!LoudAround(pos, threshold)) {
+                    ++quiet_;
                 } else {
                     quiet_ = 0;
                 }
@@ -271,18 +397,38 @@ void DialDigitDecoder::Decode(const int16_t* block) {
         case Step::Skip: {
             int c = pos;  // just after the last tone half-wave
             int nonTone = 0;
+            // A positive half-wave of tone length counts once the negative
+            // one after it makes a whole period of the tone: a touch tone's
+            // half-waves can be as long, its periods are not.
+            int pending = -1;  // end of such a half-wave, its period still open
+            int h = 0;
             while (nonTone < kToneEndRuns) {
+                const int negative = pos;
                 while (pos < end_ && area_[pos] <= 0) ++pos;
+                if (pos >= end_) {
+                    state_ = DialScanState::SkipTone;
+                    return;
+                }
+                if (pending >= 0) {
+                    const int period = h + pos - negative;
+                    if (period >= kMinTonePeriod && period <= kMaxTonePeriod) {
+                        c = pending;
+                        nonTone = 0;
+                    } else {
+                        ++nonTone;
+                    }
+                    pending = -1;
+                    if (nonTone >= kToneEndRuns) break;
+                }
                 const int start = pos;
                 while (pos < end_ && area_[pos] > 0) ++pos;
                 if (pos >= end_) {
                     state_ = DialScanState::SkipTone;
                     return;
                 }
-                const int h = pos - start;
+                h = pos - start;
                 if (h >= kMinToneHalf && h <= kMaxToneHalf) {
-                    c = pos;
-                    nonTone = 0;
+                    pending = pos;
                 } else {
                     ++nonTone;
                 }
@@ -290,6 +436,11 @@ void DialDigitDecoder::Decode(const int16_t* block) {
             if (c + kThresholdDelay + kThresholdSpan > end_) {
                 state_ = DialScanState::ThresholdNextBlock;
                 return;
+            }
+            if (getenv("DTMF_DEBUG")) fprintf(stderr, "skip end c %d pos %d goes %d\n", c, pos, DialToneGoesOn(c + kThresholdDelay));
+            if (DialToneGoesOn(c + kThresholdDelay)) {
+                pos = std::max(pos, c + kThresholdDelay);  // skip on from here
+                break;
             }
             SetThresholdFrom(c + kThresholdDelay);
             pos = c + kThresholdDelay;
