@@ -24,6 +24,7 @@ constexpr int kMaxTonePeriod = 26;
 constexpr int kThresholdDelay = 20;  // T is measured this far after the tone
 constexpr int kThresholdSpan = 100;
 constexpr int kQuietBlocks = 16;
+constexpr int kShortestKey = 256;   // samples of a key (32 ms) before its pause
 
 struct KeyRange {
     int from;
@@ -216,6 +217,14 @@ void DialDigitDecoder::SetThresholdFrom(int p) {
     burstThreshold_ = std::max(1, peak / 5);
 }
 
+// Where noise or the dial tone's last milliseconds set T, it can lie
+// within the noise; the key itself then gives a higher one.
+void DialDigitDecoder::RaiseThresholdTo(int p) {
+    int peak = 0;
+    for (int k = p; k < p + DtmfTransform::kSamples; ++k) peak = std::max(peak, std::abs(static_cast<int>(area_[k])));
+    if (peak / 5 * 2 > burstThreshold_ * 3) burstThreshold_ = peak / 5;
+}
+
 // Peaks of the positive half-waves that start and end within p..p+512: the
 // ringing tone's 16 Hz modulation makes the smallest a quarter of the largest.
 bool DialDigitDecoder::ToneIsModulated(int p) const {
@@ -360,6 +369,13 @@ void DialDigitDecoder::Decode(const int16_t* block) {
             if (const char* digit = ValidatedDtmfDigit(spectrum_)) {
                 AppendDigit(digit);
                 dialCountdown_ = kQuietBlocks;
+                RaiseThresholdTo(pos);
+                // The pause may begin within the transform's span when the
+                // key is short; it is looked for once the shortest key is over.
+                pos += kShortestKey;
+                quiet_ = 0;
+                step = Step::Gap;
+                break;
             } else if (IsCallProgressTone(PickDtmfPeaks(spectrum_)) || HoldsCallProgressTone(spectrum_)) {
                 if (ToneIsModulated(pos) && EnvelopeIsModulated(pos)) {
                     dialComplete_ = true;  // ringing: the number is complete

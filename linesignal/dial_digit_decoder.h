@@ -83,6 +83,7 @@ private:
     void PlaceBlock(const int16_t* block);
     void Carry(int p, DialScanState next);
     void SetThresholdFrom(int p);
+    void RaiseThresholdTo(int p);
     bool ToneIsModulated(int p) const;
     bool EnvelopeIsModulated(int p) const;
     bool LoudAround(int p, int threshold) const;
