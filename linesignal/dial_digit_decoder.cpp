@@ -19,8 +19,6 @@ constexpr int kGapSamples = 100;    // a pause is longer than this
 constexpr int kToneEndRuns = 17;    // non-tone half-waves that end a tone
 constexpr int kMinToneHalf = 7;     // positive half-wave of ~300..570 Hz
 constexpr int kMaxToneHalf = 13;
-constexpr int kMinTonePeriod = 14;  // ~300..570 Hz
-constexpr int kMaxTonePeriod = 26;
 constexpr int kThresholdDelay = 20;  // T is measured this far after the tone
 constexpr int kThresholdSpan = 100;
 constexpr int kQuietBlocks = 16;
@@ -218,11 +216,19 @@ void DialDigitDecoder::SetThresholdFrom(int p) {
 }
 
 // Where noise or the dial tone's last milliseconds set T, it can lie
-// within the noise; the key itself then gives a higher one.
+// within the noise; the key itself then gives a higher one: a fifth of its
+// peak, or 0.45 of its RMS when clipping flattened the peak.
 void DialDigitDecoder::RaiseThresholdTo(int p) {
     int peak = 0;
-    for (int k = p; k < p + DtmfTransform::kSamples; ++k) peak = std::max(peak, std::abs(static_cast<int>(area_[k])));
-    if (peak / 5 * 2 > burstThreshold_ * 3) burstThreshold_ = peak / 5;
+    double power = 0;
+    for (int k = p; k < p + DtmfTransform::kSamples; ++k) {
+        const int x = area_[k];
+        peak = std::max(peak, std::abs(x));
+        power += static_cast<double>(x) * x;
+    }
+    const int fromRms = static_cast<int>(0.45 * std::sqrt(power / DtmfTransform::kSamples));
+    const int fromKey = std::max(peak / 5, fromRms);
+    if (fromKey * 5 > burstThreshold_ * 6) burstThreshold_ = fromKey;
 }
 
 // Peaks of the positive half-waves that start and end within p..p+512: the
@@ -414,8 +420,8 @@ void DialDigitDecoder::Decode(const int16_t* block) {
             int c = pos;  // just after the last tone half-wave
             int nonTone = 0;
             // A positive half-wave of tone length counts once the negative
-            // one after it makes a whole period of the tone: a touch tone's
-            // half-waves can be as long, its periods are not.
+            // one after it has a tone's length too: a touch tone's half-waves
+            // can be as long now and then, but not two in a row.
             int pending = -1;  // end of such a half-wave, its period still open
             int h = 0;
             while (nonTone < kToneEndRuns) {
@@ -426,8 +432,8 @@ void DialDigitDecoder::Decode(const int16_t* block) {
                     return;
                 }
                 if (pending >= 0) {
-                    const int period = h + pos - negative;
-                    if (period >= kMinTonePeriod && period <= kMaxTonePeriod) {
+                    const int g = pos - negative;
+                    if (g >= kMinToneHalf && g <= kMaxToneHalf) {
                         c = pending;
                         nonTone = 0;
                     } else {
