@@ -231,6 +231,7 @@ constexpr int kLeadBits = 10;           // bits before the DLE that must be most
 constexpr int kLeadMarks = 8;
 constexpr int kMaxIdleBits = 10;        // mark allowed between characters
 constexpr int kMaxFrame = 9 + 127 + 4;  // header, the longest parameter, DLE ETX, CRC
+constexpr float kDoubtfulBit = 0.5f;    // a bit measured nearer 0 than this may be wrong
 
 // Reads characters bit by bit from the mark/space measure: each character
 // is timed from its own start bit, so bit clock drift does not add up, and
@@ -246,7 +247,7 @@ public:
     bool Find(char* callNumber) const {
         for (int n = kWindow; n < end_; ++n) {
             if (d_[n] >= 0 || d_[n - 1] < 0) continue;  // not a mark-to-space change
-            const double start = n - (kWindow - 1) / 2.0;
+            const double start = SharpestEdge(n - (kWindow - 1) / 2);
             if (!AfterMark(start)) continue;
             int value = 0;
             if (!ReadCharacter(start, &value) || value != WithParity(kDle)) continue;
@@ -281,26 +282,64 @@ private:
         return marks >= kLeadMarks;
     }
 
-    // Start bit, eight bits least significant first.
-    bool ReadCharacter(double start, int* value) const {
+    // Start bit, eight bits least significant first. With `parity`, a
+    // parity error is mended by turning the least certain bit when that one
+    // is uncertain indeed; the CRC has the last word.
+    bool ReadCharacter(double start, int* value, bool parity = false) const {
         float v = 0;
         if (!Bit(start, 0, &v) || v > 0) return false;
         int c = 0;
+        int weakest = 0;
+        float weakestSize = 2;
         for (int b = 0; b < 8; ++b) {
             if (!Bit(start, b + 1, &v)) return false;
             if (v > 0) c |= 1 << b;
+            if (std::fabs(v) < weakestSize) {
+                weakestSize = std::fabs(v);
+                weakest = b;
+            }
+        }
+        if (parity && WithParity(c & 0x7F) != c) {
+            if (weakestSize > kDoubtfulBit) return false;
+            c ^= 1 << weakest;
         }
         *value = c;
         return true;
     }
 
-    // Start of the character after the one at `previous`: the first change
-    // to space from just before its stop bit ends.
+    // Measure at the window centred on line sample c.
+    float At(int c) const {
+        const int n = c + (kWindow - 1) / 2;
+        return n >= kWindow && n < end_ ? d_[n] : 0.0f;
+    }
+
+    // The mark-to-space edge near sample c: where four samples of mark
+    // before it stand out most from four of space after it.
+    double SharpestEdge(int c) const {
+        int best = c;
+        float bestContrast = -1e30f;
+        for (int e = c - 3; e <= c + 3; ++e) {
+            float contrast = 0;
+            for (int j = 1; j <= 4; ++j) contrast += At(e - j - 1) - At(e + j);
+            if (contrast > bestContrast) {
+                bestContrast = contrast;
+                best = e;
+            }
+        }
+        return best;
+    }
+
+    // Start of the character after the one at `previous`: right after its
+    // stop bit, or after a few bits of idle mark.
     double NextStart(double previous) const {
-        const int from = static_cast<int>(std::lround(previous + 10 * kBitLength)) - 2 + (kWindow - 1) / 2;
-        const int to = std::min(end_, from + static_cast<int>(kMaxIdleBits * kBitLength));
-        for (int n = std::max(from, kWindow); n < to; ++n)
-            if (d_[n] < 0) return n - (kWindow - 1) / 2.0;
+        const int expected = static_cast<int>(std::lround(previous + 10 * kBitLength));
+        const double edge = SharpestEdge(expected);
+        float v = 0;
+        if (!Bit(edge, 0, &v)) return -1;
+        if (v < 0) return edge;
+        const int to = std::min(end_, expected + static_cast<int>(kMaxIdleBits * kBitLength));
+        for (int c = expected + 3; c < to; ++c)
+            if (At(c) < 0) return SharpestEdge(c);
         return -1;
     }
 
@@ -314,9 +353,8 @@ private:
                 if (start < 0) return false;
             }
             int value = 0;
-            if (!ReadCharacter(start, &value)) return false;
             const bool frameCharacter = count < need - 2 || need == 9;
-            if (frameCharacter && WithParity(value & 0x7F) != value) return false;
+            if (!ReadCharacter(start, &value, frameCharacter)) return false;
             bytes[count++] = static_cast<uint8_t>(value);
             if (count <= 6 && (value & 0x7F) != kFrameStart[count - 1]) return false;
             if (count == 9) need = 9 + (value & 0x7F) + 4;
