@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "sjis_text.h"
-#include <cstdio>
 
 namespace suite {
 
@@ -371,7 +370,6 @@ void DialDigitDecoder::Decode(const int16_t* block) {
 
         case Step::Transform: {
             transform_.Compute(area_ + pos, spectrum_);
-            if (getenv("DTMF_DEBUG")) { DtmfPeaks pk = PickDtmfPeaks(spectrum_); fprintf(stderr, "T %d pos %d end %d peaks %d %d valid %s cp %d hold %d\n", threshold, pos, end_, pk.low, pk.high, ValidatedDtmfDigit(spectrum_) ? ValidatedDtmfDigit(spectrum_) : "-", IsCallProgressTone(pk), HoldsCallProgressTone(spectrum_)); }
             if (const char* digit = ValidatedDtmfDigit(spectrum_)) {
                 AppendDigit(digit);
                 dialCountdown_ = kQuietBlocks;
@@ -459,7 +457,6 @@ void DialDigitDecoder::Decode(const int16_t* block) {
                 state_ = DialScanState::ThresholdNextBlock;
                 return;
             }
-            if (getenv("DTMF_DEBUG")) fprintf(stderr, "skip end c %d pos %d goes %d\n", c, pos, DialToneGoesOn(c + kThresholdDelay));
             if (DialToneGoesOn(c + kThresholdDelay)) {
                 pos = std::max(pos, c + kThresholdDelay);  // skip on from here
                 break;
