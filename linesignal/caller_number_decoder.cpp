@@ -285,7 +285,7 @@ private:
     // Start bit, eight bits least significant first. With `parity`, a
     // parity error is mended by turning the least certain bit when that one
     // is uncertain indeed; the CRC has the last word.
-    bool ReadCharacter(double start, int* value, bool parity = false, float* sizes = nullptr) const {
+    bool ReadCharacter(double start, int* value, bool parity = false) const {
         float v = 0;
         if (!Bit(start, 0, &v) || v > 0) return false;
         int c = 0;
@@ -294,7 +294,6 @@ private:
         for (int b = 0; b < 8; ++b) {
             if (!Bit(start, b + 1, &v)) return false;
             if (v > 0) c |= 1 << b;
-            if (sizes) sizes[b] = std::fabs(v);
             if (std::fabs(v) < weakestSize) {
                 weakestSize = std::fabs(v);
                 weakest = b;
@@ -348,7 +347,6 @@ private:
 
     bool ReadFrame(double start, char* callNumber) const {
         uint8_t bytes[kMaxFrame];
-        float crcSizes[16] = {};  // how certain each CRC bit is
         int count = 0;
         int need = 9;
         while (count < need) {
@@ -358,8 +356,7 @@ private:
             }
             int value = 0;
             const bool frameCharacter = count < need - 2 || need == 9;
-            float* sizes = frameCharacter ? nullptr : crcSizes + 8 * (count - (need - 2));
-            if (!ReadCharacter(start, &value, frameCharacter, sizes)) return false;
+            if (!ReadCharacter(start, &value, frameCharacter)) return false;
             bytes[count++] = static_cast<uint8_t>(value);
             if (count <= 6 && (value & 0x7F) != kFrameStart[count - 1]) return false;
             if (count == 9) need = 9 + (value & 0x7F) + 4;
@@ -373,19 +370,7 @@ private:
         if ((bytes[9 + n] & 0x7F) != kDle || (bytes[10 + n] & 0x7F) != kEtx) return false;
         unsigned reg = 0;
         for (int i = 2; i <= 10 + n; ++i) reg = (reg >> 8) ^ crcTable_[(bytes[i] ^ reg) & 0xFF];
-        // The CRC bytes carry no parity: a doubtful bit there may be turned,
-        // twice at most. Errors of up to three bits never pass this CRC.
-        const unsigned received = bytes[11 + n] + 256u * bytes[12 + n];
-        bool match = reg == received;
-        for (int tries = 0; tries < 2 && !match; ++tries) {
-            int weakest = 0;
-            for (int b = 1; b < 16; ++b)
-                if (crcSizes[b] < crcSizes[weakest]) weakest = b;
-            if (crcSizes[weakest] > kDoubtfulBit) break;
-            crcSizes[weakest] = 2;  // tried
-            match = reg == (received ^ (1u << weakest));
-        }
-        if (!match) return false;
+        if (reg != static_cast<unsigned>(bytes[11 + n] + 256 * bytes[12 + n])) return false;
         for (int i = 0; i < n; ++i) callNumber[i] = static_cast<char>(bytes[9 + i] & 0x7F);
         callNumber[n] = 0;
         return true;
