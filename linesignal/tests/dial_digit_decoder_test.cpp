@@ -399,6 +399,45 @@ TEST_F(DialDigitTest, DecodesAcrossLevelTwistAndOffset) {
     }
 }
 
+// The dial tone runs on 30 ms into the first key. With the high tone the
+// weaker, the low tone's half-waves must not pass for the dial tone's, nor
+// a harmonic of it for the high tone.
+TEST_F(DialDigitTest, ReverseTwistedFirstKeyIsRead) {
+    for (char first : std::string("123456")) {
+        for (double twist : {-2.0, -4.0, -6.0}) {
+            SCOPED_TRACE(testing::Message() << first << " " << twist << " dB");
+            Dialling d;
+            d.highDbfs = d.lowDbfs + twist;
+            const std::string keys = std::string(1, first) + "0#9";
+            Signal s = Dialled(keys, d);
+            AddFloor(s);
+            Run(ToBlocks(s, 40));
+            EXPECT_EQ(Number(), Expected(keys));
+        }
+    }
+}
+
+// White noise 12 dB below the keys reaches T between them: the pauses must
+// still be found, no key lost or doubled and no burst read as another key.
+TEST_F(DialDigitTest, NoisyLineStillGivesTheDialledNumber) {
+    const std::string numbers[] = {"0312345", "12*#890", "5550123", "7#7#7#7", "0898989", "3141592"};
+    uint32_t seed = 0;
+    for (const std::string& keys : numbers) {
+        SCOPED_TRACE(keys);
+        Dialling d;
+        d.toneMs = 100;
+        d.gapMs = 100;
+        d.lowDbfs = -20;
+        d.highDbfs = -18;
+        Signal s = Dialled(keys, d, 1500);
+        const double keyPower = std::pow(AmplitudeAt(d.lowDbfs), 2) / 2 + std::pow(AmplitudeAt(d.highDbfs), 2) / 2;
+        std::mt19937 rng(++seed);
+        AddWhiteNoise(s, std::sqrt(keyPower / std::pow(10.0, 12.0 / 10)), rng);
+        Run(ToBlocks(s, 40));
+        EXPECT_EQ(Number(), Expected(keys));
+    }
+}
+
 // ---- The transform against the direct 1024 × 1024 sum ----
 
 // The formula as written, with its cosines and sines computed once.
