@@ -59,11 +59,12 @@ struct Dialling {
     double gapMs = 80;
     double lowDbfs = -14;
     double highDbfs = -12;
+    double dialToneDbfs = kDialToneDbfs;
 };
 
 // Dial tone from the first sample, then the keys; a faint noise floor.
 Signal Dialled(const std::string& keys, const Dialling& d = {}, double tailMs = 1000) {
-    Signal s = DialTone(d.dialToneMs + 30, kDialToneDbfs);
+    Signal s = DialTone(d.dialToneMs + 30, d.dialToneDbfs);
     size_t at = SamplesFor(d.dialToneMs);
     for (char k : keys) {
         MixAt(s, DtmfKey(k, d.toneMs, d.lowDbfs, d.highDbfs), at);
@@ -417,24 +418,45 @@ TEST_F(DialDigitTest, ReverseTwistedFirstKeyIsRead) {
     }
 }
 
-// White noise 12 dB below the keys reaches T between them: the pauses must
-// still be found, no key lost or doubled and no burst read as another key.
+// White noise over the whole band: noise peaks reach T between the keys,
+// noise breaks the dial tone's half-waves up and makes it look modulated,
+// clipping holds T down. Still every key is found once and read right.
 TEST_F(DialDigitTest, NoisyLineStillGivesTheDialledNumber) {
-    const std::string numbers[] = {"0312345", "12*#890", "5550123", "7#7#7#7", "0898989", "3141592"};
+    struct Case {
+        double lowDbfs;
+        double highDbfs;
+        double snrDb;  // mean power of a key over the noise's
+        double toneMs;
+        double gapMs;
+        double dialToneDbfs;
+        double dialToneMs = 600;
+    };
+    const Case cases[] = {
+        {-20, -18, 12, 100, 100, -18}, {-20, -18, 10, 100, 100, -20}, {-14, -12, 15, 100, 100, -18},
+        {-14, -20, 10, 100, 100, -12}, {-14, -12, 20, 40, 40, -18},   {-3, -3, 10, 100, 100, -7},
+        // The first short key begins 2 ms before a block ends, under the dial tone.
+        {-14, -12, 30, 40, 40, -18, 998},
+    };
+    const std::string numbers[] = {"0312345", "12*#890", "7#7#7#7", "0898989"};
     uint32_t seed = 0;
-    for (const std::string& keys : numbers) {
-        SCOPED_TRACE(keys);
-        Dialling d;
-        d.toneMs = 100;
-        d.gapMs = 100;
-        d.lowDbfs = -20;
-        d.highDbfs = -18;
-        Signal s = Dialled(keys, d, 1500);
-        const double keyPower = std::pow(AmplitudeAt(d.lowDbfs), 2) / 2 + std::pow(AmplitudeAt(d.highDbfs), 2) / 2;
-        std::mt19937 rng(++seed);
-        AddWhiteNoise(s, std::sqrt(keyPower / std::pow(10.0, 12.0 / 10)), rng);
-        Run(ToBlocks(s, 40));
-        EXPECT_EQ(Number(), Expected(keys));
+    for (const Case& c : cases) {
+        for (const std::string& keys : numbers) {
+            SCOPED_TRACE(testing::Message() << keys << " " << c.lowDbfs << "/" << c.highDbfs << " dBFS "
+                                            << c.snrDb << " dB " << c.toneMs << "/" << c.gapMs << " ms");
+            Dialling d;
+            d.toneMs = c.toneMs;
+            d.gapMs = c.gapMs;
+            d.lowDbfs = c.lowDbfs;
+            d.highDbfs = c.highDbfs;
+            d.dialToneDbfs = c.dialToneDbfs;
+            d.dialToneMs = c.dialToneMs;
+            Signal s = Dialled(keys, d, 1500);
+            const double keyPower = (std::pow(AmplitudeAt(c.lowDbfs), 2) + std::pow(AmplitudeAt(c.highDbfs), 2)) / 2;
+            std::mt19937 rng(++seed);
+            AddWhiteNoise(s, std::sqrt(keyPower / std::pow(10.0, c.snrDb / 10)), rng);
+            Run(ToBlocks(s, 40));
+            EXPECT_EQ(Number(), Expected(keys));
+        }
     }
 }
 
