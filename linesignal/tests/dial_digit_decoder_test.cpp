@@ -433,7 +433,7 @@ TEST_F(DialDigitTest, NoisyLineStillGivesTheDialledNumber) {
     };
     const Case cases[] = {
         {-20, -18, 12, 100, 100, -18}, {-20, -18, 10, 100, 100, -20}, {-14, -12, 15, 100, 100, -18},
-        {-14, -20, 10, 100, 100, -12}, {-14, -12, 20, 40, 40, -18},   {-3, -3, 10, 100, 100, -7},
+        {-14, -20, 10, 100, 100, -18}, {-14, -12, 20, 40, 40, -18},   {-3, -3, 10, 100, 100, -7},
         // The first short key begins 2 ms before a block ends, under the dial tone.
         {-14, -12, 30, 40, 40, -18, 998},
     };
