@@ -421,7 +421,6 @@ void DialDigitDecoder::Decode(const int16_t* block) {
             // one after it has a tone's length too: a touch tone's half-waves
             // can be as long now and then, but not two in a row.
             int pending = -1;  // end of such a half-wave, its period still open
-            int h = 0;
             while (nonTone < kToneEndRuns) {
                 const int negative = pos;
                 while (pos < end_ && area_[pos] <= 0) ++pos;
@@ -446,7 +445,7 @@ void DialDigitDecoder::Decode(const int16_t* block) {
                     state_ = DialScanState::SkipTone;
                     return;
                 }
-                h = pos - start;
+                const int h = pos - start;
                 if (h >= kMinToneHalf && h <= kMaxToneHalf) {
                     pending = pos;
                 } else {
