@@ -22,6 +22,7 @@ constexpr int kThresholdDelay = 20;  // T is measured this far after the tone
 constexpr int kThresholdSpan = 100;
 constexpr int kQuietBlocks = 16;
 constexpr int kShortestKey = 256;   // samples of a key (32 ms) before its pause
+constexpr int kPlainEndGrace = 512;  // samples the plain tone end may come after the paired one
 
 struct KeyRange {
     int from;
@@ -216,18 +217,20 @@ void DialDigitDecoder::SetThresholdFrom(int p) {
 
 // Where noise or the dial tone's last milliseconds set T, it can lie
 // within the noise; the key itself then gives a higher one: a fifth of its
-// peak, or 0.45 of its RMS when clipping flattened the peak.
+// peak, or 0.45 of its RMS when clipping flattened the peak. Measured in the
+// second half of the transform's span, past the dial tone's last moments.
 void DialDigitDecoder::RaiseThresholdTo(int p) {
+    constexpr int kHalf = DtmfTransform::kSamples / 2;
     int peak = 0;
     double power = 0;
-    for (int k = p; k < p + DtmfTransform::kSamples; ++k) {
+    for (int k = p + kHalf; k < p + DtmfTransform::kSamples; ++k) {
         const int x = area_[k];
         peak = std::max(peak, std::abs(x));
         power += static_cast<double>(x) * x;
     }
-    const int fromRms = static_cast<int>(0.45 * std::sqrt(power / DtmfTransform::kSamples));
+    const int fromRms = static_cast<int>(0.45 * std::sqrt(power / kHalf));
     const int fromKey = std::max(peak / 5, fromRms);
-    if (fromKey * 5 > burstThreshold_ * 6) burstThreshold_ = fromKey;
+    if (fromKey * 10 > burstThreshold_ * 13) burstThreshold_ = fromKey;
 }
 
 // Peaks of the positive half-waves that start and end within p..p+512: the
@@ -415,53 +418,74 @@ void DialDigitDecoder::Decode(const int16_t* block) {
             break;
 
         case Step::Skip: {
-            int c = pos;  // just after the last tone half-wave
+            // Two counts of the same half-waves. The plain one takes any
+            // positive half-wave of tone length; a reverse-twisted key has
+            // such half-waves now and then and would never end the tone.
+            // The paired one takes it only when the negative half-wave after
+            // it has a tone's length too, which a key's do not. The search
+            // starts at the paired end; T is taken where the plain count
+            // ends, unless that comes too long after.
+            int c = pos;        // plain: just after the last tone half-wave
             int nonTone = 0;
-            // A positive half-wave of tone length counts once the negative
-            // one after it has a tone's length too: a touch tone's half-waves
-            // can be as long now and then, but not two in a row.
-            int pending = -1;  // end of such a half-wave, its period still open
+            int pairedC = pos;  // paired: the same
+            int pairedNonTone = 0;
+            int pairedEnd = -1;  // where the paired count ended
+            int pending = -1;    // a tone-length half-wave, its negative one still open
             while (nonTone < kToneEndRuns) {
                 const int negative = pos;
                 while (pos < end_ && area_[pos] <= 0) ++pos;
-                if (pos >= end_) {
-                    state_ = DialScanState::SkipTone;
-                    return;
-                }
-                if (pending >= 0) {
+                if (pos >= end_) break;
+                if (pending >= 0 && pairedEnd < 0) {
                     const int g = pos - negative;
                     if (g >= kMinToneHalf && g <= kMaxToneHalf) {
-                        c = pending;
-                        nonTone = 0;
-                    } else {
-                        ++nonTone;
+                        pairedC = pending;
+                        pairedNonTone = 0;
+                    } else if (++pairedNonTone >= kToneEndRuns) {
+                        pairedEnd = pos;
                     }
-                    pending = -1;
-                    if (nonTone >= kToneEndRuns) break;
+                }
+                pending = -1;
+                if (pairedEnd >= 0 && pos - pairedEnd > kPlainEndGrace) {
+                    c = pairedC;  // a key under way: its own level gives T
+                    break;
                 }
                 const int start = pos;
                 while (pos < end_ && area_[pos] > 0) ++pos;
-                if (pos >= end_) {
-                    state_ = DialScanState::SkipTone;
-                    return;
-                }
+                if (pos >= end_) break;
                 const int h = pos - start;
                 if (h >= kMinToneHalf && h <= kMaxToneHalf) {
+                    c = pos;
+                    nonTone = 0;
                     pending = pos;
                 } else {
                     ++nonTone;
+                    if (pairedEnd < 0 && ++pairedNonTone >= kToneEndRuns) pairedEnd = pos;
                 }
+            }
+            if (pos >= end_) {
+                if (pairedEnd < 0) {
+                    state_ = DialScanState::SkipTone;
+                    return;
+                }
+                c = pairedC;  // the block ends within the key: do not lose it
             }
             if (c + kThresholdDelay + kThresholdSpan > end_) {
                 state_ = DialScanState::ThresholdNextBlock;
                 return;
             }
-            if (DialToneGoesOn(c + kThresholdDelay)) {
-                pos = std::max(pos, c + kThresholdDelay);  // skip on from here
+            const int from = (pairedEnd >= 0 ? pairedC : c) + kThresholdDelay;
+            if (DialToneGoesOn(from)) {
+                pos = std::max(pos, from);  // skip on from here
                 break;
             }
             SetThresholdFrom(c + kThresholdDelay);
-            pos = c + kThresholdDelay;
+            if (from + kThresholdSpan <= end_) {
+                // The plain end may lie past the key, in its pause.
+                const int atKey = burstThreshold_;
+                SetThresholdFrom(from);
+                if (2 * atKey >= burstThreshold_) burstThreshold_ = atKey;
+            }
+            pos = from;
             step = Step::Search;
             break;
         }
