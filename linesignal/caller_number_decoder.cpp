@@ -250,7 +250,7 @@ public:
             const double start = SharpestEdge(n - (kWindow - 1) / 2);
             if (!AfterMark(start)) continue;
             int value = 0;
-            if (!ReadCharacter(start, &value) || value != WithParity(kDle)) continue;
+            if (!ReadCharacter(start, &value, true) || value != WithParity(kDle)) continue;
             if (ReadFrame(start, callNumber)) return true;
         }
         return false;
