@@ -422,8 +422,7 @@ void DialDigitDecoder::Decode(const int16_t* block) {
             // positive half-wave of tone length; a reverse-twisted key has
             // such half-waves now and then and would never end the tone.
             // The paired one takes it only when the negative half-wave after
-            // it has a tone's length too, two periods in a row, which a key's
-            // do not. The search
+            // it has a tone's length too, which a key's do not. The search
             // starts at the paired end; T is taken where the plain count
             // ends, unless that comes too long after.
             int c = pos;        // plain: just after the last tone half-wave
@@ -432,19 +431,17 @@ void DialDigitDecoder::Decode(const int16_t* block) {
             int pairedNonTone = 0;
             int pairedEnd = -1;  // where the paired count ended
             int pending = -1;    // a tone-length half-wave, its negative one still open
-            int pairsInRow = 0;  // whole tone periods in a row
             while (nonTone < kToneEndRuns) {
                 const int negative = pos;
                 while (pos < end_ && area_[pos] <= 0) ++pos;
                 if (pos >= end_) break;
                 if (pending >= 0 && pairedEnd < 0) {
                     const int g = pos - negative;
-                    if (g >= kMinToneHalf && g <= kMaxToneHalf && ++pairsInRow >= 2) {
+                    if (g >= kMinToneHalf && g <= kMaxToneHalf) {
                         pairedC = pending;
                         pairedNonTone = 0;
-                    } else if (g < kMinToneHalf || g > kMaxToneHalf) {
-                        pairsInRow = 0;
-                        if (++pairedNonTone >= kToneEndRuns) pairedEnd = pos;
+                    } else if (++pairedNonTone >= kToneEndRuns) {
+                        pairedEnd = pos;
                     }
                 }
                 pending = -1;
@@ -462,7 +459,6 @@ void DialDigitDecoder::Decode(const int16_t* block) {
                     pending = pos;
                 } else {
                     ++nonTone;
-                    pairsInRow = 0;
                     if (pairedEnd < 0 && ++pairedNonTone >= kToneEndRuns) pairedEnd = pos;
                 }
             }
