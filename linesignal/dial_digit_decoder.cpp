@@ -299,6 +299,19 @@ bool DialDigitDecoder::DialToneGoesOn(int p) const {
     return tone > 4 * key && tone > 0.5 * power;
 }
 
+// The last 256 samples hold a touch tone four times the 400 Hz one: a key
+// began under the dial tone's end, and the next block would cut it short.
+bool DialDigitDecoder::KeyAtTheEnd() const {
+    constexpr int kSpan = 256;
+    const int p = end_ - kSpan;
+    const double tone = ToneAmplitude2(area_ + p, kSpan, 400.0);
+    double low = 0;
+    double high = 0;
+    for (int k = 0; k < 4; ++k) low = std::max(low, ToneAmplitude2(area_ + p, kSpan, kDtmfHz[k]));
+    for (int k = 4; k < 8; ++k) high = std::max(high, ToneAmplitude2(area_ + p, kSpan, kDtmfHz[k]));
+    return low > 4 * tone && high > tone;
+}
+
 void DialDigitDecoder::AppendDigit(const char* digit) {
     const size_t length = SjisLength(callNumber_, kCallNumberSize);
     const size_t add = std::strlen(digit);
@@ -463,7 +476,7 @@ void DialDigitDecoder::Decode(const int16_t* block) {
                 }
             }
             if (pos >= end_) {
-                if (pairedEnd < 0) {
+                if (pairedEnd < 0 && !KeyAtTheEnd()) {
                     state_ = DialScanState::SkipTone;
                     return;
                 }

@@ -88,6 +88,7 @@ private:
     bool EnvelopeIsModulated(int p) const;
     bool LoudAround(int p, int threshold) const;
     bool DialToneGoesOn(int p) const;
+    bool KeyAtTheEnd() const;
     void AppendDigit(const char* digit);
 
     int16_t* area_;                  // front of LineAnalysisBuffer
