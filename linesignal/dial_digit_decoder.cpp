@@ -435,7 +435,7 @@ void DialDigitDecoder::Decode(const int16_t* block) {
             // positive half-wave of tone length; a reverse-twisted key has
             // such half-waves now and then and would never end the tone.
             // The paired one takes it only when the negative half-wave after
-            // it has a tone's length too, which a key's do not. The search
+            // it has a tone's length too, which a key's seldom do. The search
             // starts at the paired end; T is taken where the plain count
             // ends, unless that comes too long after.
             int c = pos;        // plain: just after the last tone half-wave
