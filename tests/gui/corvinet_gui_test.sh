@@ -515,6 +515,7 @@ case_missing_work_folder() {
 # A call in progress, its number shown; ring_time: when its ring began
 # (the call file's lead of 12 s, past the blocks muted after the start).
 ring_time=""
+shown_time=""
 start_long_call() {
   new_case
   start_corvinet
@@ -525,13 +526,14 @@ start_long_call() {
   for _ in $(seq 1 50); do [ -n "$(pactl list short sink-inputs 2>/dev/null)" ] && break; sleep 0.05; done
   t0=$(date +%s.%N)
   ring_time=$(awk -v t="$t0" 'BEGIN { printf "%.2f", t + 12 }')
-  watch_field 0312345678 25
+  watch_field 0312345678 25 || return 1
+  shown_time=$(date +%s.%N)
 }
 
-# The one recording of the case: saved under the call's number, whole up to
-# the moment given; the figures go to measurements.txt. The block in which
-# the ring raised the level is not part of a recording (the next one starts
-# it), so up to 0.5 s more than that may be missing at the start.
+# The one recording of the case: saved under the call's number, reaching the
+# moment given; the figures go to measurements.txt. It began before the
+# number was shown, so it holds at least the time from then to the close,
+# and at most the time from the ring (whose own block is not recorded).
 saved_up_to() {  # saved_up_to RING_TIME END_TIME HOW
   local f n played got
   n=$(recordings | wc -l)
@@ -544,9 +546,7 @@ saved_up_to() {  # saved_up_to RING_TIME END_TIME HOW
   played=$(awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", b - a }')
   got=$(soxi -D "$f")
   echo "$3: $played s played from the ring to the close, $(basename "$f") holds $got s" | tee -a "$work/measurements.txt"
-  # The reference is the wall clock before the driver (a Wine process of
-  # its own) delivers the close, so it runs long by that start-up too.
-  awk -v p="$played" -v g="$got" 'BEGIN { d = p - g; exit !(d >= -0.5 && d <= 2.0) }' ||
+  awk -v p="$played" -v g="$got" -v s="$shown_time" -v e="$2" 'BEGIN { exit !(g >= e - s - 0.5 && g <= p + 0.5) }' ||
     { fail "$3: saved $got s of the $played s played"; return 1; }
 }
 
