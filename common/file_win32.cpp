@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "sjis_text.h"
 #include "text_convert.h"
 
 namespace suite {
@@ -26,6 +27,7 @@ bool File::Open(const std::string& path, Mode mode) {
         case Mode::WriteExisting: disposition = OPEN_EXISTING; break;
         case Mode::TruncateExisting: disposition = TRUNCATE_EXISTING; break;
         case Mode::CreateAlways: disposition = CREATE_ALWAYS; break;
+        case Mode::ReadExisting: access = GENERIC_READ; disposition = OPEN_EXISTING; break;
     }
     std::u16string wide = Wide(path);
     HANDLE h = CreateFileW(W(wide), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
@@ -136,13 +138,51 @@ bool ListFolder(const std::string& folder, std::vector<FolderEntry>* entries) {
     return true;
 }
 
+namespace {
+
+bool LocalTime(const FILETIME& utc, FileTime* time) {
+    FILETIME local;
+    SYSTEMTIME st;
+    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &st)) return false;
+    *time = FileTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+    return true;
+}
+
+}  // namespace
+
 bool CreationTime(const std::string& path, FileTime* time) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(W(Wide(path)), GetFileExInfoStandard, &data)) return false;
-    FILETIME local;
-    SYSTEMTIME st;
-    if (!FileTimeToLocalFileTime(&data.ftCreationTime, &local) || !FileTimeToSystemTime(&local, &st)) return false;
-    *time = FileTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+    return LocalTime(data.ftCreationTime, time);
+}
+
+bool ListFolderItems(const std::string& folder, std::vector<FolderItem>* items) {
+    items->clear();
+    // A folder ending in a kanji whose trail byte is 0x5C has no separator yet.
+    std::string pattern = folder;
+    if (!pattern.empty() && !SjisEndsWith(pattern, '\\') && !SjisEndsWith(pattern, '/')) pattern += '\\';
+    pattern += '*';
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(W(Wide(pattern)), &data);
+    if (find == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    do {
+        std::u16string name(reinterpret_cast<const char16_t*>(data.cFileName));
+        if (name == u"." || name == u"..") continue;
+        // A name with characters code page 932 lacks would come back with
+        // "?" in their place: leave it out.
+        BOOL lossy = FALSE;
+        int n = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, data.cFileName, -1, nullptr, 0, nullptr, &lossy);
+        if (n <= 0 || lossy) continue;
+        std::string sjis(static_cast<size_t>(n), '\0');
+        WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, data.cFileName, -1, &sjis[0], n, nullptr, nullptr);
+        sjis.resize(sjis.size() - 1);
+        bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        FolderItem item{sjis, isFolder, FileTime{}, 0};
+        if (!LocalTime(data.ftCreationTime, &item.created)) continue;
+        if (!isFolder) item.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        items->push_back(std::move(item));
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
     return true;
 }
 

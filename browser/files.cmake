@@ -1,0 +1,8 @@
+# Recording browser: the list, search, rename and delete, the player's
+# decisions and sources. Free of the platform.
+list(APPEND SUITE_CORE_SOURCES
+  browser/recording_list.cpp
+  browser/name_actions.cpp)
+list(APPEND SUITE_TEST_SOURCES
+  browser/tests/recording_list_test.cpp
+  browser/tests/name_actions_test.cpp)
