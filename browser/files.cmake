@@ -2,7 +2,11 @@
 # decisions and sources. Free of the platform.
 list(APPEND SUITE_CORE_SOURCES
   browser/recording_list.cpp
-  browser/name_actions.cpp)
+  browser/name_actions.cpp
+  browser/recording_source.cpp
+  browser/player.cpp)
 list(APPEND SUITE_TEST_SOURCES
   browser/tests/recording_list_test.cpp
-  browser/tests/name_actions_test.cpp)
+  browser/tests/name_actions_test.cpp
+  browser/tests/ogg_fixture.cpp
+  browser/tests/player_test.cpp)
