@@ -1,5 +1,8 @@
 #include "browser/recording_source.h"
 
+// The header's stdio callbacks call the Windows C runtime under Winelib;
+// the source reads through the file layer instead.
+#define OV_EXCLUDE_STATIC_CALLBACKS
 #include <vorbis/vorbisfile.h>
 
 #include <algorithm>

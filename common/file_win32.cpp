@@ -4,6 +4,7 @@
 
 #include "sjis_text.h"
 #include "text_convert.h"
+#include "win32_text.h"
 
 namespace suite {
 namespace {
@@ -168,14 +169,9 @@ bool ListFolderItems(const std::string& folder, std::vector<FolderItem>* items) 
     do {
         std::u16string name(reinterpret_cast<const char16_t*>(data.cFileName));
         if (name == u"." || name == u"..") continue;
-        // A name with characters code page 932 lacks would come back with
-        // "?" in their place: leave it out.
-        BOOL lossy = FALSE;
-        int n = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, data.cFileName, -1, nullptr, 0, nullptr, &lossy);
-        if (n <= 0 || lossy) continue;
-        std::string sjis(static_cast<size_t>(n), '\0');
-        WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, data.cFileName, -1, &sjis[0], n, nullptr, nullptr);
-        sjis.resize(sjis.size() - 1);
+        // A name with characters code page 932 lacks is left out, not garbled.
+        std::string sjis;
+        if (!WideToSjis(data.cFileName, static_cast<int>(name.size()), &sjis)) continue;
         bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         FolderItem item{sjis, isFolder, FileTime{}, 0};
         if (!LocalTime(data.ftCreationTime, &item.created)) continue;
