@@ -134,10 +134,12 @@ void NameActions::Delete(RecordingList& list, uint8_t browserSort, uint8_t brows
     if (list.selected() < 0) return;
     const int index = list.selected();
     const std::string name = list.rows()[static_cast<size_t>(index)];
-    if (!messages.Confirm(name + kDeleteQuestion, kDeleteCaption)) return;
     const std::string path = list.folder() + name;
-    // A folder row is listed like a file but is never removed.
-    if (!IsFolder(path)) DeleteFilePath(path);
+    // A folder row is listed like a file but is never removed, so it is
+    // not offered for deletion either.
+    if (IsFolder(path)) return;
+    if (!messages.Confirm(name + kDeleteQuestion, kDeleteCaption)) return;
+    DeleteFilePath(path);
     list.Rebuild(browserSort, browserFlags, preferred, index + 1);
 }
 

@@ -45,8 +45,8 @@ public:
     // search step. nameBox is the name box text.
     void Act(RecordingList& list, const std::string& nameBox, uint8_t browserSort, uint8_t browserFlags,
              std::string* preferred, BrowserMessages& messages);
-    // Asks and deletes the current recording's file (never a folder), then
-    // rebuilds so the row now at its place is selected.
+    // Asks and deletes the current recording's file, then rebuilds so the
+    // row now at its place is selected. A folder row is left alone unasked.
     void Delete(RecordingList& list, uint8_t browserSort, uint8_t browserFlags, const std::string& preferred,
                 BrowserMessages& messages);
 

@@ -66,11 +66,17 @@ bool RemoveEmptyFolder(const std::string& path);
 bool DeleteFilePath(const std::string& path);
 // Renames; fails when something exists at the target.
 bool RenamePath(const std::string& from, const std::string& to);
-// Entries of a folder, without "." and "..".
-bool ListFolder(const std::string& folder, std::vector<FolderEntry>* entries);
 bool CreationTime(const std::string& path, FileTime* time);
 // Entries of a folder with creation time and size, without "." and "..";
 // a name that has no Shift-JIS form is left out rather than garbled.
 bool ListFolderItems(const std::string& folder, std::vector<FolderItem>* items);
+// Names of a folder's entries, as ListFolderItems takes them.
+inline bool ListFolder(const std::string& folder, std::vector<FolderEntry>* entries) {
+    std::vector<FolderItem> items;
+    entries->clear();
+    if (!ListFolderItems(folder, &items)) return false;
+    for (FolderItem& item : items) entries->push_back(FolderEntry{std::move(item.name), item.isFolder});
+    return true;
+}
 
 }  // namespace suite

@@ -123,23 +123,6 @@ bool RenamePath(const std::string& from, const std::string& to) {
     return rename(NativePath(from).c_str(), target.c_str()) == 0;
 }
 
-bool ListFolder(const std::string& folder, std::vector<FolderEntry>* entries) {
-    entries->clear();
-    std::string native = NativePath(folder);
-    DIR* dir = opendir(native.empty() ? "." : native.c_str());
-    if (!dir) return false;
-    while (struct dirent* e = readdir(dir)) {
-        std::string name = e->d_name;
-        if (name == "." || name == "..") continue;
-        struct stat st;
-        std::string full = native.empty() ? name : native + "/" + name;
-        bool isFolder = stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-        entries->push_back(FolderEntry{Utf8ToSjis(name), isFolder});
-    }
-    closedir(dir);
-    return true;
-}
-
 namespace {
 
 // Birth time where the file system keeps one, else the last change.

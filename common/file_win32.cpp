@@ -118,27 +118,6 @@ bool RenamePath(const std::string& from, const std::string& to) {
     return MoveFileW(W(Wide(from)), W(Wide(to))) != 0;
 }
 
-bool ListFolder(const std::string& folder, std::vector<FolderEntry>* entries) {
-    entries->clear();
-    std::string pattern = folder;
-    if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
-    pattern += '*';
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(W(Wide(pattern)), &data);
-    if (find == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
-    do {
-        std::u16string name(reinterpret_cast<const char16_t*>(data.cFileName));
-        if (name == u"." || name == u"..") continue;
-        int n = WideCharToMultiByte(932, 0, data.cFileName, -1, nullptr, 0, nullptr, nullptr);
-        std::string sjis(n > 0 ? static_cast<size_t>(n) : 1, '\0');
-        if (n > 0) WideCharToMultiByte(932, 0, data.cFileName, -1, &sjis[0], n, nullptr, nullptr);
-        sjis.resize(sjis.size() - 1);
-        entries->push_back(FolderEntry{sjis, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    return true;
-}
-
 namespace {
 
 bool LocalTime(const FILETIME& utc, FileTime* time) {

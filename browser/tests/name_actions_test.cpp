@@ -149,8 +149,10 @@ TEST(NameActions, DeleteAsksRemovesAFileOnlyAndSelectsTheRowAtItsPlace) {
 
     b.list.Select(3);  // old.calls
     ASSERT_EQ(b.Current(), "old.calls");
+    const size_t asked = b.messages.shown.size();
     b.actions.Delete(b.list, 1, 0, "", b.messages);
-    EXPECT_TRUE(Utf8PathExists("old.calls/keep.ogg")) << "a folder row is never removed";
+    EXPECT_EQ(b.messages.shown.size(), asked) << "a folder row is not offered for deletion";
+    EXPECT_TRUE(Utf8PathExists("old.calls/keep.ogg"));
     EXPECT_EQ(b.Current(), "old.calls");
 
 
