@@ -81,11 +81,11 @@ echo "  stop at $stop_ms ms, ended at $ended_ms ms"
 check stop 'sum(p > 500 for p in peaks) <= 24'
 [ -n "$stop_ms" ] && [ $((ended_ms - stop_ms)) -le 100 ] || { echo "FAIL stop reaction"; failures=$((failures + 1)); }
 
-mkdir -p listing/sub.dir && printf x >listing/a.ogg && printf xy >"listing/表.wav"
+mkdir -p listing/sub.dir && printf x >listing/a.ogg && printf xy >"listing/表.wav" && printf x >"listing/😀.ogg"
 wine_env_run "$build/wave_out_check.exe.so" --list 'Z:'"$work/run/listing" >listing.log 2>&1
 cat listing.log
 grep -q $'^a.ogg\t.*\t1\tfile' listing.log && grep -q $'^表.wav\t.*\t2\tfile' listing.log &&
-  grep -q $'^sub.dir\t.*\t0\tfolder' listing.log || { echo "FAIL listing"; failures=$((failures + 1)); }
+  grep -q $'^sub.dir\t.*\t0\tfolder' listing.log && [ "$(wc -l <listing.log)" -eq 3 ] || { echo "FAIL listing"; failures=$((failures + 1)); }
 
 [ "$failures" -eq 0 ] && echo "wave_out_wine: all passed" || echo "wave_out_wine: $failures failed"
 exit $((failures > 0))
