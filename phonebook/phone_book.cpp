@@ -66,7 +66,7 @@ bool PhoneBook::OpenPhoneBook(const std::string& folder) {
     areaPath_ = prefix + kAreaFileName;
 
     // A read-only book (listing, export) never creates a missing file.
-    const File::Mode mode = options_.readOnly ? File::Mode::ReadOnly : File::Mode::ReadCreate;
+    const File::Mode mode = options_.readOnly ? File::Mode::ReadExisting : File::Mode::ReadCreate;
     uint64_t areaSize = 0, indexSize = 0, dataSize = 0;
     if (!areaFile_.Open(areaPath_, mode) || !areaFile_.Size(&areaSize) || !LoadArea(areaSize)) {
         Fail(areaPath_);
