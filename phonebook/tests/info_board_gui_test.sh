@@ -5,10 +5,10 @@
 #
 #   phonebook/tests/info_board_gui_test.sh BUILD
 #
-# BUILD: a Winelib build folder with info_board_preview.
+# BUILD: a Windows (mingw-w64) build folder with info_board_preview.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-build=$(cd "${1:?Winelib build folder}" && pwd)
+build=$(cd "${1:?Windows build folder}" && pwd)
 # shellcheck source=/dev/null
 source "$root/tests/gui/wine_env.sh"
 wine_env_init "$build/info-board-gui" || exit 1
@@ -17,7 +17,7 @@ trap wine_env_cleanup EXIT
 
 run="$build/info-board-gui/run"
 rm -rf "$run" && mkdir -p "$run" && cd "$run" || exit 1
-timeout 60 wine64 "$build/info_board_preview.exe.so" check
+timeout 60 wine64 "$build/info_board_preview.exe" check
 rc=$?
 [ "$rc" -eq 0 ] && echo "info board gui test: passed" || echo "info board gui test: FAILED ($rc)"
 exit "$rc"

@@ -13,6 +13,9 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -692,6 +695,9 @@ const Command kCommands[] = {
 }  // namespace
 
 int main() {
+    // The scripts reading our output are Unix tools: "\n", not "\r\n".
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (!argv) Usage("cannot read the command line");
