@@ -23,7 +23,7 @@
 
 namespace {
 
-using Text = std::u16string;  // std::wstring is unusable under Winelib
+using Text = std::u16string;  // UTF-16, as the W functions take it
 
 const DWORD kPollMs = 50;
 const DWORD kDefaultTimeoutMs = 10000;
