@@ -1,6 +1,6 @@
 #include "capture_win32.h"
 
-#include "wave_in_win32.h"
+#include "common/wave_in_win32.h"
 
 namespace suite {
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <endpointvolume.h>
 
-#include "com_ptr_win32.h"
+#include "common/com_ptr_win32.h"
 #include "level_calibration.h"
 
 namespace suite {

@@ -1,4 +1,3 @@
 # Level calibration (Quorrel): platform-free logic and its tests.
 list(APPEND SUITE_CORE_SOURCES calibration/level_calibration.cpp)
-list(APPEND SUITE_CORE_INCLUDES ${CMAKE_SOURCE_DIR}/calibration)
 list(APPEND SUITE_TEST_SOURCES calibration/tests/level_calibration_test.cpp)

@@ -1,9 +1,6 @@
 # Quorrel, the recording-level calibration program.
-add_executable(Quorrel WIN32
-  calibration/quorrel_main.cpp
-  calibration/capture_win32.cpp
-  calibration/endpoint_volume_win32.cpp)
-target_link_libraries(Quorrel PRIVATE suite_core_win winmm ole32 uuid)
-target_link_options(Quorrel PRIVATE -mwindows)
-suite_resources(Quorrel calibration/quorrel.rc)
-list(APPEND SUITE_PROGRAMS Quorrel)
+suite_program(Quorrel
+  SOURCES calibration/quorrel_main.cpp calibration/calibration_window.cpp calibration/capture_win32.cpp
+          calibration/endpoint_volume_win32.cpp
+  LIBS winmm ole32 uuid
+  RC calibration/quorrel.rc)

@@ -8,41 +8,15 @@
 #include <string>
 
 #include "calibration_texts.h"
-#include "capture_win32.h"
+#include "calibration_window.h"
 #include "endpoint_volume_win32.h"
 #include "level_calibration.h"
-#include "text_convert.h"
+#include "common/text_convert.h"
 
 namespace suite {
 namespace {
 
-const int kIconId = 100;
-
 LPCWSTR W(const std::u16string& text) { return reinterpret_cast<LPCWSTR>(text.c_str()); }
-
-struct QuorrelWindow {
-    WaveCapture capture;
-    LevelCalibration* calibration = nullptr;  // set while the dialogue runs
-};
-
-void OnWaveData(QuorrelWindow* w, const WAVEHDR* header) {
-    const int16_t* block = w->capture.TakeReported(header);
-    if (block && w->calibration) w->calibration->OnBuffer(block, w->capture.Stereo());
-}
-
-LRESULT CALLBACK QuorrelWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lp);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* w = reinterpret_cast<QuorrelWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    switch (msg) {
-    case MM_WIM_DATA:
-        if (w) OnWaveData(w, reinterpret_cast<const WAVEHDR*>(lp));
-        return 0;
-    }
-    return DefWindowProcW(hwnd, msg, wp, lp);
-}
 
 // Message boxes without owner, kept on top; capture blocks are dispatched
 // by their own message loops as well as by Pump.
@@ -76,17 +50,8 @@ private:
 
 int RunQuorrel(HINSTANCE instance) {
     const std::u16string title = SjisToUtf16(kQuorrelTitle);
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = QuorrelWndProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kIconId));
-    wc.lpszClassName = W(title);
-    RegisterClassExW(&wc);
-
-    QuorrelWindow state;
-    HWND hwnd = CreateWindowExW(0, W(title), W(title), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, &state);
+    CalibrationWindowState state;
+    HWND hwnd = CreateCalibrationWindow(instance, W(title), &state);
     if (!hwnd) return 1;
 
     if (!state.capture.Open(hwnd)) {

@@ -35,9 +35,4 @@ bool WriteSettingsBytes(const std::string& path, const uint8_t* image, size_t of
 // Writes the whole image over the existing file, dropping any longer tail.
 bool WriteWholeSettingsImage(const std::string& path, const uint8_t* image, size_t imageSize);
 
-uint32_t ReadU32(const uint8_t* p);
-void WriteU32(uint8_t* p, uint32_t v);
-uint16_t ReadU16(const uint8_t* p);
-void WriteU16(uint8_t* p, uint16_t v);
-
 }  // namespace suite

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "settings_file.h"
+#include "suite_resources.h"
 
 namespace suite {
 
@@ -12,6 +13,24 @@ inline WorkArea CurrentWorkArea() {
     RECT r = {0, 0, 1024, 768};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
     return WorkArea{r.left, r.top, r.right, r.bottom};
+}
+
+// Registers a window class of the suite: arrow cursor, the program icon
+// (IDI_APP) unless withIcon is false, the given background brush (owned by
+// the caller for the class's lifetime) and class style. False on failure,
+// also when the class exists already.
+inline bool RegisterSuiteWindowClass(HINSTANCE instance, LPCWSTR name, WNDPROC proc, HBRUSH background,
+                                     UINT style = CS_HREDRAW | CS_VREDRAW, bool withIcon = true) {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = style;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = instance;
+    if (withIcon) wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hbrBackground = background;
+    wc.lpszClassName = name;
+    return RegisterClassExW(&wc) != 0;
 }
 
 // The state a window was created with (the creation parameter), kept in

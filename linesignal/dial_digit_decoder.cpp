@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "sjis_text.h"
+#include "common/sjis_text.h"
 
 namespace suite {
 

@@ -1,6 +1,7 @@
-// Buffers shared by the two line signal decoders. The recorder owns one of
-// each and hands them to its decoders; only one decoder works on a given
-// call, so they can share the analysis buffer.
+// Buffers shared by the two line signal decoders, and the two measures the
+// recorder takes of every block (level, dial tone). The recorder owns one
+// buffer of each kind and hands them to its decoders; only one decoder works
+// on a given call, so they can share the analysis buffer.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -22,5 +23,14 @@ struct LineAnalysisBuffer {
     static constexpr int kSamples = kSlots * kSlotSamples;
     int16_t samples[kSamples] = {};
 };
+
+// Level of a block (0..127): the largest magnitude shifted right by 8,
+// -32768 counting as 32767; at least `floor` (the decayed previous level).
+int32_t BlockLevel(const int16_t* samples, size_t count, int32_t floor);
+
+// The dial-tone test on the first block of a recording: true (outgoing) when
+// 13 consecutive positive half-waves of 7..14 samples occur. *stopPosition
+// gets the sample position where the test stopped.
+bool HasDialTone(const int16_t* samples, size_t count, int* stopPosition);
 
 }  // namespace suite

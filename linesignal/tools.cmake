@@ -1,14 +1,11 @@
 # Robustness sweep and worst-case timing of the line decoders (not run by the tests).
-add_executable(linesignal_sweep linesignal/tools/sweep.cpp linesignal/tests/signal_kit.cpp)
-target_include_directories(linesignal_sweep PRIVATE linesignal/tests)
+add_executable(linesignal_sweep linesignal/tools/sweep.cpp)
 target_link_libraries(linesignal_sweep PRIVATE suite_core)
-add_executable(linesignal_bench linesignal/tools/bench.cpp linesignal/tests/signal_kit.cpp)
-target_include_directories(linesignal_bench PRIVATE linesignal/tests)
+add_executable(linesignal_bench linesignal/tools/bench.cpp)
 target_link_libraries(linesignal_bench PRIVATE suite_core)
 # A whole simulated call as a WAV file, for the virtual line of scripts/run
 # and the recorder's end-to-end tests; its own round trip runs with ctest.
-add_executable(linecall linesignal/tools/call_generator.cpp linesignal/tests/signal_kit.cpp)
-target_include_directories(linecall PRIVATE linesignal/tests recorder/tools)
+add_executable(linecall linesignal/tools/call_generator.cpp)
 target_link_libraries(linecall PRIVATE suite_core)
 add_test(NAME linecall_incoming COMMAND linecall incoming ${CMAKE_BINARY_DIR}/linecall_in.wav --check)
 add_test(NAME linecall_withheld COMMAND linecall incoming ${CMAKE_BINARY_DIR}/linecall_wh.wav --withheld --check)

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "sjis_text.h"
+#include "common/sjis_text.h"
 
 namespace suite {
 

@@ -15,9 +15,9 @@
 #include <cstdint>
 #include <string>
 
-#include "layout.h"
+#include "common/layout.h"
 #include "phone_book.h"
-#include "settings_record.h"
+#include "common/settings_record.h"
 
 namespace suite {
 

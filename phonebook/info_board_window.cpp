@@ -1,8 +1,8 @@
 #include "info_board_window.h"
 
-#include "text_convert.h"
-#include "win32_text.h"
-#include "window_win32.h"
+#include "common/text_convert.h"
+#include "common/win32_text.h"
+#include "common/window_win32.h"
 
 namespace suite {
 

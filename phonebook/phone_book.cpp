@@ -4,8 +4,8 @@
 #include <cstring>
 #include <new>
 
-#include "settings_file.h"
-#include "sjis_text.h"
+#include "common/byte_io.h"
+#include "common/sjis_text.h"
 
 namespace suite {
 
@@ -25,6 +25,11 @@ std::string NumberKey(const std::string& number) {
     char slot[kMaxNumberLength + 1];
     SjisCopy(slot, sizeof slot, number);
     return slot;
+}
+
+// Where word k of an entry's block list is, in the index file and its image.
+size_t ListOffset(uint32_t entry, uint32_t k) {
+    return kIndexHeaderSize + size_t{kIndexEntrySize} * entry + kListOffset + 4 * size_t{k};
 }
 
 uint32_t BlocksFor(size_t storedLength) {
@@ -121,7 +126,7 @@ bool PhoneBook::LoadIndex(uint64_t size) {
     uint64_t present = size >= kIndexHeaderSize + kShortestEntry
                            ? (size - kIndexHeaderSize - kShortestEntry) / kIndexEntrySize + 1
                            : 0;
-    uint64_t count = std::min<uint64_t>(ReadU32(header), present);
+    uint64_t count = std::min<uint64_t>(ByteReader(header, sizeof header).U32LE(0), present);
     uint64_t imageSize = kIndexHeaderSize + count * kIndexEntrySize;
     if (imageSize > SIZE_MAX / 2) return false;
     try {
@@ -184,7 +189,7 @@ void PhoneBook::CheckLists(uint64_t dataSize) {
                          area_[block] != 0 && block < dataBlocks && !claimed[block];
             if (!sound) {
                 SetListWord(e, k, 0);
-                if (writable_) Write(Target::Index, EntryOffset(e) + kListOffset + 4 * k, zero, 4);
+                if (writable_) Write(Target::Index, ListOffset(e, k), zero, 4);
                 break;
             }
             claimed[block] = 1;
@@ -226,11 +231,11 @@ void PhoneBook::Forget(uint32_t entry) {
 }
 
 uint32_t PhoneBook::ListWord(uint32_t entry, uint32_t k) const {
-    return ReadU32(Entry(entry) + kListOffset + 4 * k);
+    return ByteReader(index_.data(), index_.size()).U32LE(ListOffset(entry, k));
 }
 
 void PhoneBook::SetListWord(uint32_t entry, uint32_t k, uint32_t value) {
-    WriteU32(Entry(entry) + kListOffset + 4 * k, value);
+    ByteWriter(index_.data(), index_.size()).U32LE(ListOffset(entry, k), value);
 }
 
 uint32_t PhoneBook::ListLength(uint32_t entry) const {
@@ -377,7 +382,7 @@ bool PhoneBook::AppendEntry(uint32_t* entry) {
     entryCount_ = e + 1;
     ++appendsThisRun_;
     freeEntries_.insert(e);
-    WriteU32(index_.data(), entryCount_);
+    ByteWriter(index_.data(), index_.size()).U32LE(0, entryCount_);
     *entry = e;
     return Write(Target::Index, 0, index_.data(), kIndexHeaderSize);
 }

@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "file_layer.h"
+#include "common/file_layer.h"
 #include "phone_book_messages.h"
 
 namespace suite {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "wave_in_win32.h"
+#include "common/wave_in_win32.h"
 
 namespace suite {
 

@@ -8,7 +8,6 @@ list(APPEND SUITE_CORE_SOURCES
   recorder/leftover_recovery.cpp
   recorder/recording_pass.cpp
   recorder/recorder_tick.cpp)
-list(APPEND SUITE_CORE_INCLUDES ${CMAKE_SOURCE_DIR}/recorder)
 list(APPEND SUITE_CORE_LIBS vorbisenc vorbisfile vorbis ogg)
 list(APPEND SUITE_TEST_SOURCES
   recorder/tests/recording_readback.cpp
@@ -18,9 +17,10 @@ list(APPEND SUITE_TEST_SOURCES
   recorder/tests/leftover_recovery_test.cpp
   recorder/tests/recording_pass_test.cpp
   recorder/tests/recorder_tick_test.cpp)
-# The replay tool's library runs natively only, with its end-to-end tests.
+# The replay behind linereplay runs natively only, with its end-to-end tests.
 if(NOT SUITE_MINGW)
-  list(APPEND SUITE_TEST_SOURCES recorder/tools/line_replay.cpp recorder/tests/line_replay_test.cpp)
+  list(APPEND SUITE_CORE_SOURCES recorder/line_replay.cpp)
+  list(APPEND SUITE_TEST_SOURCES recorder/tests/line_replay_test.cpp)
 endif()
 list(APPEND SUITE_CORE_SOURCES recorder/input_device.cpp)
 list(APPEND SUITE_TEST_SOURCES recorder/tests/input_device_test.cpp)

@@ -1,8 +1,8 @@
 #include "input_device.h"
 
-#include "file_layer.h"
-#include "settings_record.h"
-#include "sjis_text.h"
+#include "common/file_layer.h"
+#include "common/recorder_settings.h"
+#include "common/sjis_text.h"
 
 namespace suite {
 
@@ -66,7 +66,7 @@ std::vector<DeviceEntry> ReadableDevices(InputDeviceHost* host, int count) {
     return entries;
 }
 
-void RunChoice(InputDeviceHost* host, const std::vector<DeviceEntry>& devices, SettingsRecord* record,
+void RunChoice(InputDeviceHost* host, const std::vector<DeviceEntry>& devices, RecorderSettings* record,
                std::string* deviceName) {
     DeviceChoiceList list(devices, record, deviceName);
     host->RunChoiceWindow(&list);
@@ -74,7 +74,7 @@ void RunChoice(InputDeviceHost* host, const std::vector<DeviceEntry>& devices, S
 
 }  // namespace
 
-bool OpenInputDevice(InputDeviceHost* host, SettingsRecord* record, std::string* deviceName,
+bool OpenInputDevice(InputDeviceHost* host, RecorderSettings* record, std::string* deviceName,
                      const std::string& settingsPath) {
     int n = host->DeviceCount();
     if (n < 0) n = 0;
@@ -112,7 +112,7 @@ bool OpenInputDevice(InputDeviceHost* host, SettingsRecord* record, std::string*
     }
 
     record->saved_device_count() = record->input_device_count();
-    record->SetText(SettingsRecord::kInputDeviceName, SettingsRecord::kDeviceNameSize, *deviceName);
+    record->SetText(RecorderSettings::kInputDeviceName, RecorderSettings::kDeviceNameSize, *deviceName);
     WriteDeviceChoice(settingsPath, *record);
 
     if (!host->OpenCapture(record->input_device_index())) {
@@ -123,14 +123,14 @@ bool OpenInputDevice(InputDeviceHost* host, SettingsRecord* record, std::string*
     return true;
 }
 
-bool WriteDeviceChoice(const std::string& settingsPath, const SettingsRecord& record) {
+bool WriteDeviceChoice(const std::string& settingsPath, const RecorderSettings& record) {
     File file;
     if (!file.Open(settingsPath, File::Mode::ReadCreate)) return false;
     const uint8_t* image = record.data();
-    bool ok = file.WriteAt(SettingsRecord::kShowConnectionScreen, image + SettingsRecord::kShowConnectionScreen, 3);
-    ok = file.WriteAt(SettingsRecord::kSavedDeviceCount, image + SettingsRecord::kSavedDeviceCount, 1) && ok;
-    ok = file.WriteAt(SettingsRecord::kInputDeviceName, image + SettingsRecord::kInputDeviceName,
-                      SettingsRecord::kDeviceNameSize) &&
+    bool ok = file.WriteAt(RecorderSettings::kShowConnectionScreen, image + RecorderSettings::kShowConnectionScreen, 3);
+    ok = file.WriteAt(RecorderSettings::kSavedDeviceCount, image + RecorderSettings::kSavedDeviceCount, 1) && ok;
+    ok = file.WriteAt(RecorderSettings::kInputDeviceName, image + RecorderSettings::kInputDeviceName,
+                      RecorderSettings::kDeviceNameSize) &&
          ok;
     return ok;
 }

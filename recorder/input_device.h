@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "recorder_shared.h"
+#include "common/recorder_shared.h"
 
 namespace suite {
 
-class SettingsRecord;
+class RecorderSettings;
 
 extern const char kNoDeviceText[];          // no input device at all
 extern const char kConnectionFaultCaption[];  // "接続不良"
@@ -39,7 +39,7 @@ struct DeviceEntry {
 // list, so a device left out of the list does not shift the choice.
 class DeviceChoiceList {
 public:
-    DeviceChoiceList(std::vector<DeviceEntry> entries, SettingsRecord* record, std::string* deviceName)
+    DeviceChoiceList(std::vector<DeviceEntry> entries, RecorderSettings* record, std::string* deviceName)
         : entries_(std::move(entries)), record_(record), deviceName_(deviceName) {}
 
     const std::vector<DeviceEntry>& Entries() const { return entries_; }
@@ -55,7 +55,7 @@ public:
 
 private:
     std::vector<DeviceEntry> entries_;
-    SettingsRecord* record_;
+    RecorderSettings* record_;
     std::string* deviceName_;
 };
 
@@ -84,12 +84,12 @@ public:
 // stores the choice into the settings file at settingsPath (3 bytes at 34,
 // 1 at 90, 33 at 660) and opens the device. deviceName is the working copy
 // of input_device_name. False when the program must end.
-bool OpenInputDevice(InputDeviceHost* host, SettingsRecord* record, std::string* deviceName,
+bool OpenInputDevice(InputDeviceHost* host, RecorderSettings* record, std::string* deviceName,
                      const std::string& settingsPath);
 
 // The three partial writes of the device choice; the file is created when
 // missing and never truncated.
-bool WriteDeviceChoice(const std::string& settingsPath, const SettingsRecord& record);
+bool WriteDeviceChoice(const std::string& settingsPath, const RecorderSettings& record);
 
 // What the connection check does to the device and the warning sound.
 class ConnectionLine {

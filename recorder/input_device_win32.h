@@ -6,7 +6,7 @@
 
 #include "capture_win32.h"
 #include "input_device.h"
-#include "warning_volume_win32.h"
+#include "ui/warning_volume_win32.h"
 
 namespace suite {
 

@@ -2,13 +2,13 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 
-#include "file_layer.h"
+#include "common/byte_io.h"
+#include "common/file_layer.h"
 #include "name_formatter.h"
 #include "recording_writer.h"
 #include "save_recording.h"
-#include "text_convert.h"
+#include "common/text_convert.h"
 
 namespace suite {
 
@@ -24,8 +24,9 @@ bool Inspect(bool* isOgg) {
     File file;  // the caller made sure it exists, so nothing is created
     uint64_t size = 0;
     if (!file.Open(kTempRecordingPath, File::Mode::ReadCreate) || !file.Size(&size) || size == 0) return false;
-    char signature[4] = {};
-    *isOgg = file.ReadAt(0, signature, 4) == 4 && std::memcmp(signature, "OggS", 4) == 0;
+    uint8_t signature[4] = {};
+    size_t got = file.ReadAt(0, signature, sizeof signature);
+    *isOgg = ByteReader(signature, got).Matches(0, "OggS", 4);
     if (*isOgg) return true;
 
     uint64_t data = size > kWavHeaderSize ? (size - kWavHeaderSize) & ~uint64_t{1} : 0;

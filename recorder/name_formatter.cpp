@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "sjis_text.h"
+#include "common/sjis_text.h"
 
 namespace suite {
 

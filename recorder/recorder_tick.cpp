@@ -1,9 +1,9 @@
 #include "recorder_tick.h"
 
-#include "file_layer.h"
-#include "line_signal.h"
-#include "phone_book.h"
-#include "sjis_text.h"
+#include "common/file_layer.h"
+#include "linesignal/line_signal.h"
+#include "phonebook/phone_book.h"
+#include "common/sjis_text.h"
 
 namespace suite {
 

@@ -16,7 +16,7 @@
 #include <cstdint>
 #include <string>
 
-#include "recorder_shared.h"
+#include "common/recorder_shared.h"
 
 namespace suite {
 

@@ -19,11 +19,11 @@
 #include <string>
 
 #include "block_source.h"
-#include "caller_number_decoder.h"
+#include "linesignal/caller_number_decoder.h"
 #include "clock.h"
-#include "dial_digit_decoder.h"
-#include "line_signal.h"
-#include "recorder_shared.h"
+#include "linesignal/dial_digit_decoder.h"
+#include "linesignal/line_signal.h"
+#include "common/recorder_shared.h"
 #include "recording_writer.h"
 #include "save_recording.h"
 
@@ -42,15 +42,6 @@ struct PassConfig {
 // The line recorder's pass settings; record_folder must already hold the
 // chosen folder_list entry (start-up step 5).
 PassConfig LinePassConfig(SettingsRecord* record);
-
-// Level of a block (0..127): the largest magnitude shifted right by 8,
-// -32768 counting as 32767; at least `floor` (the decayed previous level).
-int32_t BlockLevel(const int16_t* samples, size_t count, int32_t floor);
-
-// The dial-tone test on the first block of a recording: true (outgoing) when
-// 13 consecutive positive half-waves of 7..14 samples occur. *stopPosition
-// gets the sample position where the test stopped.
-bool HasDialTone(const int16_t* samples, size_t count, int* stopPosition);
 
 // What one pass did, for the tool and tests (the program may ignore it).
 struct PassReport {

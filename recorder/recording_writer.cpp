@@ -4,7 +4,8 @@
 
 #include <climits>
 #include <cstdlib>
-#include <cstring>
+
+#include "common/byte_io.h"
 
 namespace suite {
 
@@ -17,30 +18,7 @@ constexpr size_t kPieceSamples = 1024;  // samples handed to the encoder at a ti
 // Largest data chunk whose RIFF size (data + 36) still fits in 32 bits.
 constexpr uint64_t kMaxWavData = 0xFFFFFFFFull - 36;
 
-void PutU32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-void PutU16(uint8_t* p, uint16_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-
 }  // namespace
-
-void BuildWavHeader(uint32_t dataBytes, uint8_t h[kWavHeaderSize]) {
-    std::memcpy(h, "RIFF", 4);
-    PutU32(h + 4, dataBytes + 36);
-    std::memcpy(h + 8, "WAVEfmt ", 8);
-    PutU32(h + 16, 16);
-    PutU16(h + 20, 1);      // PCM
-    PutU16(h + 22, 1);      // channels
-    PutU32(h + 24, 8000);   // samples per second
-    PutU32(h + 28, 16000);  // bytes per second
-    PutU16(h + 32, 2);      // block align
-    PutU16(h + 34, 16);     // bits per sample
-    std::memcpy(h + 36, "data", 4);
-    PutU32(h + 40, dataBytes);
-}
 
 float OggQuality(uint8_t recordingFormat) {
     switch (recordingFormat) {
@@ -150,7 +128,8 @@ void RecordingWriter::WriteWavSamples(const int16_t* samples, size_t count) {
     uint8_t bytes[2 * kPieceSamples];
     for (size_t done = 0; done < n;) {
         size_t piece = n - done < kPieceSamples ? n - done : kPieceSamples;
-        for (size_t i = 0; i < piece; ++i) PutU16(bytes + 2 * i, static_cast<uint16_t>(samples[done + i]));
+        ByteWriter w(bytes, sizeof bytes);
+        for (size_t i = 0; i < piece; ++i) w.U16LE(2 * i, static_cast<uint16_t>(samples[done + i]));
         if (file_.WriteAt(offset_, bytes, 2 * piece)) {
             offset_ += 2 * piece;
         } else {

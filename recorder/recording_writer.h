@@ -7,18 +7,14 @@
 #include <memory>
 
 #include "clock.h"
-#include "file_layer.h"
-#include "line_signal.h"  // kBlockSamples
+#include "common/file_layer.h"
+#include "common/wav_header.h"
+#include "linesignal/line_signal.h"  // kBlockSamples
 
 namespace suite {
 
 extern const char kEmergencyFolder[];  // "非常用フォルダー\"
 extern const char kTempRecordingPath[];  // "非常用フォルダー\TMP.tmp"
-
-constexpr size_t kWavHeaderSize = 44;
-
-// The 44-byte header of a mono 8000 Hz 16-bit PCM file holding dataBytes.
-void BuildWavHeader(uint32_t dataBytes, uint8_t header[kWavHeaderSize]);
 
 // Vorbis quality of recording_format 1..3; other non-zero values get the
 // middle quality (the default 2).

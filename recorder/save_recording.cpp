@@ -1,9 +1,8 @@
 #include "save_recording.h"
 
-#include "handset_settings_record.h"
 #include "name_formatter.h"
-#include "settings_record.h"
-#include "sjis_text.h"
+#include "common/settings_record.h"
+#include "common/sjis_text.h"
 
 namespace suite {
 
@@ -28,27 +27,22 @@ void ReplaceFirst(std::string* text, const char* item, const std::string& value)
 
 }  // namespace
 
-SavingSettings LineSavingSettings(SettingsRecord* record) {
+SavingSettings RecorderSavingSettings(RecorderSettings* record, const char* folderNameFormat) {
     SavingSettings s;
-    s.record_folder = SjisFromSlot(record->record_folder(), SettingsRecord::kPathSize);
-    s.folder_name_format = SjisFromSlot(record->folder_name_format(), SettingsRecord::kPathSize);
-    s.file_name_format = SjisFromSlot(record->file_name_format(), SettingsRecord::kPathSize);
-    s.incoming_name_format = SjisFromSlot(record->incoming_name_format(), SettingsRecord::kPathSize);
-    s.outgoing_name_format = SjisFromSlot(record->outgoing_name_format(), SettingsRecord::kPathSize);
+    s.record_folder = SjisFromSlot(record->record_folder(), RecorderSettings::kPathSize);
+    s.folder_name_format = SjisFromSlot(folderNameFormat, RecorderSettings::kPathSize);
+    s.file_name_format = SjisFromSlot(record->file_name_format(), RecorderSettings::kPathSize);
     s.recording_format = record->recording_format();
-    s.named_by_call = true;
+    s.named_by_call = false;
     s.recording_path = record->recording_path();
     return s;
 }
 
-SavingSettings HandsetSavingSettings(HandsetSettingsRecord* record) {
-    SavingSettings s;
-    s.record_folder = SjisFromSlot(record->record_folder(), HandsetSettingsRecord::kPathSize);
-    s.folder_name_format = SjisFromSlot(record->folder_name_format(), HandsetSettingsRecord::kPathSize);
-    s.file_name_format = SjisFromSlot(record->file_name_format(), HandsetSettingsRecord::kPathSize);
-    s.recording_format = record->recording_format();
-    s.named_by_call = false;
-    s.recording_path = record->recording_path();
+SavingSettings LineSavingSettings(SettingsRecord* record) {
+    SavingSettings s = RecorderSavingSettings(record, record->folder_name_format());
+    s.incoming_name_format = SjisFromSlot(record->incoming_name_format(), SettingsRecord::kPathSize);
+    s.outgoing_name_format = SjisFromSlot(record->outgoing_name_format(), SettingsRecord::kPathSize);
+    s.named_by_call = true;
     return s;
 }
 

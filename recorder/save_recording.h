@@ -6,12 +6,13 @@
 #include <string>
 
 #include "clock.h"
+#include "common/recorder_shared.h"
 #include "recording_writer.h"
 
 namespace suite {
 
+class RecorderSettings;
 class SettingsRecord;
-class HandsetSettingsRecord;
 
 // Shown when SaveFailed is raised: the recording could not be moved to its
 // name nor into the emergency folder (a temporary file that still exists is
@@ -33,22 +34,16 @@ struct SavingSettings {
     char* recording_path = nullptr;
 };
 
+// What both recorders' records give the saving step (named by the file name
+// format only); folderNameFormat is the record's own slot.
+SavingSettings RecorderSavingSettings(RecorderSettings* record, const char* folderNameFormat);
 SavingSettings LineSavingSettings(SettingsRecord* record);
-SavingSettings HandsetSavingSettings(HandsetSettingsRecord* record);
 
 // The call being saved, as the recording pass knows it.
 struct CallFacts {
     std::string call_number;  // CallNumber: number, maybe a space and the phone book name
     bool incoming = true;     // IncomingCall
     bool manual = false;      // the recording was started by the manual command
-};
-
-// The main window's number field.
-class NumberField {
-public:
-    virtual ~NumberField() = default;
-    virtual std::string Text() const = 0;
-    virtual void Show(const std::string& text) = 0;
 };
 
 enum class SaveOutcome {

@@ -2,13 +2,12 @@
 add_executable(writer_benchmark recorder/tools/writer_benchmark.cpp)
 target_link_libraries(writer_benchmark PRIVATE suite_core)
 # linereplay: the recorder's pass and tick over a WAV file (README).
-add_executable(linereplay recorder/tools/linereplay.cpp recorder/tools/line_replay.cpp)
+add_executable(linereplay recorder/tools/linereplay.cpp)
 target_link_libraries(linereplay PRIVATE suite_core)
 install(TARGETS linereplay RUNTIME DESTINATION .)
 # Per-block cost of the pass (not a test): pass_benchmark [blocks]
-add_executable(pass_benchmark recorder/tools/pass_benchmark.cpp linesignal/tests/signal_kit.cpp)
-target_include_directories(pass_benchmark PRIVATE linesignal/tests)
+add_executable(pass_benchmark recorder/tools/pass_benchmark.cpp)
 target_link_libraries(pass_benchmark PRIVATE suite_core)
 # Speech-like test audio as a WAV file: speech_wav SECONDS OUT.wav
 add_executable(speech_wav recorder/tools/speech_wav.cpp)
-target_include_directories(speech_wav PRIVATE recorder)
+target_link_libraries(speech_wav PRIVATE suite_core)

@@ -1,7 +1,7 @@
 // Geometry of the settings editor's two windows as a function of the
 // client size, free of the platform so that it can be checked natively.
 #pragma once
-#include "layout.h"
+#include "common/layout.h"
 
 namespace suite {
 

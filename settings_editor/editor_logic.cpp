@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "file_layer.h"
-#include "position_text.h"
-#include "sjis_text.h"
+#include "common/file_layer.h"
+#include "common/position_text.h"
+#include "common/sjis_text.h"
 
 namespace suite {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "layout.h"
-#include "settings_record.h"
+#include "common/layout.h"
+#include "common/settings_record.h"
 
 namespace suite {
 

@@ -1,7 +1,7 @@
 // Resource and control ids of Tessimor.
 #pragma once
 
-#define IDI_APP 100
+#include "common/suite_resources.h"
 
 // The "Tessimor" window.
 #define IDC_SILENCE_LIST 2000

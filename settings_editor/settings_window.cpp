@@ -8,12 +8,12 @@
 
 #include "editor_layout.h"
 #include "editor_logic.h"
-#include "format_editor.h"
-#include "layout.h"
-#include "position_text.h"
-#include "process_check.h"
+#include "format_editor_window.h"
+#include "common/layout.h"
+#include "common/position_text.h"
+#include "common/process_check.h"
 #include "resource.h"
-#include "window_win32.h"
+#include "common/window_win32.h"
 
 namespace suite {
 namespace {
@@ -361,16 +361,9 @@ bool CreateSettingsWindow(SettingsWindowState* state, HINSTANCE instance, Settin
     state->background.Reset(CreateSolidBrush(kBackground));
     state->recorderCountdown = kRecorderCheckPasses;
 
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = SettingsWindowProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = state->background.get();
-    wc.lpszClassName = reinterpret_cast<LPCWSTR>(kClassName);
-    if (!RegisterClassExW(&wc)) return false;
+    if (!RegisterSuiteWindowClass(instance, reinterpret_cast<LPCWSTR>(kClassName), SettingsWindowProc,
+                                  state->background.get()))
+        return false;
 
     Rect place = EditorWindowPlacement(*record, workArea);
     HWND hwnd = CreateWindowExW(WS_EX_TOPMOST, reinterpret_cast<LPCWSTR>(kClassName),

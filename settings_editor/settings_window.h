@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "settings_record.h"
-#include "win32_text.h"
+#include "common/settings_record.h"
+#include "common/win32_text.h"
 
 namespace suite {
 

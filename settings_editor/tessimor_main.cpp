@@ -4,11 +4,11 @@
 #include <mmsystem.h>
 #include <objbase.h>
 
-#include "file_layer.h"
-#include "settings_file.h"
-#include "settings_record.h"
+#include "common/file_layer.h"
+#include "common/settings_file.h"
+#include "common/settings_record.h"
 #include "settings_window.h"
-#include "window_win32.h"
+#include "common/window_win32.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <atomic>
 
 #include "main_window_logic.h"
-#include "position_text.h"
-#include "text_convert.h"
-#include "win32_text.h"
-#include "window_win32.h"
+#include "common/position_text.h"
+#include "common/text_convert.h"
+#include "common/win32_text.h"
+#include "common/window_win32.h"
 
 namespace suite {
 namespace {
@@ -76,14 +76,12 @@ struct MainWindowState {
     bool blinkPhase = false;
     StatusWordLook status{StatusCellText(0), StatusInk::Black};
     HPOWERNOTIFY powerNotify = nullptr;
-
-    // The window as other threads see it (null before create, after destroy).
-    std::atomic<HWND> threadWindow{nullptr};
-    // The number field's text, readable by the recording thread.
-    std::mutex numberMutex;
-    std::string numberText;
 };
-MainWindowState g;
+
+// The state of a main window made by CreateMainWindow; null once it is gone.
+MainWindowState* StateOf(HWND hwnd) {
+    return IsWindow(hwnd) ? reinterpret_cast<MainWindowState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)) : nullptr;
+}
 
 LPCWSTR W(const std::u16string& text) { return AsWide(text); }
 
@@ -103,170 +101,171 @@ void DrawLabel(HDC dc, Point at, const char* sjis, COLORREF ink) {
     TextOutW(dc, at.x, at.y, W(text), static_cast<int>(text.size()));
 }
 
-void PaintMeter(HDC dc) {
-    const Rect& m = g.layout.meter;
-    int black = LevelPixels(m.width, g.config.shared->PeakLevel.load());
+void PaintMeter(MainWindowState& s, HDC dc) {
+    const Rect& m = s.layout.meter;
+    int black = LevelPixels(m.width, s.config.shared->PeakLevel.load());
     Fill(dc, m.x, m.y, black, m.height, RGB(0, 0, 0));
     Fill(dc, m.x + black, m.y, m.width - black, m.height, RGB(255, 255, 255));
 }
 
-void PaintStatusWord(HDC dc) {
-    GdiObject<HFONT> font(CreateGothicFont(g.layout.statusFontHeight, g.layout.statusFontWidth));
+void PaintStatusWord(MainWindowState& s, HDC dc) {
+    GdiObject<HFONT> font(CreateGothicFont(s.layout.statusFontHeight, s.layout.statusFontWidth));
     SelectIn select(dc, font.get());
-    std::u16string text = SjisToUtf16(g.status.text);
-    SetTextColor(dc, g.status.ink == StatusInk::Yellow ? kYellow : RGB(0, 0, 0));
+    std::u16string text = SjisToUtf16(s.status.text);
+    SetTextColor(dc, s.status.ink == StatusInk::Yellow ? kYellow : RGB(0, 0, 0));
     SetBkColor(dc, kRed);
     SetBkMode(dc, OPAQUE);
-    TextOutW(dc, g.layout.statusWord.x, g.layout.statusWord.y, W(text), static_cast<int>(text.size()));
+    TextOutW(dc, s.layout.statusWord.x, s.layout.statusWord.y, W(text), static_cast<int>(text.size()));
 }
 
-void SetTrayIcon(int icon, const std::u16string* tip) {
-    if (!g.trayAdded) return;
-    bool iconChanged = icon != 0 && icon != g.trayIcon;
-    bool tipChanged = tip && *tip != g.trayTip;
+void SetTrayIcon(MainWindowState& s, int icon, const std::u16string* tip) {
+    if (!s.trayAdded) return;
+    bool iconChanged = icon != 0 && icon != s.trayIcon;
+    bool tipChanged = tip && *tip != s.trayTip;
     if (!iconChanged && !tipChanged) return;
     NOTIFYICONDATAW data{};
     data.cbSize = sizeof data;
-    data.hWnd = g.hwnd;
+    data.hWnd = s.hwnd;
     data.uID = kTrayIconId;
     if (iconChanged) {
-        g.trayIcon = icon;
+        s.trayIcon = icon;
         data.uFlags |= NIF_ICON;
-        data.hIcon = g.icons[icon - kIconProgram];
+        data.hIcon = s.icons[icon - kIconProgram];
     }
     if (tipChanged) {
-        g.trayTip = *tip;
+        s.trayTip = *tip;
         data.uFlags |= NIF_TIP;
-        lstrcpynW(data.szTip, W(g.trayTip), sizeof data.szTip / sizeof data.szTip[0]);
+        lstrcpynW(data.szTip, W(s.trayTip), sizeof data.szTip / sizeof data.szTip[0]);
     }
     Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
 void MonitorOff() { PostMessageW(HWND_BROADCAST, WM_SYSCOMMAND, SC_MONITORPOWER, kMonitorOff); }
 
-void ApplyLayout(int width, int height) {
-    g.clientWidth = width;
-    g.clientHeight = height;
-    g.layout = LayoutMainWindow(width, height);
-    g.buttonFont.Reset(CreateGothicFont(g.layout.buttonFontHeight, g.layout.buttonFontWidth));
-    const MainWindowLayout& l = g.layout;
+void ApplyLayout(MainWindowState& s, int width, int height) {
+    s.clientWidth = width;
+    s.clientHeight = height;
+    s.layout = LayoutMainWindow(width, height);
+    s.buttonFont.Reset(CreateGothicFont(s.layout.buttonFontHeight, s.layout.buttonFontWidth));
+    const MainWindowLayout& l = s.layout;
     const Rect* places[kButtonCount] = {&l.manual,        &l.automatic,   &l.stop,      &l.stopAndSave,
                                         &l.thresholdDown, &l.thresholdUp, &l.screenOff, &l.phoneBook,
                                         &l.topmost,       &l.browser};
     for (int i = 0; i < kButtonCount; ++i) {
-        if (!g.buttons[i]) continue;
+        if (!s.buttons[i]) continue;
         const Rect& r = *places[i];
-        MoveWindow(g.buttons[i], r.x, r.y, r.width, r.height, TRUE);
-        SendMessageW(g.buttons[i], WM_SETFONT, reinterpret_cast<WPARAM>(g.buttonFont.get()), TRUE);
+        MoveWindow(s.buttons[i], r.x, r.y, r.width, r.height, TRUE);
+        SendMessageW(s.buttons[i], WM_SETFONT, reinterpret_cast<WPARAM>(s.buttonFont.get()), TRUE);
     }
     const Rect& n = l.numberField;
-    MoveWindow(g.numberField, n.x, n.y, n.width, n.height, TRUE);
-    SendMessageW(g.numberField, WM_SETFONT, reinterpret_cast<WPARAM>(g.buttonFont.get()), TRUE);
+    MoveWindow(s.numberField, n.x, n.y, n.width, n.height, TRUE);
+    SendMessageW(s.numberField, WM_SETFONT, reinterpret_cast<WPARAM>(s.buttonFont.get()), TRUE);
 }
 
-LRESULT OnCreate(HWND hwnd);
-void OnSize(int width, int height);
-void OnPaint();
-void OnCommand(int id);
-void OnDestroy();
-void OnPowerBroadcast(WPARAM event, LPARAM data);
-void OnTray(LPARAM event);
-void OnClientClick();
-void OnNumberFieldChanged();
+LRESULT OnCreate(MainWindowState& s, HWND hwnd);
+void OnSize(MainWindowState& s, int width, int height);
+void OnPaint(MainWindowState& s);
+void OnCommand(MainWindowState& s, int id);
+void OnDestroy(MainWindowState& s);
+void OnPowerBroadcast(MainWindowState& s, WPARAM event, LPARAM data);
+void OnTray(MainWindowState& s, LPARAM event);
+void OnClientClick(MainWindowState& s);
+void OnNumberFieldChanged(MainWindowState& s);
 
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    MainWindowState* state = WindowState<MainWindowState>(hwnd, message, lParam);
+    if (!state) return DefWindowProcW(hwnd, message, wParam, lParam);
+    MainWindowState& s = *state;
     switch (message) {
-        case WM_CREATE: return OnCreate(hwnd);
+        case WM_CREATE: return OnCreate(s, hwnd);
         case WM_SIZE:
-            if (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) OnSize(LOWORD(lParam), HIWORD(lParam));
+            if (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) OnSize(s, LOWORD(lParam), HIWORD(lParam));
             return 0;
-        case WM_PAINT: OnPaint(); return 0;
-        case WM_COMMAND: OnCommand(LOWORD(wParam)); return 0;
-        case WM_DESTROY: OnDestroy(); return 0;
+        case WM_PAINT: OnPaint(s); return 0;
+        case WM_COMMAND: OnCommand(s, LOWORD(wParam)); return 0;
+        case WM_DESTROY: OnDestroy(s); return 0;
         case WM_TIMER:
-            if (wParam == kTickTimer && g.config.host) g.config.host->OnTimerTick();
+            if (wParam == kTickTimer && s.config.host) s.config.host->OnTimerTick();
             return 0;
-        case WM_POWERBROADCAST: OnPowerBroadcast(wParam, lParam); return TRUE;
+        case WM_POWERBROADCAST: OnPowerBroadcast(s, wParam, lParam); return TRUE;
         case MM_WIM_DATA:
-            if (g.config.host) g.config.host->OnWaveInData(reinterpret_cast<WAVEHDR*>(lParam));
+            if (s.config.host) s.config.host->OnWaveInData(reinterpret_cast<WAVEHDR*>(lParam));
             return 0;
         case kTrayMessage:
-            if (wParam == kTrayIconId) OnTray(lParam);
+            if (wParam == kTrayIconId) OnTray(s, lParam);
             return 0;
-        case WM_LBUTTONUP: OnClientClick(); return 0;
-        case kNumberFieldMessage: OnNumberFieldChanged(); return 0;
+        case WM_LBUTTONUP: OnClientClick(s); return 0;
+        case kNumberFieldMessage: OnNumberFieldChanged(s); return 0;
         case WM_NCDESTROY:
-            g.buttonFont.Reset();
-            g.threadWindow = nullptr;
-            g.hwnd = nullptr;
-            break;
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            delete state;
+            return DefWindowProcW(hwnd, message, wParam, lParam);
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-LRESULT OnCreate(HWND hwnd) {
-    g.hwnd = hwnd;
-    g.threadWindow = hwnd;
+LRESULT OnCreate(MainWindowState& s, HWND hwnd) {
+    s.hwnd = hwnd;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-    HINSTANCE instance = g.config.instance;
+    HINSTANCE instance = s.config.instance;
     for (int i = 0; i < kButtonCount; ++i) {
-        if (kButtons[i].id == kIdPhoneBook && !g.config.lineRecorder) continue;
-        const char* text = kButtons[i].id == kIdTopmost ? TopmostLabelAtStart(g.config.settings->topmost() != 0)
+        if (kButtons[i].id == kIdPhoneBook && !s.config.lineRecorder) continue;
+        const char* text = kButtons[i].id == kIdTopmost ? TopmostLabelAtStart(s.config.settings->topmost() != 0)
                                                         : kButtons[i].text;
-        g.buttons[i] = CreateWindowExW(0, L"BUTTON", W(SjisToUtf16(text)), WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0,
+        s.buttons[i] = CreateWindowExW(0, L"BUTTON", W(SjisToUtf16(text)), WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0,
                                        0, 0, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kButtons[i].id)),
                                        instance, nullptr);
     }
-    g.numberField = CreateWindowExW(0, L"EDIT", L"",
+    s.numberField = CreateWindowExW(0, L"EDIT", L"",
                                     WS_CHILD | WS_VISIBLE | WS_BORDER | ES_READONLY | ES_AUTOHSCROLL | ES_LEFT, 0, 0,
                                     0, 0, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdNumberField)),
                                     instance, nullptr);
     RECT client;
     GetClientRect(hwnd, &client);
-    ApplyLayout(client.right, client.bottom);
-    SetFocus(g.numberField);
+    ApplyLayout(s, client.right, client.bottom);
+    SetFocus(s.numberField);
     for (int i = 0; i < kIconCount; ++i)
-        g.icons[i] = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconProgram + i), IMAGE_ICON,
+        s.icons[i] = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconProgram + i), IMAGE_ICON,
                                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     SetTimer(hwnd, kTickTimer, kTickMs, nullptr);
-    g.powerNotify = RegisterPowerSettingNotification(hwnd, &kMonitorPowerOn, DEVICE_NOTIFY_WINDOW_HANDLE);
+    s.powerNotify = RegisterPowerSettingNotification(hwnd, &kMonitorPowerOn, DEVICE_NOTIFY_WINDOW_HANDLE);
     return 0;
 }
 
-void OnSize(int width, int height) {
-    ApplyLayout(width, height);
-    InvalidateRect(g.hwnd, nullptr, TRUE);
+void OnSize(MainWindowState& s, int width, int height) {
+    ApplyLayout(s, width, height);
+    InvalidateRect(s.hwnd, nullptr, TRUE);
 }
 
-void OnPaint() {
+void OnPaint(MainWindowState& s) {
     PAINTSTRUCT ps;
-    HDC dc = BeginPaint(g.hwnd, &ps);
-    SelectIn select(dc, g.buttonFont.get());
-    ThresholdBar bar = ThresholdBarRects(g.clientWidth, g.clientHeight, g.config.shared->LevelThreshold.load());
+    HDC dc = BeginPaint(s.hwnd, &ps);
+    SelectIn select(dc, s.buttonFont.get());
+    ThresholdBar bar = ThresholdBarRects(s.clientWidth, s.clientHeight, s.config.shared->LevelThreshold.load());
     Fill(dc, bar.red.x, bar.red.y, bar.red.width, bar.red.height, kRed);
     Fill(dc, bar.green.x, bar.green.y, bar.green.width, bar.green.height, kGreen);
-    DrawLabel(dc, g.layout.arrows, "＜＞", RGB(0, 0, 0));
-    DrawLabel(dc, g.layout.caption, "録音ファイル名等を表示", kLabelGrey);
-    DrawLabel(dc, g.layout.mouseHint, "マウス移動で復帰", kLabelGrey);
+    DrawLabel(dc, s.layout.arrows, "＜＞", RGB(0, 0, 0));
+    DrawLabel(dc, s.layout.caption, "録音ファイル名等を表示", kLabelGrey);
+    DrawLabel(dc, s.layout.mouseHint, "マウス移動で復帰", kLabelGrey);
     // The meter and the status word are the tick's; drawn here too so that
     // an erased window does not stay blank until the next tick.
-    PaintMeter(dc);
-    PaintStatusWord(dc);
-    EndPaint(g.hwnd, &ps);
+    PaintMeter(s, dc);
+    PaintStatusWord(s, dc);
+    EndPaint(s.hwnd, &ps);
 }
 
-void OnTopmost() {
-    uint8_t& topmost = g.config.settings->topmost();
+void OnTopmost(MainWindowState& s) {
+    uint8_t& topmost = s.config.settings->topmost();
     TopmostSwitch next = ToggleTopmost(topmost != 0);
     topmost = next.topmost ? 1 : 0;
-    SetWindowTextSjis(GetDlgItem(g.hwnd, kIdTopmost), next.label);
-    SetWindowPos(g.hwnd, next.topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+    SetWindowTextSjis(GetDlgItem(s.hwnd, kIdTopmost), next.label);
+    SetWindowPos(s.hwnd, next.topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
 }
 
-void OnCommand(int id) {
-    RecorderShared& shared = *g.config.shared;
+void OnCommand(MainWindowState& s, int id) {
+    RecorderShared& shared = *s.config.shared;
     switch (id) {
         case kIdManual: shared.RecorderCommand = kCommandManual; break;
         case kIdAutomatic: shared.RecorderCommand = kCommandAutomatic; break;
@@ -274,89 +273,102 @@ void OnCommand(int id) {
         case kIdStopAndSave: shared.RecorderCommand = kCommandStopAndSave; break;
         case kIdThresholdUp: shared.LevelThreshold = ThresholdUp(shared.LevelThreshold.load()); break;
         case kIdThresholdDown: shared.LevelThreshold = ThresholdDown(shared.LevelThreshold.load()); break;
-        case kIdScreenOff: g.screenOff.Request(); break;
+        case kIdScreenOff: s.screenOff.Request(); break;
         case kIdPhoneBook:
-            if (g.config.lineRecorder && g.config.host) g.config.host->OnPhoneBookButton();
+            if (s.config.lineRecorder && s.config.host) s.config.host->OnPhoneBookButton();
             break;
-        case kIdTopmost: OnTopmost(); break;
+        case kIdTopmost: OnTopmost(s); break;
         case kIdBrowser:
-            if (g.config.host) g.config.host->OnBrowserButton();
+            if (s.config.host) s.config.host->OnBrowserButton();
             break;
         case kIdTrayShow:
-            ShowWindow(g.hwnd, SW_SHOW);
-            g.upkeep.set_visible(true);
+            ShowWindow(s.hwnd, SW_SHOW);
+            s.upkeep.set_visible(true);
             break;
         case kIdTrayHide:
-            ShowWindow(g.hwnd, SW_HIDE);
-            g.upkeep.set_visible(false);
+            ShowWindow(s.hwnd, SW_HIDE);
+            s.upkeep.set_visible(false);
             break;
-        case kIdTrayClose: DestroyWindow(g.hwnd); break;
-        case kIdClearNumberField: ClearNumberField(); break;
+        case kIdTrayClose: DestroyWindow(s.hwnd); break;
+        case kIdClearNumberField:
+            shared.NumberFieldText.Clear();
+            OnNumberFieldChanged(s);
+            break;
     }
 }
 
-void OnDestroy() {
-    KillTimer(g.hwnd, kTickTimer);
-    if (g.powerNotify) UnregisterPowerSettingNotification(g.powerNotify);
-    g.powerNotify = nullptr;
-    if (!IsIconic(g.hwnd)) {
+// The tray icon and the flashing task bar entry go with the window.
+void EndDisplayMode(MainWindowState& s) {
+    if (s.trayAdded) {
+        NOTIFYICONDATAW data{};
+        data.cbSize = sizeof data;
+        data.hWnd = s.hwnd;
+        data.uID = kTrayIconId;
+        Shell_NotifyIconW(NIM_DELETE, &data);
+        s.trayAdded = false;
+    }
+    if (s.flashWindow) DestroyWindow(s.flashWindow);
+    s.flashWindow = nullptr;
+}
+
+void OnDestroy(MainWindowState& s) {
+    EndDisplayMode(s);
+    KillTimer(s.hwnd, kTickTimer);
+    if (s.powerNotify) UnregisterPowerSettingNotification(s.powerNotify);
+    s.powerNotify = nullptr;
+    if (!IsIconic(s.hwnd)) {
         RECT r;
-        GetWindowRect(g.hwnd, &r);
-        SettingsRecord& s = *g.config.settings;
-        WritePositionText(s.main_window_text(0), r.left);
-        WritePositionText(s.main_window_text(1), r.top);
-        WritePositionText(s.main_window_text(2), r.right - r.left);
-        WritePositionText(s.main_window_text(3), r.bottom - r.top);
+        GetWindowRect(s.hwnd, &r);
+        RecorderSettings& settings = *s.config.settings;
+        WritePositionText(settings.main_window_text(0), r.left);
+        WritePositionText(settings.main_window_text(1), r.top);
+        WritePositionText(settings.main_window_text(2), r.right - r.left);
+        WritePositionText(settings.main_window_text(3), r.bottom - r.top);
     }
     PostQuitMessage(0);
 }
 
-void OnPowerBroadcast(WPARAM event, LPARAM data) {
+void OnPowerBroadcast(MainWindowState& s, WPARAM event, LPARAM data) {
     if (event == PBT_APMSUSPEND || event == PBT_APMRESUMESUSPEND || event == PBT_APMRESUMEAUTOMATIC) {
-        if (g.config.host) g.config.host->OnPowerEvent();
+        if (s.config.host) s.config.host->OnPowerEvent();
         return;
     }
-    if (event != kPowerSettingChange || g.screenOff.state() == 0) return;
+    if (event != kPowerSettingChange || s.screenOff.state() == 0) return;
     // Something turned the monitor on while the user wanted it off.
     auto* setting = reinterpret_cast<const PowerSettingData*>(data);
     if (setting && setting->length >= 1 && setting->data[0] == 1) MonitorOff();
 }
 
-void OnTray(LPARAM event) {
+void OnTray(MainWindowState& s, LPARAM event) {
     if (event == WM_LBUTTONUP) {
-        if (g.upkeep.visible()) {
-            ShowWindow(g.hwnd, SW_HIDE);
-            g.upkeep.set_visible(false);
+        if (s.upkeep.visible()) {
+            ShowWindow(s.hwnd, SW_HIDE);
+            s.upkeep.set_visible(false);
         } else {
-            g.upkeep.set_visible(true);
-            SetForegroundWindow(g.hwnd);
-            ShowWindow(g.hwnd, SW_SHOW);
+            s.upkeep.set_visible(true);
+            SetForegroundWindow(s.hwnd);
+            ShowWindow(s.hwnd, SW_SHOW);
         }
     } else if (event == WM_RBUTTONUP) {
-        SetForegroundWindow(g.hwnd);
+        SetForegroundWindow(s.hwnd);
         HMENU menu = CreatePopupMenu();
         AppendMenuW(menu, MF_STRING, kIdTrayShow, W(SjisToUtf16("最大化")));
         AppendMenuW(menu, MF_STRING, kIdTrayHide, W(SjisToUtf16("最小化")));
         AppendMenuW(menu, MF_STRING, kIdTrayClose, W(SjisToUtf16("閉じる")));
         POINT at;
         GetCursorPos(&at);
-        TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, g.hwnd, nullptr);
+        TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, s.hwnd, nullptr);
         DestroyMenu(menu);
     }
 }
 
-void OnClientClick() {
-    if (!g.config.lineRecorder || !g.config.host) return;
-    if (!g.config.host->InfoBoardOpen()) g.config.shared->NumberReady = 2;
+void OnClientClick(MainWindowState& s) {
+    if (!s.config.lineRecorder || !s.config.host) return;
+    if (!s.config.host->InfoBoardOpen()) s.config.shared->NumberReady = 2;
 }
 
-void OnNumberFieldChanged() {
-    std::string text;
-    {
-        std::lock_guard<std::mutex> lock(g.numberMutex);
-        text = g.numberText;
-    }
-    if (g.numberField) SetWindowTextSjis(g.numberField, text);
+void OnNumberFieldChanged(MainWindowState& s) {
+    if (s.numberField) SetWindowTextSjis(s.numberField, s.config.shared->NumberFieldText.Get());
 }
 
 }  // namespace
@@ -378,9 +390,7 @@ bool RegisterMainWindowClass(HINSTANCE instance, const std::string& classNameSji
 }
 
 HWND CreateMainWindow(const MainWindowConfig& config, const std::string& classNameSjis) {
-    g.config = config;
-    g.upkeep = DisplayUpkeep(config.displayMode);
-    SettingsRecord& s = *config.settings;
+    RecorderSettings& s = *config.settings;
     WindowPlace place = MainWindowPlace(
         WindowPlace{ReadPositionText(s.main_window_text(0)), ReadPositionText(s.main_window_text(1)),
                     ReadPositionText(s.main_window_text(2)), ReadPositionText(s.main_window_text(3))},
@@ -389,8 +399,12 @@ HWND CreateMainWindow(const MainWindowConfig& config, const std::string& classNa
     DWORD style = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
     if (config.displayMode != kDisplayTray) style |= WS_MINIMIZEBOX;
     std::u16string name = SjisToUtf16(classNameSjis);
+    // The window owns its state from WM_NCCREATE to WM_NCDESTROY.
+    auto* state = new MainWindowState;
+    state->config = config;
+    state->upkeep = DisplayUpkeep(config.displayMode);
     HWND hwnd = CreateWindowExW(0, W(name), W(name), style, x, y, width, height, nullptr, nullptr, config.instance,
-                                nullptr);
+                                state);
     if (!hwnd) return nullptr;
     if (s.topmost()) SetWindowPos(hwnd, HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW);
     ShowWindow(hwnd, config.displayMode == kDisplayTaskbar ? SW_SHOWMINIMIZED : SW_HIDE);
@@ -399,45 +413,38 @@ HWND CreateMainWindow(const MainWindowConfig& config, const std::string& classNa
 }
 
 void StartDisplayMode(HWND window) {
-    if (g.config.displayMode == kDisplayTaskbar) {
-        g.flashWindow = CreateWindowExW(0, L"STATIC", W(SjisToUtf16("録音中")), WS_POPUP | WS_MINIMIZE | WS_DISABLED,
-                                        0x7FFFFFFF, 0x7FFFFFFF, 0, 0, nullptr, nullptr, g.config.instance, nullptr);
-        if (g.flashWindow) {
-            FLASHWINFO flash{sizeof flash, g.flashWindow, FLASHW_TRAY, 0xFFFFFFFF, 500};
+    MainWindowState* state = StateOf(window);
+    if (!state) return;
+    MainWindowState& s = *state;
+    if (s.config.displayMode == kDisplayTaskbar) {
+        s.flashWindow = CreateWindowExW(0, L"STATIC", W(SjisToUtf16("録音中")), WS_POPUP | WS_MINIMIZE | WS_DISABLED,
+                                        0x7FFFFFFF, 0x7FFFFFFF, 0, 0, nullptr, nullptr, s.config.instance, nullptr);
+        if (s.flashWindow) {
+            FLASHWINFO flash{sizeof flash, s.flashWindow, FLASHW_TRAY, 0xFFFFFFFF, 500};
             FlashWindowEx(&flash);
-            ShowWindow(g.flashWindow, SW_HIDE);
+            ShowWindow(s.flashWindow, SW_HIDE);
         }
-    } else if (g.config.displayMode == kDisplayTray) {
+    } else if (s.config.displayMode == kDisplayTray) {
         NOTIFYICONDATAW data{};
         data.cbSize = sizeof data;
         data.hWnd = window;
         data.uID = kTrayIconId;
         data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
         data.uCallbackMessage = kTrayMessage;
-        data.hIcon = g.icons[0];
-        g.trayIcon = kIconProgram;
-        g.trayTip = SjisToUtf16(kTrayIdleTip);
-        lstrcpynW(data.szTip, W(g.trayTip), sizeof data.szTip / sizeof data.szTip[0]);
-        g.trayAdded = Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+        data.hIcon = s.icons[0];
+        s.trayIcon = kIconProgram;
+        s.trayTip = SjisToUtf16(kTrayIdleTip);
+        lstrcpynW(data.szTip, W(s.trayTip), sizeof data.szTip / sizeof data.szTip[0]);
+        s.trayAdded = Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
     }
-}
-
-void EndDisplayMode(HWND window) {
-    if (g.trayAdded) {
-        NOTIFYICONDATAW data{};
-        data.cbSize = sizeof data;
-        data.hWnd = window;
-        data.uID = kTrayIconId;
-        Shell_NotifyIconW(NIM_DELETE, &data);
-        g.trayAdded = false;
-    }
-    if (g.flashWindow) DestroyWindow(g.flashWindow);
-    g.flashWindow = nullptr;
 }
 
 void ShowMainWindowOnDesktop(HWND window) {
+    MainWindowState* state = StateOf(window);
+    if (!state) return;
+    MainWindowState& s = *state;
     ShowWindow(window, SW_SHOW);
-    g.upkeep.set_visible(true);
+    s.upkeep.set_visible(true);
 }
 
 void SetMainWindowDeviceName(HWND window, const std::string& deviceNameSjis) {
@@ -445,61 +452,58 @@ void SetMainWindowDeviceName(HWND window, const std::string& deviceNameSjis) {
 }
 
 void MainWindowTick(HWND window) {
-    const RecorderShared& shared = *g.config.shared;
-    DisplayTickInput in{g.config.displayMode, shared.RecordedBytes.load(), shared.PeakLevel.load(),
+    MainWindowState* state = StateOf(window);
+    if (!state) return;
+    MainWindowState& s = *state;
+    const RecorderShared& shared = *s.config.shared;
+    DisplayTickInput in{s.config.displayMode, shared.RecordedBytes.load(), shared.PeakLevel.load(),
                         IsIconic(window) != FALSE};
-    DisplayTickOutput out = g.upkeep.Tick(in);
+    DisplayTickOutput out = s.upkeep.Tick(in);
     if (out.paintMeter) {
         HDC dc = GetDC(window);
-        PaintMeter(dc);
+        PaintMeter(s, dc);
         ReleaseDC(window, dc);
     }
-    if (g.screenOff.state() != 0) {
+    if (s.screenOff.state() != 0) {
         POINT cursor;
-        if (GetCursorPos(&cursor) && g.screenOff.Look(cursor.x, cursor.y) == ScreenOffWatch::Action::MonitorOff)
+        if (GetCursorPos(&cursor) && s.screenOff.Look(cursor.x, cursor.y) == ScreenOffWatch::Action::MonitorOff)
             MonitorOff();
     }
-    if (g.flashWindow && out.flashWindow != Change::Keep)
-        ShowWindow(g.flashWindow, out.flashWindow == Change::Show ? SW_SHOWMINNOACTIVE : SW_HIDE);
+    if (s.flashWindow && out.flashWindow != Change::Keep)
+        ShowWindow(s.flashWindow, out.flashWindow == Change::Show ? SW_SHOWMINNOACTIVE : SW_HIDE);
     std::u16string tip = SjisToUtf16(out.tip);
-    SetTrayIcon(out.trayIcon, out.setTip ? &tip : nullptr);
+    SetTrayIcon(s, out.trayIcon, out.setTip ? &tip : nullptr);
 }
 
 void MainWindowStatusTick(HWND window, bool connectionFault) {
-    const RecorderShared& shared = *g.config.shared;
+    MainWindowState* state = StateOf(window);
+    if (!state) return;
+    MainWindowState& s = *state;
+    const RecorderShared& shared = *s.config.shared;
     int threshold = shared.LevelThreshold.load();
-    if (threshold != g.paintedThreshold) {
-        g.paintedThreshold = threshold;
+    if (threshold != s.paintedThreshold) {
+        s.paintedThreshold = threshold;
         InvalidateRect(window, nullptr, TRUE);
         UpdateWindow(window);
     }
-    g.blinkPhase = !g.blinkPhase;
-    g.status = DecideStatusWord(shared.RecorderMode.load(), connectionFault,
+    s.blinkPhase = !s.blinkPhase;
+    s.status = DecideStatusWord(shared.RecorderMode.load(), connectionFault,
                                 shared.RecordedBytes.load() != kNoRecordingBytes, shared.SilenceCountdown.load(),
-                                g.blinkPhase);
+                                s.blinkPhase);
     HDC dc = GetDC(window);
-    PaintStatusWord(dc);
+    PaintStatusWord(s, dc);
     ReleaseDC(window, dc);
 }
 
-void SetNumberField(const std::string& sjis) {
-    {
-        std::lock_guard<std::mutex> lock(g.numberMutex);
-        g.numberText = sjis;
-    }
-    HWND window = g.threadWindow.load();
+void MainWindowNumberField::Show(const std::string& text) {
+    shared_->NumberFieldText.Set(text);
+    HWND window = window_.load();
     if (!window) return;
-    if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId())
-        OnNumberFieldChanged();
+    MainWindowState* state = nullptr;
+    if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId() && (state = StateOf(window)))
+        OnNumberFieldChanged(*state);
     else
         PostMessageW(window, kNumberFieldMessage, 0, 0);
-}
-
-void ClearNumberField() { SetNumberField(std::string()); }
-
-std::string NumberFieldText() {
-    std::lock_guard<std::mutex> lock(g.numberMutex);
-    return g.numberText;
 }
 
 }  // namespace suite

@@ -6,12 +6,11 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include <mutex>
+#include <atomic>
 #include <string>
 
-#include "recorder_shared.h"
-#include "save_recording.h"
-#include "settings_record.h"
+#include "common/recorder_shared.h"
+#include "common/recorder_settings.h"
 
 namespace suite {
 
@@ -40,7 +39,7 @@ enum DisplayMode { kDisplayDesktop = 0, kDisplayTaskbar = 1, kDisplayTray = 2 };
 struct MainWindowConfig {
     HINSTANCE instance = nullptr;
     RecorderShared* shared = nullptr;    // levels, command, RecordedBytes, NumberReady
-    SettingsRecord* settings = nullptr;  // topmost, main_window_text (written at destroy)
+    RecorderSettings* settings = nullptr;  // topmost, main_window_text (written at destroy)
     MainWindowHost* host = nullptr;
     int displayMode = kDisplayDesktop;   // start_place
     // Line recorder: the "電話帳" button and the click that asks for the
@@ -62,10 +61,8 @@ bool RegisterMainWindowClass(HINSTANCE instance, const std::string& classNameSji
 HWND CreateMainWindow(const MainWindowConfig& config, const std::string& classNameSjis);
 
 // Start-up of the display mode (the task bar's flashing window, the tray
-// icon "待機中") and its end at shutdown (tray icon deleted, flashing
-// window destroyed).
+// icon "待機中"); both go when the window is destroyed.
 void StartDisplayMode(HWND window);
-void EndDisplayMode(HWND window);
 
 // Shows the window on the desktop and sets the visible flag (display mode 0,
 // once the input device is open).
@@ -79,17 +76,20 @@ void MainWindowTick(HWND window);
 // (" 接続不良 " while connectionFault is set).
 void MainWindowStatusTick(HWND window, bool connectionFault);
 
-// The number field (2020). Safe from any thread: the text is kept here and
-// the control is updated on the window's thread.
-void SetNumberField(const std::string& sjis);
-void ClearNumberField();
-std::string NumberFieldText();
-
-// The number field as the saving step sees it.
+// The number field (2020). Its text is the shared NumberFieldText; Show is
+// safe from any thread, the control is updated on the window's thread.
 class MainWindowNumberField : public NumberField {
 public:
-    std::string Text() const override { return NumberFieldText(); }
-    void Show(const std::string& text) override { SetNumberField(text); }
+    explicit MainWindowNumberField(RecorderShared* shared) : shared_(shared) {}
+    // The main window that shows the text; null before it exists.
+    void Attach(HWND window) { window_.store(window); }
+    std::string Text() const override { return shared_->NumberFieldText.Get(); }
+    void Show(const std::string& text) override;
+    void Clear() { Show(std::string()); }
+
+private:
+    RecorderShared* shared_;
+    std::atomic<HWND> window_{nullptr};
 };
 
 }  // namespace suite

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "recorder_shared.h"
+#include "common/recorder_shared.h"
 
 namespace suite {
 

@@ -5,8 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "layout.h"
-#include "settings_file.h"
+#include "common/layout.h"
+#include "common/suite_resources.h"
+#include "common/settings_file.h"
 
 namespace suite {
 
@@ -32,8 +33,8 @@ enum MainWindowId {
 };
 
 // Icons: 100 the program, 101..107 the level steps, 108..114 the same on yellow.
-constexpr int kIconProgram = 100;
-constexpr int kIconLevelFirst = 101;
+constexpr int kIconProgram = IDI_APP;
+constexpr int kIconLevelFirst = IDI_LEVEL_FIRST;
 constexpr int kIconBlinkOffset = 7;
 
 // Threshold buttons: steps of 5 above 10, of 1 below, kept in 0..127.

@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "com_ptr_win32.h"
+#include "common/com_ptr_win32.h"
 
 namespace suite {
 namespace {

@@ -1,4 +1,4 @@
-#include "level_calibration.h"
+#include "calibration/level_calibration.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "calibration_texts.h"
+#include "calibration/calibration_texts.h"
 
 using namespace suite;
 

@@ -1,4 +1,4 @@
-#include "file_layer.h"
+#include "common/file_layer.h"
 
 #include <gtest/gtest.h>
 

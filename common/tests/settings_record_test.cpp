@@ -1,10 +1,11 @@
-#include "settings_record.h"
+#include "common/settings_record.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "position_text.h"
+#include "common/position_text.h"
+#include "test_bytes.h"
 #include "test_folder.h"
 
 using namespace suite;
@@ -153,7 +154,7 @@ TEST(SettingsRecord, SaveOnExitWritesOnlyTheFirst693Bytes) {
     ASSERT_EQ(after.size(), SettingsRecord::kSize);
     EXPECT_TRUE(std::equal(after.begin(), after.begin() + 693, r.data()));
     EXPECT_TRUE(std::equal(after.begin() + 693, after.end(), disk.begin() + 693));
-    EXPECT_EQ(ReadU32(after.data()), 42u);
+    EXPECT_EQ(suite_test::U32(after, 0), 42u);
 }
 
 TEST(SettingsRecord, SaveOnExitNeverCreatesTheFile) {

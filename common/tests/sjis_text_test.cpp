@@ -1,10 +1,10 @@
-#include "sjis_text.h"
+#include "common/sjis_text.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "text_convert.h"
+#include "common/text_convert.h"
 
 using namespace suite;
 

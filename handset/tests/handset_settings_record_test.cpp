@@ -1,9 +1,12 @@
-#include "handset_settings_record.h"
+#include "handset/handset_settings_record.h"
 
 #include <gtest/gtest.h>
 
-#include "position_text.h"
-#include "test_folder.h"
+#include "common/position_text.h"
+#include "common/sjis_text.h"
+#include "recorder/tests/fake_clock.h"
+#include "common/tests/test_bytes.h"
+#include "common/tests/test_folder.h"
 
 using namespace suite;
 using suite_test::ReadAllBytes;
@@ -57,9 +60,32 @@ TEST(HandsetSettingsRecord, SizeRulesAndExitWrite) {
     ASSERT_TRUE(SaveHandsetSettingsOnExit("h.ini", r));
     std::vector<uint8_t> after = ReadAllBytes("h.ini");
     ASSERT_EQ(after.size(), disk.size());
-    EXPECT_EQ(ReadU32(after.data()), 77u);
+    EXPECT_EQ(suite_test::U32(after, 0), 77u);
     EXPECT_TRUE(std::equal(after.begin() + 4, after.end(), disk.begin() + 4));
 
     WriteAllBytes("empty.ini", {});
     EXPECT_EQ(LoadHandsetSettings("empty.ini", WorkArea{0, 0, 1024, 768}, &r), LoadOutcome::Empty);
+}
+
+TEST(HandsetSettingsRecord, RecordingsAreNamedByTheFileFormatOnly) {
+    TestFolder dir;
+    suite_test::FixedClock clock;
+    RecordingWriter writer{clock};
+    class Field : public NumberField {
+    public:
+        std::string text = "録音中";
+        std::string Text() const override { return text; }
+        void Show(const std::string& t) override { text = t; }
+    } field;
+    RecordingSaver saver{&writer, clock, &field};
+    HandsetSettingsRecord handset;
+    handset.MakeDefaults(WorkArea{0, 0, 1024, 768});
+    handset.SetText(HandsetSettingsRecord::kRecordFolder, HandsetSettingsRecord::kPathSize, "通話記録\\");
+    std::vector<int16_t> block(kBlockSamples, 1000);
+    writer.Open(handset.recording_format());
+    writer.Append(block.data(), block.size());
+    ASSERT_EQ(saver.SaveRecording(HandsetSavingSettings(&handset), CallFacts{}, false), SaveOutcome::Saved);
+    EXPECT_TRUE(PathExists("通話記録\\2026年12月\\07日14時05分33秒.ogg"));
+    EXPECT_EQ(field.text, "07日14時05分33秒");
+    EXPECT_EQ(SjisFromSlot(handset.recording_path(), 300), "通話記録\\2026年12月\\");
 }

@@ -1,4 +1,4 @@
-#include "caller_number_decoder.h"
+#include "linesignal/caller_number_decoder.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <random>
 #include <string>
 
-#include "signal_kit.h"
-#include "sjis_text.h"
+#include "linesignal/signal_kit.h"
+#include "common/sjis_text.h"
 
 using namespace suite;
 using namespace suite_test;

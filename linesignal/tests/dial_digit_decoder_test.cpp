@@ -1,4 +1,4 @@
-#include "dial_digit_decoder.h"
+#include "linesignal/dial_digit_decoder.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "signal_kit.h"
-#include "sjis_text.h"
+#include "linesignal/signal_kit.h"
+#include "common/sjis_text.h"
 
 using namespace suite;
 using namespace suite_test;

@@ -1,6 +1,6 @@
 // The test signals checked against the standards by simple measurements of
 // their own, so decoder tests stand on known input.
-#include "signal_kit.h"
+#include "linesignal/signal_kit.h"
 
 #include <gtest/gtest.h>
 

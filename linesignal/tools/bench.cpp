@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "caller_number_decoder.h"
-#include "dial_digit_decoder.h"
-#include "signal_kit.h"
+#include "linesignal/caller_number_decoder.h"
+#include "linesignal/dial_digit_decoder.h"
+#include "linesignal/signal_kit.h"
 
 using namespace suite;
 using namespace suite_test;

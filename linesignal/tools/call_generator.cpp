@@ -20,11 +20,12 @@
 #include <string>
 #include <vector>
 
-#include "caller_number_decoder.h"
-#include "dial_digit_decoder.h"
-#include "recording_pass.h"
-#include "signal_kit.h"
-#include "speech_like.h"
+#include "common/byte_io.h"
+#include "common/wav_header.h"
+#include "linesignal/caller_number_decoder.h"
+#include "linesignal/dial_digit_decoder.h"
+#include "linesignal/signal_kit.h"
+#include "linesignal/speech_like.h"
 
 using namespace suite;
 using namespace suite_test;
@@ -105,27 +106,13 @@ Signal OutgoingCall(const CallOptions& o) {
     return s;
 }
 
-void PutLe(std::vector<uint8_t>& out, uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
 // 44-byte RIFF header, PCM mono 8000 Hz 16-bit; false when it cannot be written.
 bool WriteWav(const char* path, const std::vector<int16_t>& pcm) {
     const uint32_t dataBytes = static_cast<uint32_t>(pcm.size() * 2);
-    std::vector<uint8_t> out;
-    out.insert(out.end(), {'R', 'I', 'F', 'F'});
-    PutLe(out, 36 + dataBytes, 4);
-    out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    PutLe(out, 16, 4);
-    PutLe(out, 1, 2);      // PCM
-    PutLe(out, 1, 2);      // mono
-    PutLe(out, 8000, 4);
-    PutLe(out, 16000, 4);  // bytes per second
-    PutLe(out, 2, 2);      // block align
-    PutLe(out, 16, 2);     // bits
-    out.insert(out.end(), {'d', 'a', 't', 'a'});
-    PutLe(out, dataBytes, 4);
-    for (int16_t s : pcm) PutLe(out, static_cast<uint16_t>(s), 2);
+    std::vector<uint8_t> out(kWavHeaderSize + dataBytes);
+    BuildWavHeader(dataBytes, out.data());
+    ByteWriter w(out.data(), out.size());
+    for (size_t i = 0; i < pcm.size(); ++i) w.U16LE(kWavHeaderSize + 2 * i, static_cast<uint16_t>(pcm[i]));
 
     FILE* f = std::fopen(path, "wb");
     if (!f) return false;

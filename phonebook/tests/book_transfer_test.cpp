@@ -1,4 +1,4 @@
-#include "tools/book_transfer.h"
+#include "phonebook/book_transfer.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -7,7 +7,7 @@
 #include <map>
 #include <random>
 
-#include "phone_book.h"
+#include "phonebook/phone_book.h"
 #include "phone_book_test_util.h"
 
 using namespace suite;

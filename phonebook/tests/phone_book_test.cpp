@@ -1,4 +1,4 @@
-#include "phone_book.h"
+#include "phonebook/phone_book.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "file_layer.h"
+#include "common/file_layer.h"
 #include "phone_book_test_util.h"
 
 using namespace suite;

@@ -10,8 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "phone_book.h"
-#include "test_folder.h"
+#include "phonebook/phone_book.h"
+#include "common/tests/test_bytes.h"
+#include "common/tests/test_folder.h"
 
 namespace pb_test {
 
@@ -44,13 +45,8 @@ struct Files {
     }
 };
 
-inline uint32_t U32(const Bytes& b, size_t at) {
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
-}
-inline void PutU32(Bytes* b, size_t at, uint32_t v) {
-    if (b->size() < at + 4) b->resize(at + 4, 0);
-    for (int i = 0; i < 4; ++i) (*b)[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
+using suite_test::PutU32;
+using suite_test::U32;
 
 inline size_t EntryAt(uint32_t entry) { return 4 + 100 * size_t{entry}; }
 inline size_t ListAt(uint32_t entry, uint32_t k) { return EntryAt(entry) + 16 + 4 * k; }

@@ -18,10 +18,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "info_board.h"
-#include "info_board_window.h"
-#include "text_convert.h"
-#include "win32_text.h"
+#include "phonebook/info_board.h"
+#include "phonebook/info_board_window.h"
+#include "common/text_convert.h"
+#include "common/win32_text.h"
 
 using namespace suite;
 

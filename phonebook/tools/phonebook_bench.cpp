@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "text_convert.h"
-#include "tools/book_transfer.h"
+#include "common/text_convert.h"
+#include "phonebook/book_transfer.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/book_transfer.h"
+#include "phonebook/book_transfer.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);

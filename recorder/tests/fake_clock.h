@@ -1,6 +1,6 @@
 // A clock standing still at a chosen moment.
 #pragma once
-#include "clock.h"
+#include "recorder/clock.h"
 
 namespace suite_test {
 

@@ -1,11 +1,11 @@
-#include "input_device.h"
+#include "recorder/input_device.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 
-#include "settings_record.h"
-#include "test_folder.h"
+#include "common/settings_record.h"
+#include "common/tests/test_folder.h"
 
 using namespace suite;
 using suite_test::ReadAllBytes;

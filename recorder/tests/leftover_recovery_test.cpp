@@ -1,15 +1,15 @@
-#include "leftover_recovery.h"
+#include "recorder/leftover_recovery.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "fake_clock.h"
-#include "file_layer.h"
+#include "common/file_layer.h"
 #include "recording_readback.h"
-#include "recording_writer.h"
-#include "test_folder.h"
-#include "text_convert.h"
+#include "recorder/recording_writer.h"
+#include "common/tests/test_folder.h"
+#include "common/text_convert.h"
 
 using namespace suite;
 using suite_test::FixedClock;

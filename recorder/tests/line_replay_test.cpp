@@ -1,4 +1,4 @@
-#include "tools/line_replay.h"
+#include "recorder/line_replay.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -7,12 +7,13 @@
 #include <ctime>
 #include <regex>
 
-#include "file_layer.h"
-#include "phone_book.h"
+#include "common/file_layer.h"
+#include "phonebook/phone_book.h"
 #include "recording_readback.h"
-#include "test_folder.h"
-#include "text_convert.h"
-#include "tests/signal_kit.h"
+#include "common/tests/test_bytes.h"
+#include "common/tests/test_folder.h"
+#include "common/text_convert.h"
+#include "linesignal/signal_kit.h"
 
 using namespace suite;
 using namespace suite_test;
@@ -26,13 +27,8 @@ std::vector<uint8_t> WavBytes(const std::vector<int16_t>& interleaved, int chann
                               int bits = 16, int format = 1) {
     uint32_t data = static_cast<uint32_t>(interleaved.size() * 2);
     std::vector<uint8_t> b;
-    auto u32 = [&](uint32_t v) {
-        for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
-    };
-    auto u16 = [&](uint32_t v) {
-        b.push_back(static_cast<uint8_t>(v));
-        b.push_back(static_cast<uint8_t>(v >> 8));
-    };
+    auto u32 = [&](uint32_t v) { PutU32(&b, b.size(), v); };
+    auto u16 = [&](uint32_t v) { PutU16(&b, b.size(), static_cast<uint16_t>(v)); };
     auto tag = [&](const char* t) { b.insert(b.end(), t, t + 4); };
     tag("RIFF");
     u32(36 + data);

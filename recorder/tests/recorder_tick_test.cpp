@@ -1,11 +1,11 @@
-#include "recorder_tick.h"
+#include "recorder/recorder_tick.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "phone_book.h"
-#include "sjis_text.h"
-#include "test_folder.h"
+#include "phonebook/phone_book.h"
+#include "common/sjis_text.h"
+#include "common/tests/test_folder.h"
 
 using namespace suite;
 using suite_test::ReadAllBytes;

@@ -1,4 +1,4 @@
-#include "recording_pass.h"
+#include "recorder/recording_pass.h"
 
 #include <gtest/gtest.h>
 
@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "fake_clock.h"
-#include "recorder_tick.h"
-#include "settings_record.h"
-#include "sjis_text.h"
-#include "test_folder.h"
-#include "tests/signal_kit.h"
-#include "text_convert.h"
+#include "recorder/recorder_tick.h"
+#include "common/settings_record.h"
+#include "common/sjis_text.h"
+#include "common/tests/test_folder.h"
+#include "linesignal/signal_kit.h"
+#include "common/text_convert.h"
 
 using namespace suite;
 using suite_test::FixedClock;

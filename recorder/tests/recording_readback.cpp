@@ -7,7 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "file_layer.h"
+#include "common/byte_io.h"
+#include "common/file_layer.h"
 
 namespace suite_test {
 
@@ -84,10 +85,8 @@ VorbisReadback ReadVorbis(const std::string& path) {
         long got = ov_read(&vf, buffer, sizeof buffer, 0, 2, 1, &section);
         if (got == OV_HOLE) continue;
         if (got <= 0) break;
-        for (long i = 0; i + 1 < got; i += 2) {
-            result.samples.push_back(static_cast<int16_t>(static_cast<uint8_t>(buffer[i]) |
-                                                          (static_cast<uint8_t>(buffer[i + 1]) << 8)));
-        }
+        suite::ByteReader r(reinterpret_cast<const uint8_t*>(buffer), static_cast<size_t>(got));
+        for (size_t i = 0; i + 1 < r.size(); i += 2) result.samples.push_back(static_cast<int16_t>(r.U16LE(i)));
     }
     ov_clear(&vf);
     return result;

@@ -1,20 +1,16 @@
-// Reads recordings back for tests: little-endian fields, Ogg pages with
-// libogg, Vorbis audio with libvorbisfile over the file layer.
+// Reads recordings back for tests: little-endian fields (test_bytes.h), Ogg
+// pages with libogg, Vorbis audio with libvorbisfile over the file layer.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "tools/speech_like.h"
+#include "common/tests/test_bytes.h"
+#include "linesignal/speech_like.h"
 
 namespace suite_test {
 
 using suite::SpeechLikeSamples;
-
-inline uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
-}
-inline uint16_t U16(const std::vector<uint8_t>& b, size_t at) { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); }
 
 struct OggPageInfo {
     int serial;

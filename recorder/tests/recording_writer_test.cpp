@@ -1,4 +1,4 @@
-#include "recording_writer.h"
+#include "recorder/recording_writer.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -9,7 +9,7 @@
 
 #include "fake_clock.h"
 #include "recording_readback.h"
-#include "test_folder.h"
+#include "common/tests/test_folder.h"
 
 using namespace suite;
 using suite_test::FixedClock;

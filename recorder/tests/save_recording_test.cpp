@@ -1,15 +1,14 @@
-#include "save_recording.h"
+#include "recorder/save_recording.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "fake_clock.h"
-#include "handset_settings_record.h"
-#include "settings_record.h"
-#include "sjis_text.h"
-#include "test_folder.h"
-#include "text_convert.h"
+#include "common/settings_record.h"
+#include "common/sjis_text.h"
+#include "common/tests/test_folder.h"
+#include "common/text_convert.h"
 
 using namespace suite;
 using suite_test::FixedClock;
@@ -208,17 +207,3 @@ TEST(SaveRecordingTest, OverlongRecordingPathIsNotCutNorSpilled) {
     EXPECT_TRUE(PathExists(std::string(200, 'a') + "\\" + std::string(150, 'b') + "\\07日14時05分33秒.wav"));
 }
 
-TEST(SaveRecordingTest, HandsetRecorderNamesByTheFileFormatOnly) {
-    Rig rig;
-    HandsetSettingsRecord handset;
-    handset.MakeDefaults(WorkArea{0, 0, 1024, 768});
-    handset.SetText(HandsetSettingsRecord::kRecordFolder, HandsetSettingsRecord::kPathSize, "通話記録\\");
-    std::vector<int16_t> block(kBlockSamples, 1000);
-    rig.writer.Open(handset.recording_format());
-    rig.writer.Append(block.data(), block.size());
-    rig.field.text = "録音中";
-    ASSERT_EQ(rig.saver.SaveRecording(HandsetSavingSettings(&handset), CallFacts{}, false), SaveOutcome::Saved);
-    EXPECT_TRUE(PathExists(std::string(kDatedFolder) + "07日14時05分33秒.ogg"));
-    EXPECT_EQ(rig.field.text, "07日14時05分33秒");
-    EXPECT_EQ(SjisFromSlot(handset.recording_path(), 300), kDatedFolder);
-}

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "line_replay.h"
+#include "recorder/line_replay.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);

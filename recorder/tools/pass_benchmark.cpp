@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "recording_pass.h"
-#include "settings_record.h"
-#include "signal_kit.h"
-#include "tools/speech_like.h"
+#include "recorder/recording_pass.h"
+#include "common/settings_record.h"
+#include "linesignal/signal_kit.h"
+#include "linesignal/speech_like.h"
 
 using namespace suite;
 using namespace suite_test;

@@ -8,10 +8,10 @@
 #include <cstdlib>
 #include <vector>
 
-#include "clock.h"
-#include "file_layer.h"
-#include "recording_writer.h"
-#include "tools/speech_like.h"
+#include "recorder/clock.h"
+#include "common/file_layer.h"
+#include "recorder/recording_writer.h"
+#include "linesignal/speech_like.h"
 
 using namespace suite;
 using Micro = std::chrono::duration<double, std::micro>;

@@ -1,12 +1,12 @@
-#include "editor_logic.h"
+#include "settings_editor/editor_logic.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <random>
 
-#include "file_layer.h"
-#include "test_folder.h"
+#include "common/file_layer.h"
+#include "common/tests/test_folder.h"
 
 using namespace suite;
 using suite_test::TestFolder;

@@ -1,10 +1,10 @@
-#include "main_window_logic.h"
+#include "ui/main_window_logic.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "message_texts.h"
+#include "ui/message_texts.h"
 
 namespace suite {
 namespace {

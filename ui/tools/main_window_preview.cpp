@@ -16,10 +16,10 @@
 #include <memory>
 #include <string>
 
-#include "alert_popup.h"
-#include "main_window.h"
-#include "settings_record.h"
-#include "warning_volume_win32.h"
+#include "ui/warning_bar_window.h"
+#include "ui/main_window.h"
+#include "common/settings_record.h"
+#include "ui/warning_volume_win32.h"
 
 namespace suite {
 namespace {
@@ -56,15 +56,18 @@ int Run(HINSTANCE instance, const std::string& scene, int seconds) {
     config.displayMode = mode;
     std::string title = MainWindowTitle("Monitor of Null Output");
     HBRUSH background = CreateSolidBrush(RGB(200, 200, 200));
-    if (!RegisterMainWindowClass(instance, title, background) || !RegisterAlertPopupClass(instance)) return 1;
+    if (!RegisterMainWindowClass(instance, title, background) || !RegisterWarningBarClass(instance)) return 1;
     HWND window = CreateMainWindow(config, title);
     if (!window) return 1;
     StartDisplayMode(window);
     if (mode == kDisplayDesktop) ShowMainWindowOnDesktop(window);
-    SetNumberField(recording ? "0312345678 山田太郎" : "");
+    MainWindowNumberField numberField(&shared);
+    numberField.Attach(window);
+    numberField.Show(recording ? "0312345678 山田太郎" : "");
 
     std::unique_ptr<OutputVolumeControls> controls = CreateCoreAudioOutputControls();
     WarningAlarm alarm(instance, *controls, settings.warning_volume());
+    WarningBar bar(window, &alarm);
     std::atomic<int32_t> savedToEmergency{scene == "alert" ? 1 : 0};
 
     int ticks = 0;
@@ -82,13 +85,13 @@ int Run(HINSTANCE instance, const std::string& scene, int seconds) {
         } else {
             shared.PeakLevel = fault ? 0 : (ticks * 13) % 40;
         }
-        AlertPopupTick(window, &alarm, savedToEmergency);
+        bar.Tick(savedToEmergency);
         MainWindowTick(window);
         MainWindowStatusTick(window, fault);
         if (ticks >= seconds * 2) DestroyWindow(window);
     }
-    EndDisplayMode(window);
-    if (AlertPopupOpen()) alarm.End();
+    numberField.Attach(nullptr);
+    bar.Close();
     std::printf("command %d threshold %d topmost %d number_ready %d main %s %s %s %s\n",
                 shared.RecorderCommand.load(), shared.LevelThreshold.load(), settings.topmost(),
                 shared.NumberReady.load(), settings.main_window_text(0), settings.main_window_text(1),

@@ -1,8 +1,8 @@
-#include "alert_popup.h"
+#include "warning_bar_window.h"
 
 #include "message_texts.h"
-#include "text_convert.h"
-#include "win32_text.h"
+#include "common/text_convert.h"
+#include "common/window_win32.h"
 
 namespace suite {
 namespace {
@@ -15,36 +15,29 @@ const COLORREF kRed = RGB(255, 0, 0);
 const char16_t kClassNameText[] = u"メッセージボックス";
 const LPCWSTR kClassName = reinterpret_cast<LPCWSTR>(kClassNameText);
 
-struct AlertState {
-    HWND window = nullptr;  // the open bar, or none
-    WarningAlarm* alarm = nullptr;
-    GdiObject<HFONT> textFont;
-    GdiObject<HFONT> buttonFont;
-};
-AlertState a;
-
 void OnCreate(HWND hwnd);
-void OnPaint(HWND hwnd);
-void OnClose(HWND hwnd);
+void OnPaint(HWND hwnd, HFONT font);
 
-LRESULT CALLBACK AlertPopupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+}  // namespace
+
+LRESULT CALLBACK WarningBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    WarningBar* bar = WindowState<WarningBar>(hwnd, message, lParam);
+    if (!bar) return DefWindowProcW(hwnd, message, wParam, lParam);
     switch (message) {
         case WM_CREATE: OnCreate(hwnd); return 0;
-        case WM_PAINT:
-            if (a.window) {
-                OnPaint(hwnd);
-                return 0;
-            }
-            break;
+        case WM_PAINT: OnPaint(hwnd, bar->textFont_.get()); return 0;
         case WM_COMMAND:
             if (LOWORD(wParam) == kCloseButton) {
-                OnClose(hwnd);
+                bar->Close();
                 return 0;
             }
             break;
+        case WM_NCDESTROY: SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0); break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
+
+namespace {
 
 void OnCreate(HWND hwnd) {
     RECT work;
@@ -56,10 +49,10 @@ void OnCreate(HWND hwnd) {
     SetWindowPos(hwnd, HWND_TOPMOST, x, y, kBarWidth, kBarHeight, SWP_FRAMECHANGED | SWP_SHOWWINDOW);
 }
 
-void OnPaint(HWND hwnd) {
+void OnPaint(HWND hwnd, HFONT font) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
-    SelectIn select(dc, a.textFont.get());
+    SelectIn select(dc, font);
     std::u16string text = SjisToUtf16(kAlertBarText);
     SetBkMode(dc, OPAQUE);
     SetBkColor(dc, kRed);
@@ -68,20 +61,13 @@ void OnPaint(HWND hwnd) {
     EndPaint(hwnd, &ps);
 }
 
-void OnClose(HWND hwnd) {
-    if (a.alarm) a.alarm->End();
-    a.alarm = nullptr;
-    a.window = nullptr;
-    DestroyWindow(hwnd);
-}
-
 }  // namespace
 
-bool RegisterAlertPopupClass(HINSTANCE instance) {
+bool RegisterWarningBarClass(HINSTANCE instance) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = AlertPopupProc;
+    wc.lpfnWndProc = WarningBarProc;
     wc.cbWndExtra = 30;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
@@ -90,42 +76,49 @@ bool RegisterAlertPopupClass(HINSTANCE instance) {
     return RegisterClassExW(&wc) != 0;
 }
 
-bool RaiseAlertPopup(HWND owner, WarningAlarm* alarm) {
-    if (a.window) return false;
-    if (alarm) alarm->Begin();
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner, GWLP_HINSTANCE));
-    if (!a.textFont.get()) a.textFont.Reset(CreateGothicFont(24, 12));
-    if (!a.buttonFont.get())
-        a.buttonFont.Reset(CreateFontW(12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                       VARIABLE_PITCH | FF_SWISS, AsWide(u"ＭＳ Ｐゴシック")));
+WarningBar::~WarningBar() {
+    if (window_) Close();
+}
+
+bool WarningBar::Raise() {
+    if (window_) return false;
+    if (alarm_) alarm_->Begin();
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner_, GWLP_HINSTANCE));
+    if (!textFont_.get()) textFont_.Reset(CreateGothicFont(24, 12));
+    if (!buttonFont_.get())
+        buttonFont_.Reset(CreateFontW(12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                      VARIABLE_PITCH | FF_SWISS, AsWide(u"ＭＳ Ｐゴシック")));
     HWND bar = CreateWindowExW(0, kClassName, AsWide(SjisToUtf16(kAlertBarCaption)),
-                               WS_POPUP | WS_CAPTION | WS_THICKFRAME, 0, 0, kBarWidth, kBarHeight, owner, nullptr,
-                               instance, nullptr);
+                               WS_POPUP | WS_CAPTION | WS_THICKFRAME, 0, 0, kBarWidth, kBarHeight, owner_, nullptr,
+                               instance, this);
     if (!bar) {
         // Nothing on screen could stop the sound: let it go now.
-        if (alarm) alarm->End();
+        if (alarm_) alarm_->End();
         return false;
     }
-    a.window = bar;
-    a.alarm = alarm;
+    window_ = bar;
     HWND button = CreateWindowExW(0, L"BUTTON", AsWide(SjisToUtf16("×")), WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0,
                                   0, 0, 0, bar, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCloseButton)), instance,
                                   nullptr);
-    SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(a.buttonFont.get()), FALSE);
+    SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_.get()), FALSE);
     ShowWindow(bar, SW_SHOW);
     UpdateWindow(bar);
     MoveWindow(button, 758, 4, 16, 16, TRUE);
     return true;
 }
 
-bool AlertPopupOpen() { return a.window != nullptr; }
+void WarningBar::Close() {
+    if (!window_) return;
+    if (alarm_) alarm_->End();
+    HWND bar = window_;
+    window_ = nullptr;
+    DestroyWindow(bar);
+}
 
-HWND AlertPopupWindow() { return a.window; }
-
-void AlertPopupTick(HWND owner, WarningAlarm* alarm, std::atomic<int32_t>& savedToEmergency) {
-    if (savedToEmergency.load() == 0 || a.window) return;
-    RaiseAlertPopup(owner, alarm);
+void WarningBar::Tick(std::atomic<int32_t>& savedToEmergency) {
+    if (savedToEmergency.load() == 0 || window_) return;
+    Raise();
     savedToEmergency = 0;
 }
 

@@ -1,12 +1,12 @@
-#include "format_editor.h"
+#include "format_editor_window.h"
 
 #include "editor_layout.h"
 #include "editor_logic.h"
-#include "layout.h"
+#include "common/layout.h"
 #include "resource.h"
-#include "settings_file.h"
-#include "win32_text.h"
-#include "window_win32.h"
+#include "common/settings_file.h"
+#include "common/win32_text.h"
+#include "common/window_win32.h"
 
 namespace suite {
 namespace {
@@ -108,16 +108,8 @@ bool RegisterOnce(HINSTANCE instance) {
     static GdiObject<HBRUSH> background;
     if (registered) return true;
     background.Reset(CreateSolidBrush(kBackground));
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = FormatEditorProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = background.get();
-    wc.lpszClassName = reinterpret_cast<LPCWSTR>(kClassName);
-    registered = RegisterClassExW(&wc) != 0;
+    registered = RegisterSuiteWindowClass(instance, reinterpret_cast<LPCWSTR>(kClassName), FormatEditorProc,
+                                          background.get());
     return registered;
 }
 

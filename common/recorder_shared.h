@@ -1,6 +1,7 @@
 // The words the user-interface thread and the recording thread share. Each
-// is one atomic 32-bit word; the two texts are guarded by a mutex and, where
-// a flag announces them, written before the flag is raised.
+// is one atomic 32-bit word; the texts are guarded by a mutex and, where a
+// flag announces them, written before the flag is raised. Windows keep their
+// own state; whatever another thread must see goes through here.
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -68,6 +69,18 @@ struct RecorderShared {
     // the recording thread; this copy is refreshed by the pass and by the
     // hand-over when the phone book name is joined).
     GuardedText CallNumber;
+    // The text of the main window's number field: set by either thread,
+    // shown by the window, read back by the saving step.
+    GuardedText NumberFieldText;
+};
+
+// The main window's number field as the saving step and the tick hand it
+// over: the text lives in NumberFieldText, the window only shows it.
+class NumberField {
+public:
+    virtual ~NumberField() = default;
+    virtual std::string Text() const = 0;
+    virtual void Show(const std::string& text) = 0;
 };
 
 }  // namespace suite

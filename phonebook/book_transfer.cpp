@@ -1,4 +1,4 @@
-#include "tools/book_transfer.h"
+#include "phonebook/book_transfer.h"
 
 #include <csv.h>
 
@@ -9,9 +9,9 @@
 #include <set>
 #include <sstream>
 
-#include "file_layer.h"
-#include "sjis_text.h"
-#include "text_convert.h"
+#include "common/file_layer.h"
+#include "common/sjis_text.h"
+#include "common/text_convert.h"
 
 namespace suite {
 namespace {

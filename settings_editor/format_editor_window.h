@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "settings_record.h"
+#include "common/settings_record.h"
 
 namespace suite {
 

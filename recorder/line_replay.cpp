@@ -9,13 +9,14 @@
 #include <ctime>
 #include <memory>
 
-#include "file_layer.h"
+#include "common/byte_io.h"
+#include "common/file_layer.h"
 #include "leftover_recovery.h"
-#include "phone_book.h"
+#include "phonebook/phone_book.h"
 #include "recorder_tick.h"
 #include "recording_pass.h"
-#include "settings_record.h"
-#include "text_convert.h"
+#include "common/settings_record.h"
+#include "common/text_convert.h"
 
 namespace suite {
 
@@ -24,13 +25,6 @@ namespace {
 constexpr size_t kHeaderProbe = 1 << 16;  // bytes searched for the data chunk
 constexpr int kFramesPerBlock = static_cast<int>(kBlockSampleCount);
 const WorkArea kToolWorkArea{0, 0, 1024, 768};
-
-uint32_t Le32(const uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-
-
 
 void Say(FILE* err, const std::string& sjisMessage) {
     std::fprintf(err, "linereplay: %s\n", SjisToUtf8(sjisMessage).c_str());
@@ -118,8 +112,9 @@ public:
         size_t frameBytes = 2 * static_cast<size_t>(input_.channels);
         bytes_.resize(static_cast<size_t>(n) * frameBytes);
         if (std::fread(bytes_.data(), 1, bytes_.size(), file_) != bytes_.size()) *readError = true;
+        ByteReader r(bytes_.data(), bytes_.size());
         for (size_t i = 0; i < kBlockSampleCount; ++i) {
-            block[i] = i < n ? static_cast<int16_t>(Le16(&bytes_[i * frameBytes])) : 0;
+            block[i] = i < n ? static_cast<int16_t>(r.U16LE(i * frameBytes)) : 0;
         }
         done_ += n;
         return true;
@@ -304,7 +299,10 @@ int Run(const Options& o, FILE* in, const WavInput& input, FILE* out, FILE* err)
 }  // namespace
 
 bool ParseWavInput(const std::vector<uint8_t>& h, uint64_t fileSize, WavInput* input, std::string* error) {
-    if (h.size() < 12 || std::memcmp(h.data(), "RIFF", 4) != 0 || std::memcmp(h.data() + 8, "WAVE", 4) != 0) {
+    // Every field goes through the reader, so a chunk size that lies about
+    // the header cannot lead a read past it.
+    ByteReader r(h.data(), h.size());
+    if (!r.Matches(0, "RIFF", 4) || !r.Matches(8, "WAVE", 4)) {
         *error = "RIFF WAVE ファイルではありません";
         return false;
     }
@@ -313,27 +311,27 @@ bool ParseWavInput(const std::vector<uint8_t>& h, uint64_t fileSize, WavInput* i
     uint32_t rate = 0;
     size_t at = 12;
     for (;;) {
-        if (at + 8 > h.size()) {
+        if (!r.Has(at, 8)) {
             *error = haveFormat ? "data チャンクがありません（ファイルが途中で切れています）"
                                 : "fmt チャンクがありません（ファイルが途中で切れています）";
             return false;
         }
-        uint32_t size = Le32(&h[at + 4]);
-        if (std::memcmp(&h[at], "fmt ", 4) == 0) {
-            if (size < 16 || at + 8 + 16 > h.size()) {
+        uint32_t size = r.U32LE(at + 4);
+        if (r.Matches(at, "fmt ", 4)) {
+            const size_t f = at + 8;
+            if (size < 16 || !r.Has(f, 16)) {
                 *error = "fmt チャンクが短すぎます";
                 return false;
             }
-            const uint8_t* f = &h[at + 8];
-            format = Le16(f);
-            channels = Le16(f + 2);
-            rate = Le32(f + 4);
-            align = Le16(f + 12);
-            bits = Le16(f + 14);
+            format = r.U16LE(f);
+            channels = r.U16LE(f + 2);
+            rate = r.U32LE(f + 4);
+            align = r.U16LE(f + 12);
+            bits = r.U16LE(f + 14);
             // WAVE_FORMAT_EXTENSIBLE names its coding by the first two bytes of its GUID.
-            if (format == 0xFFFE && size >= 40 && at + 8 + 26 <= h.size()) format = Le16(f + 24);
+            if (format == 0xFFFE && size >= 40 && r.Has(f + 24, 2)) format = r.U16LE(f + 24);
             haveFormat = true;
-        } else if (std::memcmp(&h[at], "data", 4) == 0) {
+        } else if (r.Matches(at, "data", 4)) {
             if (!haveFormat) {
                 *error = "data チャンクの前に fmt チャンクがありません";
                 return false;
@@ -367,7 +365,7 @@ bool ParseWavInput(const std::vector<uint8_t>& h, uint64_t fileSize, WavInput* i
         *error = "ヘッダーのブロック長 " + std::to_string(align) + " がチャンネル数と合いません";
         return false;
     }
-    uint64_t dataSize = Le32(&h[at + 4]);
+    uint64_t dataSize = r.U32LE(at + 4);
     uint64_t dataOffset = at + 8;
     if (dataOffset + dataSize > fileSize) {
         *error = "data チャンクの長さ " + std::to_string(dataSize) + " バイトがファイルに収まっていません（残り " +

@@ -1,0 +1,42 @@
+#include "calibration_window.h"
+
+#include <mmsystem.h>
+
+#include "common/window_win32.h"
+#include "resource.h"
+
+namespace suite {
+namespace {
+
+void OnWaveData(CalibrationWindowState& s, const WAVEHDR* header);
+
+LRESULT CALLBACK CalibrationWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* s = WindowState<CalibrationWindowState>(hwnd, message, lParam);
+    if (!s) return DefWindowProcW(hwnd, message, wParam, lParam);
+    switch (message) {
+        case MM_WIM_DATA: OnWaveData(*s, reinterpret_cast<const WAVEHDR*>(lParam)); return 0;
+        case WM_NCDESTROY: SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0); break;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+void OnWaveData(CalibrationWindowState& s, const WAVEHDR* header) {
+    const int16_t* block = s.capture.TakeReported(header);
+    if (block && s.calibration) s.calibration->OnBuffer(block, s.capture.Stereo());
+}
+
+}  // namespace
+
+HWND CreateCalibrationWindow(HINSTANCE instance, LPCWSTR title, CalibrationWindowState* state) {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = CalibrationWindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
+    wc.lpszClassName = title;
+    RegisterClassExW(&wc);
+    return CreateWindowExW(0, title, title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                           CW_USEDEFAULT, nullptr, nullptr, instance, state);
+}
+
+}  // namespace suite

@@ -1,0 +1,41 @@
+#include "recorder_settings.h"
+
+#include <cstring>
+
+#include "byte_io.h"
+#include "sjis_text.h"
+
+namespace suite {
+
+uint32_t RecorderSettings::auto_start_level() const { return ByteReader(bytes_, size_).U32LE(kAutoStartLevel); }
+
+void RecorderSettings::set_auto_start_level(uint32_t v) { ByteWriter(bytes_, size_).U32LE(kAutoStartLevel, v); }
+
+std::string RecorderSettings::GetText(size_t offset, size_t size) const {
+    if (offset >= size_) return std::string();
+    if (size > size_ - offset) size = size_ - offset;
+    return SjisFromSlot(reinterpret_cast<const char*>(bytes_ + offset), size);
+}
+
+void RecorderSettings::SetText(size_t offset, size_t size, const std::string& text) {
+    if (offset >= size_) return;
+    if (size > size_ - offset) size = size_ - offset;
+    SjisCopy(reinterpret_cast<char*>(bytes_ + offset), size, text);
+}
+
+void RecorderSettings::MakeSharedDefaults() {
+    std::memset(bytes_, 0, size_);
+    set_auto_start_level(10);
+    start_state() = 1;
+    warning_volume() = 3;
+    recording_format() = 2;
+    browser_sort() = 1;
+    show_connection_screen() = 1;
+    SetText(kFileNameFormat, kPathSize, "dd日xx時xx分xx秒");
+}
+
+bool SaveRecorderSettingsOnExit(const std::string& path, const RecorderSettings& record) {
+    return WriteSettingsBytes(path, record.data(), 0, RecorderSettings::kExitWriteSize);
+}
+
+}  // namespace suite

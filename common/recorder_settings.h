@@ -1,0 +1,143 @@
+// What the two recorders' settings images share: bytes 0..692 (the part
+// written back at exit) are laid out alike, and so are the record folder and
+// the file name format. RecorderSettings is a view of those fields over an
+// image; RecorderSettingsImage<Size> owns the bytes of one record. The main
+// window, the input device and the browser take the view, so one code serves
+// both recorders.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "common/settings_file.h"
+
+namespace suite {
+
+class RecorderSettings {
+public:
+    static constexpr size_t kExitWriteSize = 693;  // bytes 0..692 written at exit
+    static constexpr size_t kFolderSlots = 5;
+    static constexpr size_t kFolderSlotSize = 262;
+    static constexpr size_t kPathSize = 260;
+    static constexpr size_t kRecordingPathSize = 300;
+    static constexpr size_t kDeviceNameSize = 33;
+
+    // Offsets both layouts share.
+    enum SharedOffset : size_t {
+        kAutoStartLevel = 0,
+        kBrowserFlags = 4,
+        kStartState = 5,
+        kStartPlace = 6,
+        kSilenceChoice = 8,
+        kWarningVolume = 9,
+        kRecordingFormat = 10,
+        kBrowserSort = 12,
+        kBrowserAmplify = 13,
+        kEditorWindowText = 14,
+        kShowConnectionScreen = 34,
+        kInputDeviceIndex = 35,
+        kInputDeviceCount = 36,
+        kTopmost = 41,
+        kMainWindowText = 42,
+        kBrowserWindowText = 70,
+        kSavedDeviceCount = 90,
+        kFolderChoice = 92,
+        kRecordingPath = 100,
+        kInputDeviceName = 660,
+        kRecordFolder = 700,
+        kFileNameFormat = 960,
+    };
+
+    RecorderSettings(const RecorderSettings&) = delete;
+    RecorderSettings& operator=(const RecorderSettings&) = delete;
+
+    uint8_t* data() { return bytes_; }
+    const uint8_t* data() const { return bytes_; }
+    size_t size() const { return size_; }
+
+    uint32_t auto_start_level() const;
+    void set_auto_start_level(uint32_t v);
+
+    uint8_t& browser_flags() { return bytes_[kBrowserFlags]; }
+    uint8_t& start_state() { return bytes_[kStartState]; }
+    uint8_t& start_place() { return bytes_[kStartPlace]; }
+    uint8_t& silence_choice() { return bytes_[kSilenceChoice]; }
+    uint8_t& warning_volume() { return bytes_[kWarningVolume]; }
+    uint8_t& recording_format() { return bytes_[kRecordingFormat]; }
+    uint8_t& browser_sort() { return bytes_[kBrowserSort]; }
+    uint8_t& browser_amplify() { return bytes_[kBrowserAmplify]; }
+    uint8_t& show_connection_screen() { return bytes_[kShowConnectionScreen]; }
+    uint8_t& input_device_index() { return bytes_[kInputDeviceIndex]; }
+    uint8_t& input_device_count() { return bytes_[kInputDeviceCount]; }
+    uint8_t& topmost() { return bytes_[kTopmost]; }
+    uint8_t& saved_device_count() { return bytes_[kSavedDeviceCount]; }
+    uint8_t& folder_choice() { return bytes_[kFolderChoice]; }
+
+    // Position texts, i: 0 x, 1 y, 2 width, 3 height; each a 5-byte slot.
+    char* editor_window_text(int i) { return Text(kEditorWindowText + 5 * i); }
+    char* main_window_text(int i) { return Text(kMainWindowText + 5 * i); }
+    char* browser_window_text(int i) { return Text(kBrowserWindowText + 5 * i); }
+
+    char* recording_path() { return Text(kRecordingPath); }
+    char* input_device_name() { return Text(kInputDeviceName); }
+    char* record_folder() { return Text(kRecordFolder); }
+    char* file_name_format() { return Text(kFileNameFormat); }
+
+    // A text field as a string, bounded by its slot and the image.
+    std::string GetText(size_t offset, size_t size) const;
+    // Stores text into a slot, truncated without splitting a character.
+    void SetText(size_t offset, size_t size, const std::string& text);
+
+protected:
+    RecorderSettings(uint8_t* bytes, size_t size) : bytes_(bytes), size_(size) {}
+    char* Text(size_t offset) { return reinterpret_cast<char*>(bytes_ + offset); }
+    // All zero, then the defaults both recorders give the shared fields
+    // (window positions are each recorder's own).
+    void MakeSharedDefaults();
+
+private:
+    uint8_t* bytes_;
+    size_t size_;
+};
+
+namespace detail {
+template <size_t Size>
+struct ImageBytes {
+    uint8_t bytes[Size] = {};
+};
+}  // namespace detail
+
+// A whole record of Size bytes with the shared view over it. Copies copy the
+// bytes; each copy's view looks at its own.
+template <size_t Size>
+class RecorderSettingsImage : private detail::ImageBytes<Size>, public RecorderSettings {
+public:
+    static constexpr size_t kSize = Size;
+
+    RecorderSettingsImage() : RecorderSettings(detail::ImageBytes<Size>::bytes, Size) {}
+    RecorderSettingsImage(const RecorderSettingsImage& other)
+        : detail::ImageBytes<Size>(other), RecorderSettings(detail::ImageBytes<Size>::bytes, Size) {}
+    RecorderSettingsImage& operator=(const RecorderSettingsImage& other) {
+        detail::ImageBytes<Size>::operator=(other);
+        return *this;
+    }
+};
+
+// Start-up load of a recorder's record. Empty: the caller ends. OneByte: the
+// defaults are made by makeDefaults and written over the file (the whole
+// record); the outcome is still OneByte so the caller can tell. Unopenable:
+// an all-zero record.
+template <class Record, class MakeDefaults>
+LoadOutcome LoadRecorderSettings(const std::string& path, Record* record, MakeDefaults makeDefaults) {
+    LoadOutcome outcome = LoadSettingsImage(path, record->data(), Record::kSize);
+    if (outcome == LoadOutcome::OneByte) {
+        makeDefaults(record);
+        WriteWholeSettingsImage(path, record->data(), Record::kSize);
+    }
+    return outcome;
+}
+
+// The write at a recorder's exit: bytes 0..692, the rest of the file untouched.
+bool SaveRecorderSettingsOnExit(const std::string& path, const RecorderSettings& record);
+
+}  // namespace suite

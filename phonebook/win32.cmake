@@ -1,0 +1,8 @@
+# The call board's window.
+add_library(suite_phonebook_win32 STATIC phonebook/info_board_window.cpp)
+target_link_libraries(suite_phonebook_win32 PUBLIC suite_core_win)
+
+# A preview of the call board over a small phone book of its own; not installed.
+suite_program(info_board_preview NOINSTALL
+  SOURCES phonebook/tools/info_board_preview.cpp
+  LIBS suite_phonebook_win32)

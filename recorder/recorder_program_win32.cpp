@@ -1,0 +1,265 @@
+#include "recorder_program_win32.h"
+
+#include <mmsystem.h>
+#include <objbase.h>
+
+#include <atomic>
+#include <memory>
+
+#include "capture_win32.h"
+#include "clock.h"
+#include "common/settings_file.h"
+#include "common/win32_text.h"
+#include "common/window_win32.h"
+#include "input_device.h"
+#include "input_device_win32.h"
+#include "leftover_recovery.h"
+#include "ui/main_window.h"
+#include "ui/warning_bar_window.h"
+#include "ui/warning_volume_win32.h"
+
+namespace suite {
+namespace {
+
+const COLORREF kBackground = RGB(200, 200, 200);
+const char kBrowserClass[] = "CDialog";
+const char kRecoveredCaption[] = "中断された録音";
+const char kSaveFailedCaption[] = "保存エラー";
+
+// Everything the user-interface thread owns for the whole run.
+struct Program {
+    explicit Program(RecorderVariant& v) : variant(v) {}
+
+    RecorderVariant& variant;
+    HINSTANCE instance = nullptr;
+    HWND mainWindow = nullptr;
+    int displayMode = kDisplayDesktop;
+    std::string deviceName;  // working copy of input_device_name
+
+    RecorderShared shared;
+    LineCapture capture;
+    SystemClock clock;
+    MainWindowNumberField numberField{&shared};
+    std::unique_ptr<RecordingPass> pass;
+    RecorderTick tick{shared};
+    std::unique_ptr<OutputVolumeControls> volumeControls;
+    std::unique_ptr<WarningAlarm> alarm;
+    std::unique_ptr<WarningBar> warningBar;
+    std::unique_ptr<Win32ConnectionLine> line;
+    std::unique_ptr<ConnectionCheck> connection;
+
+    std::atomic<bool> tickFlag{false};
+    int browserRequest = 0;
+    HANDLE recordingThread = nullptr;
+};
+
+class ProgramHost : public MainWindowHost {
+public:
+    explicit ProgramHost(Program* p) : p_(p) {}
+    void OnTimerTick() override { p_->tickFlag.store(true); }
+    void OnWaveInData(WAVEHDR* header) override { p_->capture.OnBufferDone(header); }
+    void OnPowerEvent() override {
+        if (p_->connection) {
+            p_->connection->PowerEvent();
+        } else {
+            p_->shared.MuteBuffers.store(kMuteBuffersAtStart);
+        }
+    }
+    void OnPhoneBookButton() override { p_->variant.OnPhoneBookButton(); }
+    void OnBrowserButton() override { p_->browserRequest = 1; }
+    bool InfoBoardOpen() override { return p_->variant.InfoBoardOpen(); }
+
+private:
+    Program* p_;
+};
+
+DWORD WINAPI RecordingThread(LPVOID parameter) {
+    auto* p = static_cast<Program*>(parameter);
+    p->pass->RunUntilStopped(p->capture);
+    return 0;
+}
+
+void RegisterBrowserClass(HINSTANCE instance, HBRUSH background) {
+    std::u16string name = SjisToUtf16(kBrowserClass);
+    RegisterSuiteWindowClass(instance, AsWide(name), DefWindowProcW, background);
+}
+
+// Start-up step 5: the record folder and the shared words from the settings.
+void DeriveWorkingValues(Program& p) {
+    RecorderSettings& s = p.variant.Settings();
+    int choice = s.folder_choice() < RecorderSettings::kFolderSlots ? s.folder_choice() : 0;
+    s.SetText(RecorderSettings::kRecordFolder, RecorderSettings::kPathSize, p.variant.FolderSlot(choice));
+    p.variant.DeriveWorkingValues();
+    p.shared.RecorderCommand.store(s.start_state() ? kCommandAutomatic : kCommandStop);
+    p.shared.RecorderMode.store(kCommandStop);
+    uint32_t level = s.auto_start_level();
+    p.shared.LevelThreshold.store(static_cast<int32_t>(level > 127 ? 127 : level));
+}
+
+// A recording left behind by a crash would be overwritten by the next one.
+void RecoverLeftover(Program& p) {
+    std::string path;
+    if (!RecoverLeftoverRecording(p.clock, &path)) return;
+    std::string text = std::string(kRecoveredMessage) + path;
+    ShowMessage(p.mainWindow, text.c_str(), kRecoveredCaption, MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
+}
+
+void ShowSaveFailure(Program& p) {
+    if (!p.pass->Saver().SaveFailed().exchange(0)) return;
+    ShowMessage(nullptr, kSaveFailedMessage, kSaveFailedCaption, MB_OK | MB_ICONERROR | MB_TOPMOST);
+}
+
+// One tick, every 500 ms, in its fixed order.
+void RunTick(Program& p) {
+    // 1 to 3. Information board upkeep, number hand-over, phone book requests.
+    p.variant.TickBeforeConnection(p.tick, p.numberField);
+    // 4. Connection check.
+    p.connection->Tick();
+    // 5. Warning bar.
+    p.warningBar->Tick(p.pass->Saver().SavedToEmergency());
+    ShowSaveFailure(p);
+    // 6. Level meter, tray, screen-off, display mode.
+    MainWindowTick(p.mainWindow);
+    // 7. Silence countdown.
+    p.tick.SilenceCountdownStep();
+    // 8. Threshold repaint and status word.
+    MainWindowStatusTick(p.mainWindow, p.connection->Fault());
+    // 9 and 10: the phone book list and the browser keep their requests
+    // until those windows exist.
+}
+
+// Waits for the next message without spinning: the same messages in the
+// same order as a 1 ms poll, one at a time. False at WM_QUIT.
+bool TakeOneMessage() {
+    MSG msg;
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return true;
+    }
+    if (msg.message == WM_QUIT) return false;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+    return true;
+}
+
+void Shutdown(Program& p) {
+    // Drop an open recording (no file, no TMP.tmp); no later pass opens one.
+    p.pass->SaveAtExit();
+    p.capture.Stop();
+    bool threadEnded = true;
+    if (p.recordingThread) {
+        threadEnded = WaitForSingleObject(p.recordingThread, 5000) == WAIT_OBJECT_0;
+        CloseHandle(p.recordingThread);
+        p.recordingThread = nullptr;
+    }
+    timeEndPeriod(1);
+    // Buffers a stuck thread might still read stay until the process ends.
+    if (threadEnded) {
+        p.capture.Shutdown();
+    } else {
+        p.capture.CloseDevice();
+    }
+    // A warning still sounding (lost line, warning bar) gives the user's
+    // volume back before the program goes.
+    p.connection->Shutdown();
+    while (p.alarm->Sounding()) p.alarm->End();
+    p.variant.CloseParts();
+
+    RecorderSettings& s = p.variant.Settings();
+    s.set_auto_start_level(static_cast<uint32_t>(p.shared.LevelThreshold.load()));
+    s.SetText(RecorderSettings::kInputDeviceName, RecorderSettings::kDeviceNameSize, p.deviceName);
+    p.variant.StoreExitFields();
+    SaveRecorderSettingsOnExit(kSettingsFilePath, s);
+
+    // Core Audio and the windows go on this thread, while COM and the
+    // windows still exist: released by the exit's destructors they crashed
+    // the process now and then.
+    p.connection.reset();
+    p.line.reset();
+    p.warningBar.reset();
+    p.alarm.reset();
+    p.volumeControls.reset();
+}
+
+void RunMainLoop(Program& p) {
+    if (!p.variant.RegisterClasses(p.instance) || !RegisterWarningBarClass(p.instance)) return;
+
+    RecorderSettings& settings = p.variant.Settings();
+    LoadSettingsImage(kSettingsFilePath, settings.data(), settings.size());
+    p.deviceName = settings.GetText(RecorderSettings::kInputDeviceName, RecorderSettings::kDeviceNameSize);
+
+    Win32InputDevices devices(p.instance, p.mainWindow, &p.capture, p.displayMode == kDisplayDesktop);
+    if (!OpenInputDevice(&devices, &settings, &p.deviceName, kSettingsFilePath)) return;
+    if (!p.variant.ConfirmWorkFolder()) {
+        p.capture.Shutdown();
+        return;
+    }
+    DeriveWorkingValues(p);
+
+    StartDisplayMode(p.mainWindow);
+    p.volumeControls = CreateCoreAudioOutputControls();
+    p.alarm = std::make_unique<WarningAlarm>(p.instance, *p.volumeControls, settings.warning_volume());
+    p.warningBar = std::make_unique<WarningBar>(p.mainWindow, p.alarm.get());
+    p.line = std::make_unique<Win32ConnectionLine>(&p.capture, p.alarm.get());
+    p.connection = std::make_unique<ConnectionCheck>(p.line.get(), &p.shared, settings.input_device_count());
+    p.shared.SilenceCountdown.store(0);
+    p.shared.RecordedBytes.store(kNoRecordingBytes);
+    p.shared.NumberReady.store(0);
+    p.shared.ConfirmedNumber.Clear();
+    p.shared.MuteBuffers.store(kMuteBuffersAtStart);
+    p.shared.BuffersSeen.store(0);
+    p.variant.StartParts(p.instance, p.mainWindow, p.shared);
+
+    RecoverLeftover(p);
+    p.pass = std::make_unique<RecordingPass>(p.shared, p.variant.MakePassConfig(), p.clock, &p.numberField);
+    if (p.variant.PrimesDecoders()) p.pass->PrimeDecoders([] { Sleep(100); });
+
+    timeBeginPeriod(1);
+    p.recordingThread = CreateThread(nullptr, 0, RecordingThread, &p, 0, nullptr);
+    p.capture.Start(500);
+
+    while (TakeOneMessage()) {
+        if (!p.tickFlag.exchange(false)) continue;
+        RunTick(p);
+    }
+    Shutdown(p);
+}
+
+}  // namespace
+
+int RunRecorder(HINSTANCE instance, RecorderVariant& variant) {
+    // Large, so off the stack; never destroyed, since a recording thread
+    // that did not end at exit may still use it.
+    Program& p = *new Program(variant);
+    p.instance = instance;
+
+    if (!variant.LoadSettings(CurrentWorkArea())) return 0;
+    RecorderSettings& settings = variant.Settings();
+
+    const std::string title =
+        MainWindowTitle(settings.GetText(RecorderSettings::kInputDeviceName, RecorderSettings::kDeviceNameSize));
+    GdiObject<HBRUSH> background(CreateSolidBrush(kBackground));
+    if (!RegisterMainWindowClass(instance, title, background.get())) return 0;
+    RegisterBrowserClass(instance, background.get());
+
+    p.displayMode = settings.start_place() <= kDisplayTray ? static_cast<int>(settings.start_place())
+                                                           : static_cast<int>(kDisplayDesktop);
+    ProgramHost host(&p);
+    MainWindowConfig config;
+    config.instance = instance;
+    config.shared = &p.shared;
+    config.settings = &settings;
+    config.host = &host;
+    config.displayMode = p.displayMode;
+    config.lineRecorder = variant.IsLineRecorder();
+    p.mainWindow = CreateMainWindow(config, title);
+    if (!p.mainWindow) return 0;
+    p.numberField.Attach(p.mainWindow);
+
+    RunMainLoop(p);
+    p.numberField.Attach(nullptr);
+    if (IsWindow(p.mainWindow)) DestroyWindow(p.mainWindow);
+    return 0;
+}
+
+}  // namespace suite

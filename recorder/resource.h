@@ -1,0 +1,5 @@
+// Resource ids of Corvinet: the shared icons and warning sound; its windows
+// build their controls in code.
+#pragma once
+
+#include "common/suite_resources.h"

@@ -1,0 +1,61 @@
+// The warning bar "メッセージボックス": a thin red topmost bar across the
+// middle of the desktop, raised when a recording went to the emergency
+// folder, with the warning sound until the user closes it with "×".
+// Also the message boxes of start-up.
+#pragma once
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "common/win32_text.h"
+#include "warning_volume_win32.h"
+
+namespace suite {
+
+// Registers the class "メッセージボックス" (red background, arrow cursor).
+bool RegisterWarningBarClass(HINSTANCE instance);
+
+// The recorder's one warning bar. The open bar's window points back at this
+// object; closing it ends the alarm.
+class WarningBar {
+public:
+    // owner: the main window; alarm: the warning sound, may be null.
+    WarningBar(HWND owner, WarningAlarm* alarm) : owner_(owner), alarm_(alarm) {}
+    ~WarningBar();
+    WarningBar(const WarningBar&) = delete;
+    WarningBar& operator=(const WarningBar&) = delete;
+
+    // Opens the bar and starts the alarm. Only one bar exists; while it is
+    // open this does nothing and returns false, so the caller keeps its
+    // request for a later tick.
+    bool Raise();
+    bool IsOpen() const { return window_ != nullptr; }
+    HWND Window() const { return window_; }
+
+    // Tick step 5: when savedToEmergency is set and no bar is open, raise
+    // the bar and clear the flag (also when the bar could not be made).
+    void Tick(std::atomic<int32_t>& savedToEmergency);
+
+    // The bar's "×": ends the alarm and destroys the window.
+    void Close();
+
+private:
+    HWND owner_;
+    WarningAlarm* alarm_;
+    HWND window_ = nullptr;  // the open bar, or none
+    GdiObject<HFONT> textFont_;
+    GdiObject<HFONT> buttonFont_;
+
+    friend LRESULT CALLBACK WarningBarProc(HWND, UINT, WPARAM, LPARAM);
+};
+
+// "起動エラー": the work folder is missing. True when the user answers yes
+// (go back to the default folder).
+bool AskResetMissingWorkFolder(const std::string& folderSjis);
+
+// No usable audio input: the OK message owned by the main window.
+void ShowNoAudioInputMessage(HWND mainWindow);
+
+}  // namespace suite
