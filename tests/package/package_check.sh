@@ -25,7 +25,7 @@ problem() { echo "package check: $*"; bad=1; }
 
 (cd "$tmp" && cmake -E tar xf "$zip") || { echo "package check: cannot unpack $zip"; exit 1; }
 mapfile -t tops < <(find "$tmp" -mindepth 1 -maxdepth 1)
-[ ${#tops[@]} -eq 1 ] && [ -d "${tops[0]}" ] || { echo "package check: the zip must hold one top folder"; exit 1; }
+if [ ${#tops[@]} -ne 1 ] || [ ! -d "${tops[0]}" ]; then echo "package check: the zip must hold one top folder"; exit 1; fi
 top=${tops[0]}
 
 mapfile -t exes < <(find "$top" -type f -iname '*.exe' | sort)
@@ -35,8 +35,9 @@ for exe in "${exes[@]}"; do
   if ! header=$("$objdump" -p "$exe" 2>/dev/null); then
     problem "$rel: not a PE file"; continue
   fi
-  grep -q 'file format pei-x86-64' <<<"$header" && grep -q '(PE32+)' <<<"$header" ||
+  if ! grep -q 'file format pei-x86-64' <<<"$header" || ! grep -q '(PE32+)' <<<"$header"; then
     problem "$rel: not PE32+ x86-64"
+  fi
   mapfile -t dlls < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$header")
   [ ${#dlls[@]} -gt 0 ] || problem "$rel: imports nothing (not a Windows program?)"
   for dll in "${dlls[@]}"; do
@@ -59,8 +60,9 @@ elif ! cmp -s "$ini" "$root/install/shipped_settings.ini" || [ "$(stat -c %s "$i
 fi
 [ -s "$top/はじめにお読みください.txt" ] || problem "the read-me is missing"
 for l in libogg libvorbis; do
-  [ -s "$top/ライセンス/$l COPYING.txt" ] && [ -s "$top/ライセンス/$l copyright (Debian).txt" ] ||
+  if [ ! -s "$top/ライセンス/$l COPYING.txt" ] || [ ! -s "$top/ライセンス/$l copyright (Debian).txt" ]; then
     problem "the licence notice of $l is missing"
+  fi
 done
 
 if [ $bad -eq 0 ]; then

@@ -4,6 +4,8 @@
 # zip itself must pass.
 #
 #   tests/package/package_check_test.sh ZIP
+# The spoilers below are called through expect_refused.
+# shellcheck disable=SC2317
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 zip=$(cd "$(dirname "${1:?usage: $0 ZIP}")" && pwd)/$(basename "$1")
