@@ -54,4 +54,10 @@ inline constexpr char kBelowQuarterText[] =
     "コントロールパネルのサウンド設定を見直してください\r\n"
     "「AGC」や「マイクブースト」等カスタム設定がある場合は有効にしてください。";
 
+inline constexpr char kClippedAtLowestText[] =
+    "録音レベルを最小まで下げても入力が大きすぎて音が割れています。\r\n\r\n"
+    "「ぬびらこ」の接続先（マイク端子かライン入力か）と、コントロールパネルのサウンド設定\r\n"
+    "（「マイクブースト」等）を見直してください。\r\n\r\n"
+    "録音レベルは調節前の値に戻しました。";
+
 }  // namespace suite

@@ -21,8 +21,10 @@ LRESULT CALLBACK CalibrationWindowProc(HWND hwnd, UINT message, WPARAM wParam, L
 }
 
 void OnWaveData(CalibrationWindowState& s, const WAVEHDR* header) {
-    const int16_t* block = s.capture.TakeReported(header);
+    // Once re-queued the buffer belongs to the driver again: measure first.
+    const int16_t* block = s.capture.Reported(header);
     if (block && s.calibration) s.calibration->OnBuffer(block, s.capture.Stereo());
+    s.capture.Requeue(header);
 }
 
 }  // namespace

@@ -22,14 +22,19 @@ void WaveCapture::Start() {
     waveInStart(device_);
 }
 
-const int16_t* WaveCapture::TakeReported(const WAVEHDR* reported) {
+const int16_t* WaveCapture::Reported(const WAVEHDR* reported) const {
     if (!device_ || !prepared_) return nullptr;
     for (int i = 0; i < kCalibrationBuffers; ++i) {
-        if (reported != &headers_[i]) continue;
-        if (!closing_) waveInAddBuffer(device_, &headers_[i], sizeof(WAVEHDR));
-        return data_[PreviousBuffer(i)].data();
+        if (reported == &headers_[i]) return data_[i].data();
     }
     return nullptr;
+}
+
+void WaveCapture::Requeue(const WAVEHDR* reported) {
+    if (!device_ || !prepared_ || closing_) return;
+    for (WAVEHDR& h : headers_) {
+        if (reported == &h) waveInAddBuffer(device_, &h, sizeof(WAVEHDR));
+    }
 }
 
 void WaveCapture::Close() {

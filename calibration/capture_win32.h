@@ -23,9 +23,11 @@ public:
     bool Open(HWND window);
     // Prepares the buffers, resets the device, waits 500 ms, queues them and starts.
     void Start();
-    // For MM_WIM_DATA: re-queues the reported buffer and returns the buffer
-    // captured before it (the block source), or nullptr for a foreign header.
-    const int16_t* TakeReported(const WAVEHDR* reported);
+    // For MM_WIM_DATA: the samples of the reported buffer, or nullptr for a
+    // foreign header. Measure them before Requeue hands the buffer back.
+    const int16_t* Reported(const WAVEHDR* reported) const;
+    // Queues the reported buffer again (not while closing).
+    void Requeue(const WAVEHDR* reported);
     bool Stereo() const { return stereo_; }
     // Resets the device, unprepares and frees the buffers, closes it.
     void Close();

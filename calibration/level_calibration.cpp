@@ -24,10 +24,6 @@ int BlockPeak(const int16_t* samples, size_t count) {
     return peak >> 8;
 }
 
-int PreviousBuffer(int reported) {
-    return (reported + kCalibrationBuffers - 1) % kCalibrationBuffers;
-}
-
 void TakeBlock(const int16_t* buffer, bool stereo, int16_t* block) {
     const int stride = stereo ? 2 : 1;
     for (int i = 0; i < kCalibrationFrames; ++i) block[i] = buffer[i * stride];
@@ -134,11 +130,18 @@ CalibrationResult LevelCalibration::Run(CalibrationHost& host) {
         host.Tell(kTooShortText);
     }
 
+    // Cut to 0 and still clipping: left there, the recorder would hear
+    // nothing at all. The user's own volume is the better one to keep.
+    if (clipSteps_ >= kClipStepsWithoutFinalStep) {
+        host.Tell(kClippedAtLowestText);
+        volume_.SetMasterVolume(savedVolume);
+        volume_.SetMuted(savedMute);
+        return CalibrationResult::ClippedAtLowest;
+    }
     // MaxPeak includes the blocks that arrived while the last message was up.
     if (const char* text = ReportText(ChooseReport(maxPeak_))) host.Tell(text);
-    // One step back from the last reduction, unless the volume was cut a lot.
-    if (clipSteps_ < kClipStepsWithoutFinalStep)
-        volume_.SetMasterVolume(StepVolume(volume_.MasterVolume(), kVolumeStep));
+    // One step back from the last reduction.
+    volume_.SetMasterVolume(StepVolume(volume_.MasterVolume(), kVolumeStep));
     return CalibrationResult::Calibrated;
 }
 

@@ -42,9 +42,6 @@ public:
 // Largest of (s >= 0 ? s : ~s) >> 8 over the samples: 0..127.
 int BlockPeak(const int16_t* samples, size_t count);
 
-// Index of the buffer captured just before the reported one.
-int PreviousBuffer(int reported);
-
 // Copies the 200 mono samples of a buffer into block; a stereo buffer gives
 // its first (left) channel.
 void TakeBlock(const int16_t* buffer, bool stereo, int16_t* block);
@@ -60,7 +57,11 @@ const char* ReportText(LevelReport report);
 // scalar + delta, clamped to 0..1.
 float StepVolume(float scalar, float delta);
 
-enum class CalibrationResult { Calibrated, NoDialTone };
+enum class CalibrationResult {
+    Calibrated,
+    NoDialTone,
+    ClippedAtLowest,  // the tone clipped even with the volume cut to 0; volume put back
+};
 
 class LevelCalibration {
 public:
@@ -75,7 +76,7 @@ public:
     // The whole dialogue: saves volume and mute, sets full volume and
     // unmutes, then on-hook noise, tone phase (repeated until the tone was
     // steady), report and the final +0.01 step. Volume and mute are put back
-    // only when no dial tone was heard.
+    // when no dial tone was heard, and when clipping cut the volume to 0.
     CalibrationResult Run(CalibrationHost& host);
 
     // Phase changes used by Run.

@@ -7,6 +7,12 @@
 
 namespace suite {
 
+const char kDefaultRecordFolder[] = "通話記録\\";
+
+std::string ChosenRecordFolder(const std::string& chosenSlot) {
+    return chosenSlot.empty() ? std::string(kDefaultRecordFolder) : chosenSlot;
+}
+
 uint32_t RecorderSettings::auto_start_level() const { return ByteReader(bytes_, size_).U32LE(kAutoStartLevel); }
 
 void RecorderSettings::set_auto_start_level(uint32_t v) { ByteWriter(bytes_, size_).U32LE(kAutoStartLevel, v); }

@@ -137,6 +137,14 @@ LoadOutcome LoadRecorderSettings(const std::string& path, Record* record, MakeDe
     return outcome;
 }
 
+// "通話記録\": slot 0 of a new record's folder_list.
+extern const char kDefaultRecordFolder[];
+
+// The record folder of a start-up: the chosen folder_list slot, or
+// "通話記録\" when that slot is empty (its folder was deleted in the
+// editor), so calls are never filed in the program's own folder.
+std::string ChosenRecordFolder(const std::string& chosenSlot);
+
 // The write at a recorder's exit: bytes 0..692, the rest of the file untouched.
 bool SaveRecorderSettingsOnExit(const std::string& path, const RecorderSettings& record);
 

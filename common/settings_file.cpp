@@ -12,6 +12,13 @@ const char kWorkFolderName[] = "マニュアル 兼 作業フォルダー";
 LoadOutcome LoadSettingsImage(const std::string& path, uint8_t* image, size_t imageSize, uint64_t* fileSize) {
     std::memset(image, 0, imageSize);
     if (fileSize) *fileSize = 0;
+    if (!PathExists(path)) {
+        // Deleting the file is how users reset their settings: it comes back
+        // as the shipped one-byte file, which asks for the defaults.
+        File shipped;
+        const uint8_t oneByte = 0;
+        if (shipped.Open(path, File::Mode::CreateAlways)) shipped.WriteAt(0, &oneByte, 1);
+    }
     File file;
     uint64_t size = 0;
     if (!file.Open(path, File::Mode::ReadCreate) || !file.Size(&size)) return LoadOutcome::Unopenable;

@@ -23,8 +23,9 @@ enum class LoadOutcome {
     Read,        // 2 bytes and more: the image holds what was read
 };
 
-// Opens the file (creating it empty when missing), reads at most imageSize
-// bytes into image after zeroing it. *fileSize gets the size on disk.
+// Opens the file, reads at most imageSize bytes into image after zeroing it.
+// A missing file is first created as the shipped one (one zero byte), so the
+// outcome is OneByte. *fileSize gets the size on disk.
 LoadOutcome LoadSettingsImage(const std::string& path, uint8_t* image, size_t imageSize,
                               uint64_t* fileSize = nullptr);
 

@@ -41,7 +41,7 @@ void SettingsRecord::MakeDefaults(const WorkArea& a) {
     SetText(kIncomingNameFormat, kPathSize, "[着信]着信日付-電話番号-電話帳");
     SetText(kOutgoingNameFormat, kPathSize, "[発信]発信日付-電話番号-電話帳");
     SetText(kFolderNameFormat, kPathSize, "yyyy年mm月");
-    SetText(kFolderList, kFolderSlotSize, "通話記録\\");
+    SetText(kFolderList, kFolderSlotSize, kDefaultRecordFolder);
 }
 
 LoadOutcome LoadLineSettings(const std::string& path, const WorkArea& area, SettingsRecord* record) {

@@ -80,6 +80,12 @@ public:
         object_ = object;
     }
     T get() const { return object_; }
+    // Gives up ownership without deleting.
+    T Release() {
+        T object = object_;
+        object_ = nullptr;
+        return object;
+    }
 
 private:
     T object_ = nullptr;

@@ -19,7 +19,7 @@ void HandsetSettingsRecord::MakeDefaults(const WorkArea& a) {
         WritePositionText(browser_window_text(i), browser[i]);
     }
     SetText(kFolderNameFormat, kPathSize, "yyyy年mm月");
-    SetText(kFolderList, kFolderSlotSize, "通話記録\\");
+    SetText(kFolderList, kFolderSlotSize, kDefaultRecordFolder);
 }
 
 LoadOutcome LoadHandsetSettings(const std::string& path, const WorkArea& area, HandsetSettingsRecord* record) {

@@ -175,6 +175,11 @@ void InfoBoard::Open() {
     BoardRect rect = StoredBoardRect(settings_, view_.DesktopWorkArea());
     open_ = view_.Create(rect, BoardTitle(boardNumber_), editable ? record_.name : std::string(),
                          editable ? record_.information : std::string(kNoNumberText), editable);
+    // The stored size from the first moment, not half a second later.
+    if (open_) {
+        appliedCharSize_ = charSize_;
+        view_.ApplyCharSize(charSize_);
+    }
 }
 
 void InfoBoard::ProcessRequests() {

@@ -88,7 +88,8 @@ void RegisterBrowserClass(HINSTANCE instance, HBRUSH background) {
 void DeriveWorkingValues(Program& p) {
     RecorderSettings& s = p.variant.Settings();
     int choice = s.folder_choice() < RecorderSettings::kFolderSlots ? s.folder_choice() : 0;
-    s.SetText(RecorderSettings::kRecordFolder, RecorderSettings::kPathSize, p.variant.FolderSlot(choice));
+    s.SetText(RecorderSettings::kRecordFolder, RecorderSettings::kPathSize,
+              ChosenRecordFolder(p.variant.FolderSlot(choice)));
     p.variant.DeriveWorkingValues();
     p.shared.RecorderCommand.store(s.start_state() ? kCommandAutomatic : kCommandStop);
     p.shared.RecorderMode.store(kCommandStop);

@@ -38,14 +38,6 @@ const char kForbiddenChars[] = "\\/:*?\"<>|";
 constexpr size_t kMaxRecordFolder = 239;
 constexpr size_t kMaxIncomingFolder = 259;
 
-// The validation's "bad" test: a forbidden character, unless the first byte
-// taken as signed is a control byte or space (|value| <= 32).
-bool IsBad(const std::string& text) {
-    if (!HasForbiddenChar(text)) return false;
-    int first = text.empty() ? 0 : static_cast<signed char>(text[0]);
-    return (first < 0 ? -first : first) > 32;
-}
-
 void ClearSlot(SettingsRecord* record, size_t slot) {
     std::memset(record->folder_list(slot), 0, SettingsRecord::kFolderSlotSize);
 }
@@ -94,11 +86,11 @@ const char* ValidateFormat(int k, const std::string& text) {
     // Cut to its field, the text would no longer be what the user sees.
     if (text.size() >= SettingsRecord::kPathSize) return kMsgFormatTooLong;
     if (k == kFolderFormat) {
-        if (IsBad(text)) return kMsgBadFolderName;
+        if (HasForbiddenChar(text)) return kMsgBadFolderName;
         if (CountTimeTokens(text) > 3) return kMsgTooManyTokens;
         return nullptr;
     }
-    if (IsBad(text)) return kMsgBadFileName;
+    if (HasForbiddenChar(text)) return kMsgBadFileName;
     if (k == kFileFormat && CountTimeTokens(text) >= 4) return kMsgTooManyTokens;
     return nullptr;
 }
@@ -154,10 +146,7 @@ void DeleteRecordFolder(SettingsRecord* record, size_t listIndex) {
 }
 
 IncomingFolderResult SetIncomingFolder(SettingsRecord* record, const std::string* chosen) {
-    if (!chosen) {
-        std::memset(record->number_output_path(), 0, SettingsRecord::kPathSize);
-        return IncomingFolderResult::Cleared;
-    }
+    if (!chosen) return IncomingFolderResult::Cancelled;
     if (chosen->empty() || chosen->size() > kMaxIncomingFolder) return IncomingFolderResult::TooLong;
     std::string folder = *chosen;
     if (!SjisEndsWith(folder, '\\')) folder += '\\';

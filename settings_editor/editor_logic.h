@@ -47,10 +47,10 @@ AddFolderResult AddRecordFolder(SettingsRecord* record, const std::string& path,
 // order, every later slot is cleared, the first folder becomes the choice.
 void DeleteRecordFolder(SettingsRecord* record, size_t listIndex);
 
-enum class IncomingFolderResult { Stored, TooLong, Cleared };
+enum class IncomingFolderResult { Stored, TooLong, Cancelled };
 
-// "参照": a chosen folder is stored with a closing "\"; cancelled (nullptr)
-// clears the field.
+// "参照": a chosen folder is stored with a closing "\"; a cancelled chooser
+// (nullptr) changes nothing.
 IncomingFolderResult SetIncomingFolder(SettingsRecord* record, const std::string* chosen);
 
 // The folder the close check creates and removes again:

@@ -329,14 +329,12 @@ void BrowseIncomingFolder(SettingsWindowState& s) {
     HWND edit = s.edits[4];
     FolderChoice choice = ChooseFolder(s);
     if (!s.hwnd) return;
-    if (!choice.chosen) {
-        SetIncomingFolder(s.record, nullptr);
-        SetWindowTextW(edit, AsWide(u""));
-        return;
-    }
-    if (SetIncomingFolder(s.record, &choice.path) == IncomingFolderResult::TooLong) {
-        ShowMessage(nullptr, kMsgIncomingTooLong, kCapSettingError, MB_OK | MB_TOPMOST);
-        return;
+    switch (SetIncomingFolder(s.record, choice.chosen ? &choice.path : nullptr)) {
+        case IncomingFolderResult::Cancelled: return;
+        case IncomingFolderResult::TooLong:
+            ShowMessage(nullptr, kMsgIncomingTooLong, kCapSettingError, MB_OK | MB_TOPMOST);
+            return;
+        case IncomingFolderResult::Stored: break;
     }
     SetWindowTextSjis(edit, FieldText(*s.record, SettingsRecord::kNumberOutputPath));
     FocusAtEnd(edit);

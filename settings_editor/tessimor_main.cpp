@@ -39,6 +39,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         suite::DeleteFilePath(suite::kSettingsFilePath);
         return 0;
     }
+    // The shipped file (or one the user deleted, now made anew): the same
+    // defaults the recorder makes, shown now and written at the end.
+    if (outcome == suite::LoadOutcome::OneByte) record.MakeDefaults(suite::CurrentWorkArea());
 
     // The shell's folder chooser wants COM on this thread.
     HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

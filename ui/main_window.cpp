@@ -76,6 +76,7 @@ struct MainWindowState {
     bool blinkPhase = false;
     StatusWordLook status{StatusCellText(0), StatusInk::Black};
     HPOWERNOTIFY powerNotify = nullptr;
+    UINT taskbarCreated = 0;  // "TaskbarCreated": the task bar (re)started
 };
 
 // The state of a main window made by CreateMainWindow; null once it is gone.
@@ -146,6 +147,9 @@ void ApplyLayout(MainWindowState& s, int width, int height) {
     s.clientWidth = width;
     s.clientHeight = height;
     s.layout = LayoutMainWindow(width, height);
+    // The controls keep using the old font until they are given the new
+    // one: it is deleted only after that.
+    GdiObject<HFONT> oldFont(s.buttonFont.Release());
     s.buttonFont.Reset(CreateGothicFont(s.layout.buttonFontHeight, s.layout.buttonFontWidth));
     const MainWindowLayout& l = s.layout;
     const Rect* places[kButtonCount] = {&l.manual,        &l.automatic,   &l.stop,      &l.stopAndSave,
@@ -171,11 +175,16 @@ void OnPowerBroadcast(MainWindowState& s, WPARAM event, LPARAM data);
 void OnTray(MainWindowState& s, LPARAM event);
 void OnClientClick(MainWindowState& s);
 void OnNumberFieldChanged(MainWindowState& s);
+void OnTaskbarCreated(MainWindowState& s);
 
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     MainWindowState* state = WindowState<MainWindowState>(hwnd, message, lParam);
     if (!state) return DefWindowProcW(hwnd, message, wParam, lParam);
     MainWindowState& s = *state;
+    if (message == s.taskbarCreated && message != 0) {
+        OnTaskbarCreated(s);
+        return 0;
+    }
     switch (message) {
         case WM_CREATE: return OnCreate(s, hwnd);
         case WM_SIZE:
@@ -229,6 +238,7 @@ LRESULT OnCreate(MainWindowState& s, HWND hwnd) {
         s.icons[i] = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconProgram + i), IMAGE_ICON,
                                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     SetTimer(hwnd, kTickTimer, kTickMs, nullptr);
+    s.taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     s.powerNotify = RegisterPowerSettingNotification(hwnd, &kMonitorPowerOn, DEVICE_NOTIFY_WINDOW_HANDLE);
     return 0;
 }
@@ -358,13 +368,35 @@ void OnTray(MainWindowState& s, LPARAM event) {
         POINT at;
         GetCursorPos(&at);
         TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, s.hwnd, nullptr);
+        // Without this the menu of a notification icon may not close when
+        // the user clicks elsewhere.
+        PostMessageW(s.hwnd, WM_NULL, 0, 0);
         DestroyMenu(menu);
     }
 }
 
 void OnClientClick(MainWindowState& s) {
     if (!s.config.lineRecorder || !s.config.host) return;
-    if (!s.config.host->InfoBoardOpen()) s.config.shared->NumberReady = 2;
+    if (!s.config.host->InfoBoardOpen()) RequestLastNumberBoard(s.config.shared->NumberReady);
+}
+
+// The tray icon as it was last set (icon and tip).
+void AddTrayIcon(MainWindowState& s) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = s.hwnd;
+    data.uID = kTrayIconId;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = kTrayMessage;
+    data.hIcon = s.icons[s.trayIcon - kIconProgram];
+    lstrcpynW(data.szTip, W(s.trayTip), sizeof data.szTip / sizeof data.szTip[0]);
+    s.trayAdded = Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+}
+
+// A restarted task bar (Explorer crashed or was restarted) has lost the
+// icon; without it a hidden window could no longer be reached.
+void OnTaskbarCreated(MainWindowState& s) {
+    if (s.config.displayMode == kDisplayTray) AddTrayIcon(s);
 }
 
 void OnNumberFieldChanged(MainWindowState& s) {
@@ -425,17 +457,9 @@ void StartDisplayMode(HWND window) {
             ShowWindow(s.flashWindow, SW_HIDE);
         }
     } else if (s.config.displayMode == kDisplayTray) {
-        NOTIFYICONDATAW data{};
-        data.cbSize = sizeof data;
-        data.hWnd = window;
-        data.uID = kTrayIconId;
-        data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-        data.uCallbackMessage = kTrayMessage;
-        data.hIcon = s.icons[0];
         s.trayIcon = kIconProgram;
         s.trayTip = SjisToUtf16(kTrayIdleTip);
-        lstrcpynW(data.szTip, W(s.trayTip), sizeof data.szTip / sizeof data.szTip[0]);
-        s.trayAdded = Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+        AddTrayIcon(s);
     }
 }
 

@@ -148,6 +148,9 @@ DisplayTickOutput DisplayUpkeep::Tick(const DisplayTickInput& in) {
     bool open = in.recordedBytes != kNoRecordingBytes;
     bool changed = in.recordedBytes != lastRecordedBytes_;
     lastRecordedBytes_ = in.recordedBytes;
+    // The 500 ms tick and the 500 ms blocks run on different clocks: about
+    // one tick in five sees no new block. The recording state is therefore
+    // kept until the recording ends, not dropped on such a tick.
 
     out.paintMeter = visible_;
     if (in.displayMode == 2 && !visible_ && open) out.trayIcon = trayIcon_.Next(in.peakLevel, recordingShown_);
@@ -156,7 +159,7 @@ DisplayTickOutput DisplayUpkeep::Tick(const DisplayTickInput& in) {
         if (changed && open && !recordingShown_) {
             if (!visible_) out.flashWindow = Change::Show;
             recordingShown_ = true;
-        } else if ((!changed || !open) && recordingShown_) {
+        } else if (!open && recordingShown_) {
             out.flashWindow = Change::Hide;
             recordingShown_ = false;
         }
@@ -172,7 +175,7 @@ DisplayTickOutput DisplayUpkeep::Tick(const DisplayTickInput& in) {
             out.setTip = true;
             out.tip = TrayRecordingTip(in.recordedBytes);
             recordingShown_ = true;
-        } else if ((!open || !changed) && recordingShown_) {
+        } else if (!open && recordingShown_) {
             out.setTip = true;
             out.tip = kTrayIdleTip;
             recordingShown_ = false;
@@ -180,6 +183,11 @@ DisplayTickOutput DisplayUpkeep::Tick(const DisplayTickInput& in) {
         if (visible_ || !open) out.trayIcon = kIconProgram;
     }
     return out;
+}
+
+bool RequestLastNumberBoard(std::atomic<int32_t>& numberReady) {
+    int32_t nothingPending = 0;
+    return numberReady.compare_exchange_strong(nothingPending, 2);
 }
 
 TopmostSwitch ToggleTopmost(bool topmostNow) {

@@ -2,6 +2,7 @@
 // geometry, the status word, the tray tip and icon, the screen-off watch and
 // the task bar / tray upkeep of each tick.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -147,6 +148,12 @@ private:
     int32_t lastRecordedBytes_ = 44;
     TrayLevelIcon trayIcon_;
 };
+
+// A click on the main window asks for the board of the last number
+// (NumberReady 0 -> 2). A number the recording thread has just decoded (1)
+// is never overwritten: it still has to be shown, named and written out.
+// True when the request was made.
+bool RequestLastNumberBoard(std::atomic<int32_t>& numberReady);
 
 // Topmost switch: the new topmost value and the button's label.
 struct TopmostSwitch {

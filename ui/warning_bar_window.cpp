@@ -32,6 +32,9 @@ LRESULT CALLBACK WarningBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
                 return 0;
             }
             break;
+        // Alt+F4 or any other close ends the bar as its "×" does.
+        case WM_CLOSE: bar->Close(); return 0;
+        case WM_DESTROY: bar->OnDestroyed(hwnd); break;
         case WM_NCDESTROY: SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0); break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -114,6 +117,13 @@ void WarningBar::Close() {
     HWND bar = window_;
     window_ = nullptr;
     DestroyWindow(bar);
+}
+
+void WarningBar::OnDestroyed(HWND bar) {
+    // Destroyed from outside (its owner went first): the alarm still ends.
+    if (bar != window_) return;
+    window_ = nullptr;
+    if (alarm_) alarm_->End();
 }
 
 void WarningBar::Tick(std::atomic<int32_t>& savedToEmergency) {

@@ -38,10 +38,13 @@ public:
     // the bar and clear the flag (also when the bar could not be made).
     void Tick(std::atomic<int32_t>& savedToEmergency);
 
-    // The bar's "×": ends the alarm and destroys the window.
+    // The bar's "×" (and any other close): ends the alarm and destroys the window.
     void Close();
 
 private:
+    // The bar's window is going, whoever destroys it.
+    void OnDestroyed(HWND bar);
+
     HWND owner_;
     WarningAlarm* alarm_;
     HWND window_ = nullptr;  // the open bar, or none

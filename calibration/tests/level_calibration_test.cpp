@@ -171,12 +171,6 @@ TEST(CalibrationBlock, TakesTheLeftChannelOfStereoAndMonoAsIs) {
     EXPECT_EQ(c.MaxPeak(), 0);
 }
 
-TEST(CalibrationBlock, TheBlockComesFromTheBufferCapturedBefore) {
-    EXPECT_EQ(PreviousBuffer(0), 2);
-    EXPECT_EQ(PreviousBuffer(1), 0);
-    EXPECT_EQ(PreviousBuffer(2), 1);
-}
-
 TEST(CalibrationBlock, OutsideTheTonePhaseOnlyMaxPeakMoves) {
     FakeVolume volume;
     LevelCalibration c(volume);
@@ -273,37 +267,43 @@ TEST(CalibrationDialogue, YesShowsHowToChooseTheDevice) {
     EXPECT_EQ(host.messages[2], kOnHookText);
 }
 
-TEST(CalibrationDialogue, ClippingInEveryBlockLowersTheVolumeToZeroWithoutFinalStep) {
+TEST(CalibrationDialogue, ClippingInEveryBlockLowersTheVolumeToZeroThenSaysSoAndRestores) {
     FakeVolume volume;
     LevelCalibration c(volume);
     FakeHost host(c);
     host.tone = [](const ToneBlock&) { return 127; };
-    EXPECT_EQ(c.Run(host), CalibrationResult::Calibrated);
+    EXPECT_EQ(c.Run(host), CalibrationResult::ClippedAtLowest);
     // 25 ms blocks for three seconds: 120 clipped blocks, one step each.
     EXPECT_GE(c.ClipSteps(), 120);
     EXPECT_LE(c.ClipSteps(), 121);
-    ASSERT_EQ(volume.writes.size(), static_cast<size_t>(c.ClipSteps()) + 1);
+    // 1.0 at the start, one write per clipped block, then the user's volume back.
+    ASSERT_EQ(volume.writes.size(), static_cast<size_t>(c.ClipSteps()) + 2);
     float previous = volume.writes[0];
-    for (size_t i = 1; i < volume.writes.size(); ++i) {
+    for (size_t i = 1; i + 1 < volume.writes.size(); ++i) {
         if (previous >= 0.01f) EXPECT_NEAR(volume.writes[i], previous - 0.01f, 1e-5) << "block " << i;
         else EXPECT_EQ(volume.writes[i], 0.0f) << "block " << i;
         previous = volume.writes[i];
     }
-    EXPECT_EQ(volume.volume, 0.0f);
+    EXPECT_EQ(previous, 0.0f);
+    // Left at 0 the recorder would hear nothing: the user is told, and gets
+    // the volume and mute of the start back.
+    EXPECT_EQ(volume.volume, 0.6f);
+    EXPECT_TRUE(volume.muted);
+    EXPECT_EQ(host.messages.back(), kClippedAtLowestText);
     EXPECT_EQ(Count(host.messages, kBelowHalfText) + Count(host.messages, kBelowQuarterText), 0u);
 }
 
-TEST(CalibrationDialogue, FinalStepOnlyBelowOneHundredClippedBlocks) {
+TEST(CalibrationDialogue, FinalStepBelowOneHundredClippedBlocksTheUsersVolumeFromThere) {
     for (int clipped : {1, 99, 100, 110}) {
         FakeVolume volume;
         LevelCalibration c(volume);
         FakeHost host(c);
         host.tone = [clipped](const ToneBlock& b) { return b.index < clipped ? 127 : 100; };
-        EXPECT_EQ(c.Run(host), CalibrationResult::Calibrated);
+        EXPECT_EQ(c.Run(host), clipped < 100 ? CalibrationResult::Calibrated : CalibrationResult::ClippedAtLowest);
         EXPECT_EQ(c.ClipSteps(), clipped);
-        float lowest = std::max(0.0f, 1.0f - 0.01f * clipped);
-        float expected = clipped < 100 ? lowest + 0.01f : lowest;
+        float expected = clipped < 100 ? 1.0f - 0.01f * clipped + 0.01f : 0.6f;
         EXPECT_NEAR(volume.volume, expected, 1e-4) << clipped << " clipped blocks";
+        EXPECT_EQ(Count(host.messages, kClippedAtLowestText), clipped < 100 ? 0u : 1u) << clipped;
     }
 }
 
@@ -348,13 +348,16 @@ TEST(CalibrationDialogue, ADropBelowHalfRetriesAndClipStepsCarryOver) {
         if (b.attempt == 1) return b.index < 30 ? 127 : 4;
         return b.index < 70 ? 127 : 100;
     };
-    EXPECT_EQ(c.Run(host), CalibrationResult::Calibrated);
+    EXPECT_EQ(c.Run(host), CalibrationResult::ClippedAtLowest);
     std::vector<std::string> expected = {kIntroText,   kOnHookText, kStartText,  kReleaseText, kTooShortText,
-                                         kIntroText,   kOnHookText, kStartText,  kReleaseText};
+                                         kIntroText,   kOnHookText, kStartText,  kReleaseText, kClippedAtLowestText};
     EXPECT_EQ(host.messages, expected);
     EXPECT_EQ(c.ClipSteps(), 100);
-    // The second attempt continued from 0.70, and 100 steps in all skip the final step.
-    EXPECT_NEAR(volume.volume, 0.0f, 1e-4);
+    // The second attempt continued from 0.70 down to 0: 100 steps in all
+    // reach the bottom, and the volume of the start comes back.
+    ASSERT_GE(volume.writes.size(), 2u);
+    EXPECT_NEAR(volume.writes[volume.writes.size() - 2], 0.0f, 1e-4);
+    EXPECT_EQ(volume.volume, 0.6f);
     EXPECT_EQ(volume.writes.front(), 1.0f);
     EXPECT_EQ(std::count(volume.writes.begin(), volume.writes.end(), 1.0f), 1);
 }

@@ -121,9 +121,15 @@ TEST(SettingsRecord, EmptyMissingAndUnopenableFiles) {
     EXPECT_EQ(LoadLineSettings(kPath, kArea, &r), LoadOutcome::Empty);
     EXPECT_EQ(ReadAllBytes(kPath).size(), 0u);
 
-    // A missing file is created empty, which the caller treats as the end.
-    EXPECT_EQ(LoadLineSettings("new.ini", kArea, &r), LoadOutcome::Empty);
-    EXPECT_TRUE(suite_test::Utf8PathExists("new.ini"));
+    // A missing file (the user deleted it to reset the settings) comes back
+    // as the shipped one-byte file: the load makes and writes the defaults.
+    EXPECT_EQ(LoadLineSettings("new.ini", kArea, &r), LoadOutcome::OneByte);
+    SettingsRecord defaults;
+    defaults.MakeDefaults(kArea);
+    std::vector<uint8_t> made = ReadAllBytes("new.ini");
+    ASSERT_EQ(made.size(), SettingsRecord::kSize);
+    EXPECT_TRUE(std::equal(made.begin(), made.end(), defaults.data()));
+    EXPECT_TRUE(std::equal(made.begin(), made.end(), r.data()));
 
     // A missing folder: nothing can be opened and the record is all zero.
     r.data()[0] = 55;

@@ -211,8 +211,9 @@ TEST_F(InfoBoardTest, KnownNumberOpensWithItsRecordAndHandsTheNameBack) {
     EXPECT_EQ(view.rect.height, 210);
     EXPECT_EQ(board.CharSize(), 10);
     EXPECT_EQ(board.BoardNumber(), "0312345678");
+    EXPECT_EQ(view.applied, std::vector<int>{10}) << "the stored size is applied as the board opens";
 
-    // The first tick applies the size once and draws the byte counter.
+    // The ticks do not apply it again; they draw the byte counter.
     board.Upkeep();
     board.Upkeep();
     EXPECT_EQ(view.applied, std::vector<int>{10});
@@ -324,7 +325,8 @@ TEST_F(InfoBoardTest, SaveStoresTheFieldsAndKeepsRectangleAndSize) {
     board.ChooseCharSize(12);
     board.ChooseCharSize(9);  // not a size of the board: ignored
     board.Upkeep();
-    EXPECT_EQ(view.applied, std::vector<int>{12});
+    // The stored size (the default 8) as the board opened, then the choice.
+    EXPECT_EQ(view.applied, (std::vector<int>{8, 12}));
     board.RequestSave();
     board.ProcessRequests();
 

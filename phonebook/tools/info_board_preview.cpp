@@ -3,7 +3,7 @@
 // as the recorder drives it.
 //
 //   info_board_preview.exe [SIZE [SECONDS [NUMBER]]]
-//   info_board_preview.exe check
+//   info_board_preview.exe check [--hold]
 //
 // SIZE is the character size the board opens with (6, 7, 8, 10 or 12);
 // SECONDS ends the preview after that time (default: when a button closed
@@ -126,12 +126,22 @@ int Check(HINSTANCE instance) {
     InfoBoard board(settings, book, window);
     window.Attach(&board);
 
-    // A call opens the board with the record.
+    // A call opens the board with the record, at once in the stored size.
+    settings.info_board_font() = 10;
     board.HandOver(kNumber, kNumberDecoded);
-    Tick(board);
+    Pump();
     HWND w = Board();
     Expect(w != nullptr, "board window exists");
     if (!w) return 1;
+    Expect(Checked(w, IdForCharSize(10)), "size 10 checked before the first tick");
+    Expect(FontOf(GetDlgItem(w, kBoardNameId)).lfHeight == 20, "edit font 20 high before the first tick");
+    // "check --hold": three seconds with the board as it opened, no tick, for a screenshot.
+    for (int i = 0; std::strstr(GetCommandLineA(), "--hold") && i < 60; ++i) {
+        Pump();
+        Sleep(50);
+    }
+    Click(w, IdForCharSize(8));
+    Tick(board);
     Expect(TextOf(w) == BoardTitle(kNumber), "title");
     Expect(TextOf(GetDlgItem(w, kBoardNameId)) == kName, "name field");
     Expect(TextOf(GetDlgItem(w, kBoardInformationId)) == kInformation, "information field");

@@ -4,10 +4,12 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <regex>
 
 #include "common/file_layer.h"
+#include "common/settings_record.h"
 #include "phonebook/phone_book.h"
 #include "recording_readback.h"
 #include "common/tests/test_bytes.h"
@@ -245,6 +247,24 @@ TEST(LineReplayTest, ManualRecordsTheWholeInputAfterStartUp) {
     o = ReplaySignal(Silence(6000));
     EXPECT_EQ(o.code, 0);
     EXPECT_EQ(o.out, "");
+}
+
+TEST(LineReplayTest, NoRecordFolderLeftFilesCallsInTheDefaultOne) {
+    // The editor's last record folder deleted: every slot empty.
+    TestFolder dir;
+    SettingsRecord settings;
+    settings.MakeDefaults(WorkArea{0, 0, 1024, 768});
+    std::memset(settings.folder_list(0), 0, SettingsRecord::kFolderSlotSize);
+    mkdir(kDir, 0700);
+    mkdir((std::string(kDir) + u8"/マニュアル 兼 作業フォルダー").c_str(), 0700);
+    WriteAllBytes(std::string(kDir) + u8"/マニュアル 兼 作業フォルダー/setting（編集厳禁）.ini",
+                  std::vector<uint8_t>(settings.data(), settings.data() + SettingsRecord::kSize));
+    Outcome o = ReplaySignal(Silence(6000), "manual");
+    ASSERT_EQ(o.code, 0) << o.err;
+    std::vector<Saved> saved = Lines(o.out);
+    ASSERT_EQ(saved.size(), 1u) << o.out;
+    EXPECT_EQ(saved[0].path, u8"通話記録/2026年12月/" + NameTime(6.5) + ".ogg");
+    ExpectRecordingFile(saved[0]);
 }
 
 TEST(LineReplayTest, StereoInputUsesTheLeftChannel) {

@@ -71,13 +71,14 @@ TEST(EditorLogic, FormatValidation) {
         {3, "xxxxxxxxxx", nullptr},  // no token limit for the call formats
         {4, "発信?", badFile},
         {3, "表示", nullptr},
-        // A text starting with a space or control byte passes the "bad" test.
-        {1, " yyyy/mm", nullptr},
-        {2, std::string("\x01") + "a/b", nullptr},
+        // Every character is checked, whatever the first byte is: a
+        // recording name with one of them could not be made.
+        {1, " yyyy/mm", bad},
+        {2, " dd:xx", badFile},
+        {2, std::string("\x01") + "a/b", badFile},
         {2, "!a/b", badFile},
-        // A first byte of 0xE0 (signed -32) is not "greater than 32" either.
-        {2, std::string("\xE0\x40") + "/", nullptr},
-        {2, "亜/", badFile},  // 亜 is 0x88 0x9F: |-120| > 32
+        {2, std::string("\xE0\x40") + "/", badFile},
+        {2, "亜/", badFile},
     };
     for (const Case& c : cases) {
         const char* got = ValidateFormat(c.k, c.text);
@@ -173,8 +174,9 @@ TEST(EditorLogic, IncomingFolderChoice) {
     std::string fits(258, 'a');
     EXPECT_EQ(SetIncomingFolder(&r, &fits), IncomingFolderResult::Stored);
     EXPECT_EQ(std::string(r.number_output_path()), fits + "\\");
-    EXPECT_EQ(SetIncomingFolder(&r, nullptr), IncomingFolderResult::Cleared);
-    EXPECT_EQ(r.number_output_path()[0], 0);
+    // A cancelled chooser keeps the folder the user had.
+    EXPECT_EQ(SetIncomingFolder(&r, nullptr), IncomingFolderResult::Cancelled);
+    EXPECT_EQ(std::string(r.number_output_path()), fits + "\\");
 }
 
 TEST(EditorLogic, FolderTestCreatesAndRemovesOnlyItsOwnFolders) {

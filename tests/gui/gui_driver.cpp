@@ -87,6 +87,8 @@ std::string Printable(const Text& t) {
         "  is-visible CLASS                      exit 0 when the window is visible\n"
         "  window-state CLASS                    print visible, iconic, minimizebox, topmost (0/1)\n"
         "  wave-inputs                           print the wave-in device names, one a line\n"
+        "  tray-icon CLASS delete|exists         remove, or test for, the window's notification icon 1\n"
+        "  send-registered CLASS NAME            send the registered message NAME to the window\n"
         "BUTTON/B: OK, CANCEL, YES, NO or none.\n");
     std::exit(2);
 }
@@ -672,6 +674,32 @@ int CmdWaveInputs(const Args& a) {
     return 0;
 }
 
+// The notification icon a window added (identifier 1): deleted, as a task
+// bar that restarts loses it, or tested (a change to nothing succeeds only
+// for an icon that exists).
+int CmdTrayIcon(const Args& a) {
+    Need(a, 2, 2, "tray-icon");
+    std::string action = ToUtf8(a[1]);
+    NOTIFYICONDATAW data = {};
+    data.cbSize = sizeof data;
+    data.hWnd = RequireTop(a[0]);
+    data.uID = 1;
+    if (action == "delete") return Shell_NotifyIconW(NIM_DELETE, &data) ? 0 : 1;
+    if (action == "exists") return Shell_NotifyIconW(NIM_MODIFY, &data) ? 0 : 1;
+    Usage("tray-icon: delete or exists");
+}
+
+// Sends a registered window message ("TaskbarCreated") to the window and
+// waits until it has been handled.
+int CmdSendRegistered(const Args& a) {
+    Need(a, 2, 2, "send-registered");
+    HWND top = RequireTop(a[0]);
+    UINT message = RegisterWindowMessageW(W(a[1]));
+    if (!message) Fail("cannot register the message " + ToUtf8(a[1]));
+    Send(top, message, 0, 0, ToUtf8(a[1]).c_str());
+    return 0;
+}
+
 struct Command {
     const char* name;
     int (*run)(const Args&);
@@ -689,7 +717,8 @@ const Command kCommands[] = {
     {"browse-select", CmdBrowseSelect}, {"browse-cancel", CmdBrowseCancel},
     {"find-class", CmdFindClass},       {"client-rect", CmdClientRect},
     {"is-visible", CmdIsVisible},       {"wave-inputs", CmdWaveInputs},
-    {"window-state", CmdWindowState},
+    {"window-state", CmdWindowState},   {"tray-icon", CmdTrayIcon},
+    {"send-registered", CmdSendRegistered},
 };
 
 }  // namespace

@@ -192,28 +192,62 @@ case_empty_file() {
   [ $rc -ne 0 ] || fail "a Tessimor window appeared"
 }
 
-# The shipped one-byte file is shown as an all-zero record and written back
-# whole: the one byte, zeros, and the position of the window at close.
+# The shipped one-byte file gets the recorder's defaults: shown in the
+# window and written whole at close, so the recorder's first start finds
+# them. The work area is the whole 1024 x 768 screen (no task bar).
 case_one_byte_file() {
   cp "$shipped_ini" "$(ini)"
   [ "$(file_size "$(ini)")" -eq 1 ] || { fail "the shipped settings file is not one byte"; return 1; }
   start_and_wait || return 1
-  local sel
-  for id in 2000 2001 2002 2003 2004 2005 2006; do
-    sel=$(drv get-selection Tessimor $id) || return 1
-    expect_eq "$sel" 0 "list $id of an all-zero record" || return 1
+  wine_env_screenshot "$shots/one_byte_file.png" 2>/dev/null
+  # list id and the default it shows
+  local row id want sel
+  for row in "2000 0" "2001 2" "2002 1" "2003 0" "2004 1" "2005 3" "2006 0" "2008 0"; do
+    read -r id want <<<"$row"
+    sel=$(drv get-selection Tessimor "$id") || return 1
+    expect_eq "$sel" "$want" "list $id of the defaults" || return 1
   done
+  expect_eq "$(drv list-items Tessimor 2008)" '通話記録\' "record folders" || return 1
+  expect_eq "$(drv get-text Tessimor 2009)" "yyyy年mm月" "folder name format" || return 1
+  expect_eq "$(drv get-text Tessimor 2010)" "dd日xx時xx分xx秒" "file name format" || return 1
+  expect_eq "$(drv get-text Tessimor 2011)" "[着信]着信日付-電話番号-電話帳" "incoming name format" || return 1
+  expect_eq "$(drv get-text Tessimor 2012)" "[発信]発信日付-電話番号-電話帳" "outgoing name format" || return 1
   local rect
   rect=$(drv get-rect Tessimor) || return 1
+  expect_eq "$rect" "122 254 780 260" "window at the default place" || return 1
+  close_tessimor || return 1
+
+  local expected="$cases_dir/$case_name.expected"
+  head -c $RECORD_SIZE /dev/zero >"$expected"
+  put_byte "$expected" 0 10; put_byte "$expected" 5 1; put_byte "$expected" 9 3
+  put_byte "$expected" 10 2; put_byte "$expected" 12 1; put_byte "$expected" 34 1
+  put_byte "$expected" 94 8; put_byte "$expected" 95 7
+  put_text "$expected" 14 122; put_text "$expected" 19 254; put_text "$expected" 24 780; put_text "$expected" 29 260
+  put_text "$expected" 42 277; put_text "$expected" 47 184; put_text "$expected" 52 470; put_text "$expected" 57 200
+  # info_board_rect, four little-endian words: 277, 384, 470, 200
+  put_byte "$expected" 62 21; put_byte "$expected" 63 1; put_byte "$expected" 64 128; put_byte "$expected" 65 1
+  put_byte "$expected" 66 214; put_byte "$expected" 67 1; put_byte "$expected" 68 200
+  put_text "$expected" 70 202; put_text "$expected" 75 284; put_text "$expected" 80 620; put_text "$expected" 85 210
+  put_text "$expected" 400 "マニュアル 兼 作業フォルダー"
+  put_text "$expected" 960 "dd日xx時xx分xx秒"
+  put_text "$expected" 1220 "[着信]着信日付-電話番号-電話帳"
+  put_text "$expected" 1480 "[発信]発信日付-電話番号-電話帳"
+  put_text "$expected" 1740 "yyyy年mm月"
+  put_text "$expected" 2000 "通話記録\\"
+  expect_changes_only_in "$expected" "$(ini)" || return 1
+}
+
+# A deleted settings file (the user's way to reset) comes back with the
+# defaults, as the shipped file does.
+case_missing_file() {
+  rm -f "$(ini)"
+  start_and_wait || return 1
+  expect_eq "$(drv get-selection Tessimor 2001)" 2 "list 2001 of the defaults" || return 1
   close_tessimor || return 1
   [ "$(file_size "$(ini)")" -eq $RECORD_SIZE ] ||
     { fail "file is $(file_size "$(ini)") bytes after close, expected $RECORD_SIZE"; return 1; }
-  local expected="$cases_dir/$case_name.expected"
-  head -c $RECORD_SIZE /dev/zero >"$expected"
-  dd if="$shipped_ini" of="$expected" bs=1 count=1 conv=notrunc status=none
-  expect_changes_only_in "$expected" "$(ini)" 14:20 || return 1
-  # shellcheck disable=SC2086
-  expect_position "$(ini)" $rect
+  expect_eq "$(get_byte "$(ini)" 10)" 2 "recording_format in the file" || return 1
+  slot_is "$(ini)" 2000 262 "通話記録\\" || fail "slot 0 holds \"$(get_text "$(ini)" 2000 262)\""
 }
 
 # Each list stores the chosen index into exactly its own byte; the only
@@ -413,11 +447,30 @@ case_incoming_folder_missing() {
   expect_changes_only_in "$before" "$(ini)" 3310:260
 }
 
+# "参照" cancelled keeps the incoming folder, in the edit and in the file.
+case_browse_cancelled() {
+  make_record "$(ini)"
+  local existing
+  existing="$(winpath "$case_dir/着信")\\"
+  mkdir -p "$case_dir/着信"
+  put_text "$(ini)" 3310 "$existing"
+  local before="$cases_dir/$case_name.before"
+  cp "$(ini)" "$before"
+  start_and_wait || return 1
+  drv click Tessimor 2020 || return 1
+  drv browse-cancel >/dev/null || return 1
+  drv no-message 300 || return 1
+  expect_eq "$(drv get-text Tessimor 2013)" "$existing" "edit 2013 after cancelling" || return 1
+  close_tessimor || return 1
+  expect_changes_only_in "$before" "$(ini)"
+}
+
 # ---------------------------------------------------------------- runner
 
 all_cases=(
-  empty_file one_byte_file list_choices format_token_limit
+  empty_file one_byte_file missing_file list_choices format_token_limit
   sixth_folder_refused add_folder delete_second_folder incoming_folder_missing
+  browse_cancelled
 )
 for name in "${only[@]}"; do
   [[ " ${all_cases[*]} " == *" $name "* ]] || { echo "unknown case $name; cases: ${all_cases[*]}" >&2; exit 2; }

@@ -66,6 +66,12 @@ finish >/dev/null
 # Tray: the window starts hidden.
 start tray
 if driver is-visible "$class"; then check "hidden in tray mode" hidden shown; else check "hidden in tray mode" hidden hidden; fi
+# A restarted task bar has lost the icon; its "TaskbarCreated" brings it back.
+if driver tray-icon "$class" exists; then check "tray icon added" yes yes; else check "tray icon added" yes no; fi
+driver tray-icon "$class" delete
+driver send-registered "$class" TaskbarCreated
+if driver tray-icon "$class" exists; then check "tray icon back after TaskbarCreated" yes yes
+else check "tray icon back after TaskbarCreated" yes no; fi
 finish >/dev/null
 
 # Task bar: minimised, and while recording the flashing "録音中" entry is shown.
@@ -84,7 +90,16 @@ check "warning bar width" 780 "$w"
 check "warning bar centred" 1 "$(( x + w / 2 >= 510 && x + w / 2 <= 514 ))"
 driver click "メッセージボックス" 115
 if driver wait-gone "メッセージボックス" 5000 >/dev/null; then check "bar closed by ×" yes yes; else check "bar closed by ×" yes no; fi
-finish >/dev/null
+# Alt+F4 (WM_CLOSE) ends the bar and its alarm alike, and later bars still come.
+for bar in 2 3; do
+  if driver wait-window "メッセージボックス" 5000 >/dev/null; then check "bar $bar shown" yes yes; else check "bar $bar shown" yes no; fi
+  driver close "メッセージボックス" >/dev/null
+  if driver wait-gone "メッセージボックス" 5000 >/dev/null; then check "bar $bar closed by WM_CLOSE" yes yes
+  else check "bar $bar closed by WM_CLOSE" yes no; fi
+done
+finish >"$out.alert"  # not in a subshell: finish waits for the preview
+check "bars raised, alarm after the last close" "bars 3 alarm 0" "$(head -n 1 "$out.alert")"
+rm -f "$out.alert"
 
 rm -f "$out"
 echo "main window GUI test: $failures failed"

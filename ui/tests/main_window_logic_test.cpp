@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
 #include <vector>
 
 #include "ui/message_texts.h"
@@ -227,11 +228,11 @@ TEST(DisplayUpkeep, TrayShowsRecordingTimeAndLevelWhileHidden) {
     EXPECT_EQ(later.trayIcon, 106);
     EXPECT_EQ(later.tip, "録音中\n録音時間 01:02:05");
 
-    // No new block since the last tick: the tip goes back to idle.
+    // No new block since the last tick (the tick and the blocks keep
+    // different clocks): still recording, the tip stays.
     DisplayTickOutput stalled = up.Tick(In(2, 44 + 3725 * 16000, 0));
-    EXPECT_TRUE(stalled.setTip);
-    EXPECT_EQ(stalled.tip, "待機中");
-    EXPECT_FALSE(up.recordingShown());
+    EXPECT_FALSE(stalled.setTip);
+    EXPECT_TRUE(up.recordingShown());
 
     up.Tick(In(2, 44 + 3726 * 16000));
     DisplayTickOutput saved = up.Tick(In(2, 44));
@@ -256,6 +257,9 @@ TEST(DisplayUpkeep, TaskbarFlashesWhileRecordingAndMinimised) {
     EXPECT_EQ(up.Tick(In(1, 44, 0, true)).flashWindow, Change::Keep);
     EXPECT_EQ(up.Tick(In(1, 8044, 0, true)).flashWindow, Change::Show);
     EXPECT_EQ(up.Tick(In(1, 16044, 0, true)).flashWindow, Change::Keep);
+    // A tick that saw no new block keeps the flashing entry.
+    EXPECT_EQ(up.Tick(In(1, 16044, 0, true)).flashWindow, Change::Keep);
+    EXPECT_TRUE(up.recordingShown());
     // Restored: the window itself is visible, the flashing entry goes.
     DisplayTickOutput restored = up.Tick(In(1, 24044, 0, false));
     EXPECT_EQ(restored.flashWindow, Change::Hide);
@@ -324,6 +328,36 @@ TEST(MainWindowPlace, UnusableStoredRectangleOpensAtTheDefault) {
     EXPECT_EQ(kept.y, 700);
     EXPECT_EQ(kept.width, 120);
     EXPECT_EQ(kept.height, 60);
+}
+
+TEST(NumberRequest, AClickAsksOnlyWhenNothingIsPending) {
+    std::atomic<int32_t> numberReady{0};
+    EXPECT_TRUE(RequestLastNumberBoard(numberReady));
+    EXPECT_EQ(numberReady.load(), 2);
+    EXPECT_FALSE(RequestLastNumberBoard(numberReady));
+    EXPECT_EQ(numberReady.load(), 2);
+    numberReady = 1;
+    EXPECT_FALSE(RequestLastNumberBoard(numberReady));
+    EXPECT_EQ(numberReady.load(), 1);
+}
+
+TEST(NumberRequest, ClicksRacingTheRecordingThreadNeverLoseADecodedNumber) {
+    // The recording thread raises 1 while the user clicks away; whatever the
+    // interleaving, the decoded number is what the next tick finds.
+    for (int round = 0; round < 200; ++round) {
+        std::atomic<int32_t> numberReady{0};
+        std::atomic<bool> raised{false};
+        std::thread recording([&] {
+            while (numberReady.load() == 0) {
+            }
+            numberReady.store(1);
+            raised = true;
+        });
+        while (!raised.load()) RequestLastNumberBoard(numberReady);
+        for (int i = 0; i < 100; ++i) RequestLastNumberBoard(numberReady);
+        recording.join();
+        ASSERT_EQ(numberReady.load(), 1) << "round " << round;
+    }
 }
 
 }  // namespace

@@ -6,7 +6,8 @@
 // SCENE: idle, recording, fault, tray, taskbar, alert. The window closes
 // itself after SECONDS (default 30); closing it earlier ends the preview.
 // At the end it prints what the window left in the recorder's words and the
-// settings, for the GUI test.
+// settings, for the GUI test; the alert scene first prints how many bars
+// were raised and whether the alarm still sounds.
 #include <windows.h>
 #include <objbase.h>
 
@@ -69,6 +70,11 @@ int Run(HINSTANCE instance, const std::string& scene, int seconds) {
     WarningAlarm alarm(instance, *controls, settings.warning_volume());
     WarningBar bar(window, &alarm);
     std::atomic<int32_t> savedToEmergency{scene == "alert" ? 1 : 0};
+    // The alert scene: three recordings in the emergency folder, each one
+    // saved once the previous bar is closed.
+    const int alertBars = scene == "alert" ? 3 : 0;
+    int barsRaised = 0;
+    bool barWasOpen = false;
 
     int ticks = 0;
     MSG msg;
@@ -86,11 +92,15 @@ int Run(HINSTANCE instance, const std::string& scene, int seconds) {
             shared.PeakLevel = fault ? 0 : (ticks * 13) % 40;
         }
         bar.Tick(savedToEmergency);
+        if (bar.IsOpen() && !barWasOpen) ++barsRaised;
+        barWasOpen = bar.IsOpen();
+        if (!barWasOpen && barsRaised > 0 && barsRaised < alertBars) savedToEmergency = 1;
         MainWindowTick(window);
         MainWindowStatusTick(window, fault);
         if (ticks >= seconds * 2) DestroyWindow(window);
     }
     numberField.Attach(nullptr);
+    if (alertBars) std::printf("bars %d alarm %d\n", barsRaised, alarm.Sounding() ? 1 : 0);
     bar.Close();
     std::printf("command %d threshold %d topmost %d number_ready %d main %s %s %s %s\n",
                 shared.RecorderCommand.load(), shared.LevelThreshold.load(), settings.topmost(),
