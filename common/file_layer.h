@@ -16,6 +16,7 @@ public:
         WriteExisting,      // write, the file must exist; not truncated
         TruncateExisting,   // write, the file must exist; emptied first
         CreateAlways,       // write, created or emptied
+        ReadExisting,       // read only, the file must exist
     };
 
     File() = default;
@@ -49,6 +50,14 @@ struct FileTime {
     int year, month, day, hour, minute, second;
 };
 
+// One entry of a folder listing with what a list of recordings shows.
+struct FolderItem {
+    std::string name;  // Shift-JIS
+    bool isFolder;
+    FileTime created;  // local time; the last change where no creation time is kept
+    uint64_t size;     // bytes; 0 for a folder
+};
+
 bool PathExists(const std::string& path);
 bool IsFolder(const std::string& path);
 // Creates the folder and every missing parent; true when it exists afterwards.
@@ -57,8 +66,17 @@ bool RemoveEmptyFolder(const std::string& path);
 bool DeleteFilePath(const std::string& path);
 // Renames; fails when something exists at the target.
 bool RenamePath(const std::string& from, const std::string& to);
-// Entries of a folder, without "." and "..".
-bool ListFolder(const std::string& folder, std::vector<FolderEntry>* entries);
 bool CreationTime(const std::string& path, FileTime* time);
+// Entries of a folder with creation time and size, without "." and "..";
+// a name that has no Shift-JIS form is left out rather than garbled.
+bool ListFolderItems(const std::string& folder, std::vector<FolderItem>* items);
+// Names of a folder's entries, as ListFolderItems takes them.
+inline bool ListFolder(const std::string& folder, std::vector<FolderEntry>* entries) {
+    std::vector<FolderItem> items;
+    entries->clear();
+    if (!ListFolderItems(folder, &items)) return false;
+    for (FolderItem& item : items) entries->push_back(FolderEntry{std::move(item.name), item.isFolder});
+    return true;
+}
 
 }  // namespace suite

@@ -34,6 +34,7 @@ bool File::Open(const std::string& path, Mode mode) {
         case Mode::WriteExisting: flags = O_WRONLY; break;
         case Mode::TruncateExisting: flags = O_WRONLY | O_TRUNC; break;
         case Mode::CreateAlways: flags = O_WRONLY | O_CREAT | O_TRUNC; break;
+        case Mode::ReadExisting: flags = O_RDONLY; break;
     }
     std::string native = NativePath(path);
     int fd = ::open(native.c_str(), flags | O_CLOEXEC, 0644);
@@ -122,33 +123,47 @@ bool RenamePath(const std::string& from, const std::string& to) {
     return rename(NativePath(from).c_str(), target.c_str()) == 0;
 }
 
-bool ListFolder(const std::string& folder, std::vector<FolderEntry>* entries) {
-    entries->clear();
-    std::string native = NativePath(folder);
-    DIR* dir = opendir(native.empty() ? "." : native.c_str());
-    if (!dir) return false;
-    while (struct dirent* e = readdir(dir)) {
-        std::string name = e->d_name;
-        if (name == "." || name == "..") continue;
-        struct stat st;
-        std::string full = native.empty() ? name : native + "/" + name;
-        bool isFolder = stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-        entries->push_back(FolderEntry{Utf8ToSjis(name), isFolder});
-    }
-    closedir(dir);
-    return true;
-}
+namespace {
 
-bool CreationTime(const std::string& path, FileTime* time) {
+// Birth time where the file system keeps one, else the last change.
+bool NativeCreation(int dirFd, const char* path, FileTime* time, bool* isFolder, uint64_t* size) {
     struct statx sx;
-    time_t seconds;
-    if (statx(AT_FDCWD, NativePath(path).c_str(), 0, STATX_BTIME | STATX_MTIME, &sx) != 0) return false;
-    seconds = (sx.stx_mask & STATX_BTIME) ? static_cast<time_t>(sx.stx_btime.tv_sec)
-                                          : static_cast<time_t>(sx.stx_mtime.tv_sec);
+    if (statx(dirFd, path, 0, STATX_BTIME | STATX_MTIME | STATX_TYPE | STATX_SIZE, &sx) != 0) return false;
+    time_t seconds = (sx.stx_mask & STATX_BTIME) ? static_cast<time_t>(sx.stx_btime.tv_sec)
+                                                 : static_cast<time_t>(sx.stx_mtime.tv_sec);
     struct tm local;
     if (!localtime_r(&seconds, &local)) return false;
     *time = FileTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
                      local.tm_hour, local.tm_min, local.tm_sec};
+    if (isFolder) *isFolder = S_ISDIR(sx.stx_mode);
+    if (size) *size = S_ISDIR(sx.stx_mode) ? 0 : sx.stx_size;
+    return true;
+}
+
+}  // namespace
+
+bool CreationTime(const std::string& path, FileTime* time) {
+    return NativeCreation(AT_FDCWD, NativePath(path).c_str(), time, nullptr, nullptr);
+}
+
+bool ListFolderItems(const std::string& folder, std::vector<FolderItem>* items) {
+    items->clear();
+    std::string native = NativePath(folder);
+    DIR* dir = opendir(native.empty() ? "." : native.c_str());
+    if (!dir) return false;
+    int dirFd = dirfd(dir);
+    while (struct dirent* e = readdir(dir)) {
+        std::string name = e->d_name;
+        if (name == "." || name == "..") continue;
+        // iconv marks what it cannot convert; a round trip tells a real
+        // Shift-JIS form from a marked one.
+        std::string sjis = Utf8ToSjis(name);
+        if (SjisToUtf8(sjis) != name) continue;
+        FolderItem item{sjis, false, FileTime{}, 0};
+        if (!NativeCreation(dirFd, e->d_name, &item.created, &item.isFolder, &item.size)) continue;
+        items->push_back(std::move(item));
+    }
+    closedir(dir);
     return true;
 }
 

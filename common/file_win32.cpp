@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include "sjis_text.h"
 #include "text_convert.h"
+#include "win32_text.h"
 
 namespace suite {
 namespace {
@@ -26,6 +28,7 @@ bool File::Open(const std::string& path, Mode mode) {
         case Mode::WriteExisting: disposition = OPEN_EXISTING; break;
         case Mode::TruncateExisting: disposition = TRUNCATE_EXISTING; break;
         case Mode::CreateAlways: disposition = CREATE_ALWAYS; break;
+        case Mode::ReadExisting: access = GENERIC_READ; disposition = OPEN_EXISTING; break;
     }
     std::u16string wide = Wide(path);
     HANDLE h = CreateFileW(W(wide), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
@@ -115,10 +118,29 @@ bool RenamePath(const std::string& from, const std::string& to) {
     return MoveFileW(W(Wide(from)), W(Wide(to))) != 0;
 }
 
-bool ListFolder(const std::string& folder, std::vector<FolderEntry>* entries) {
-    entries->clear();
+namespace {
+
+bool LocalTime(const FILETIME& utc, FileTime* time) {
+    FILETIME local;
+    SYSTEMTIME st;
+    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &st)) return false;
+    *time = FileTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+    return true;
+}
+
+}  // namespace
+
+bool CreationTime(const std::string& path, FileTime* time) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(W(Wide(path)), GetFileExInfoStandard, &data)) return false;
+    return LocalTime(data.ftCreationTime, time);
+}
+
+bool ListFolderItems(const std::string& folder, std::vector<FolderItem>* items) {
+    items->clear();
+    // A folder ending in a kanji whose trail byte is 0x5C has no separator yet.
     std::string pattern = folder;
-    if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
+    if (!pattern.empty() && !SjisEndsWith(pattern, '\\') && !SjisEndsWith(pattern, '/')) pattern += '\\';
     pattern += '*';
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileW(W(Wide(pattern)), &data);
@@ -126,23 +148,16 @@ bool ListFolder(const std::string& folder, std::vector<FolderEntry>* entries) {
     do {
         std::u16string name(reinterpret_cast<const char16_t*>(data.cFileName));
         if (name == u"." || name == u"..") continue;
-        int n = WideCharToMultiByte(932, 0, data.cFileName, -1, nullptr, 0, nullptr, nullptr);
-        std::string sjis(n > 0 ? static_cast<size_t>(n) : 1, '\0');
-        if (n > 0) WideCharToMultiByte(932, 0, data.cFileName, -1, &sjis[0], n, nullptr, nullptr);
-        sjis.resize(sjis.size() - 1);
-        entries->push_back(FolderEntry{sjis, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+        // A name with characters code page 932 lacks is left out, not garbled.
+        std::string sjis;
+        if (!WideToSjis(data.cFileName, static_cast<int>(name.size()), &sjis)) continue;
+        bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        FolderItem item{sjis, isFolder, FileTime{}, 0};
+        if (!LocalTime(data.ftCreationTime, &item.created)) continue;
+        if (!isFolder) item.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        items->push_back(std::move(item));
     } while (FindNextFileW(find, &data));
     FindClose(find);
-    return true;
-}
-
-bool CreationTime(const std::string& path, FileTime* time) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(W(Wide(path)), GetFileExInfoStandard, &data)) return false;
-    FILETIME local;
-    SYSTEMTIME st;
-    if (!FileTimeToLocalFileTime(&data.ftCreationTime, &local) || !FileTimeToSystemTime(&local, &st)) return false;
-    *time = FileTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
     return true;
 }
 

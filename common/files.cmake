@@ -6,7 +6,8 @@ list(APPEND SUITE_CORE_SOURCES
   common/settings_file.cpp
   common/recorder_settings.cpp
   common/settings_record.cpp
-  common/wav_header.cpp)
+  common/wav_header.cpp
+  common/file_name_rules.cpp)
 list(APPEND SUITE_TEST_SOURCES
   common/tests/byte_io_test.cpp
   common/tests/sjis_text_test.cpp

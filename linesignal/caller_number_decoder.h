@@ -3,6 +3,7 @@
 // the DLE/SOH framed message with its CRC-16 into CallNumber.
 #pragma once
 #include <cstdint>
+#include <memory>
 
 #include "line_signal.h"
 
@@ -21,7 +22,8 @@ public:
     // empties CallNumber before the first attempt of a call.
     void Decode(int attempt, const int16_t* block);
 
-    // MarkBound of the pass that accepted the last frame, 0 when none was.
+    // MarkBound of the pass that accepted the last frame; 0 when none was,
+    // or when the correlation receiver took it after the passes.
     int AcceptedMarkBound() const { return acceptedMarkBound_; }
 
     // The CRC-16 table (reflected 0x8408); built by the first Decode.
@@ -30,11 +32,18 @@ public:
 private:
     void BuildFrameCrcTable();
     void Resample(int attempt, const int16_t* block);
+    void Demodulate(int attempt);
 
     LineAnalysisBuffer& buffer_;
     char* callNumber_;
     uint16_t frameCrcTable_[256] = {};
     int acceptedMarkBound_ = 0;
+    // Mark against space, -1..1, of the 7 samples (8000/s) ending at each
+    // sample gathered for the call; kept per slot as the blocks come.
+    std::unique_ptr<float[]> markness_;
+    // Mark and space oscillators, cosine and sine, over their common
+    // period of 80 samples at 8000/s.
+    float oscillators_[4][80] = {};
 };
 
 }  // namespace suite

@@ -21,6 +21,8 @@ constexpr int kMaxToneHalf = 13;
 constexpr int kThresholdDelay = 20;  // T is measured this far after the tone
 constexpr int kThresholdSpan = 100;
 constexpr int kQuietBlocks = 16;
+constexpr int kShortestKey = 256;   // samples of a key (32 ms) before its pause
+constexpr int kPlainEndGrace = 512;  // samples the plain tone end may come after the paired one
 
 struct KeyRange {
     int from;
@@ -36,6 +38,59 @@ int RangeIndex(const KeyRange* ranges, int count, int bin) {
         if (bin >= ranges[r].from && bin <= ranges[r].to) return r;
     return -1;
 }
+
+// Bands of the spectrum (bins 7.8125 Hz apart, only even bins hold power).
+constexpr int kLowBandFrom = 80, kLowBandTo = 130;    // 625..1016 Hz
+constexpr int kHighBandFrom = 145, kHighBandTo = 215;  // 1133..1680 Hz, fourth column too
+constexpr int kToneSpread = 4;       // a tone's power lies within this many bins of its peak
+constexpr int kNeighbourGap = 8;     // nearer bins belong to the peak's own tone
+constexpr int kNeighbourRatio = 6;   // any other bin of the band is this much weaker
+constexpr int kCountedFrom = 8;      // below ~60 Hz: hum and offset, not noise
+constexpr int kProgressFrom = 46, kProgressTo = 58;  // about 360..450 Hz
+
+int BandPeak(const int32_t* spectrum, int from, int to) {
+    int peak = from;
+    for (int j = from + 1; j <= to; ++j)
+        if (spectrum[j] > spectrum[peak]) peak = j;
+    return peak;
+}
+
+int64_t PowerAround(const int32_t* spectrum, int bin) {
+    int64_t sum = 0;
+    for (int j = bin - kToneSpread; j <= bin + kToneSpread; ++j) sum += spectrum[j];
+    return sum;
+}
+
+// No second tone in the band: a window across two keys, or noise.
+bool AloneInBand(const int32_t* spectrum, int from, int to, int peak) {
+    for (int j = from; j <= to; ++j)
+        if (std::abs(j - peak) > kNeighbourGap &&
+            static_cast<int64_t>(spectrum[j]) * kNeighbourRatio > spectrum[peak])
+            return false;
+    return true;
+}
+
+int64_t CountedPower(const int32_t* spectrum) {
+    int64_t sum = 0;
+    for (int j = kCountedFrom; j < DtmfTransform::kSamples; ++j) sum += spectrum[j];
+    return sum;
+}
+
+// Squared amplitude of the sine at hz in x[0..n) (Goertzel).
+double ToneAmplitude2(const int16_t* x, int n, double hz) {
+    const double coefficient = 2.0 * std::cos(6.283185307179586 * hz / kLineSampleRate);
+    double s1 = 0;
+    double s2 = 0;
+    for (int k = 0; k < n; ++k) {
+        const double s0 = x[k] + coefficient * s1 - s2;
+        s2 = s1;
+        s1 = s0;
+    }
+    const double power = s1 * s1 + s2 * s2 - coefficient * s1 * s2;
+    return 4.0 * power / (static_cast<double>(n) * n);
+}
+
+constexpr double kDtmfHz[] = {697, 770, 852, 941, 1209, 1336, 1477, 1633};
 
 }  // namespace
 
@@ -96,6 +151,29 @@ bool IsCallProgressTone(DtmfPeaks peaks) {
     return peaks.high >= 49 && peaks.high <= 54 && peaks.low >= 46 && peaks.low <= 58;
 }
 
+const char* ValidatedDtmfDigit(const int32_t* spectrum) {
+    const int low = BandPeak(spectrum, kLowBandFrom, kLowBandTo);
+    const int high = BandPeak(spectrum, kHighBandFrom, kHighBandTo);
+    const int row = RangeIndex(kLowRanges, 4, low);
+    const int column = RangeIndex(kHighRanges, 3, high);
+    if (row < 0 || column < 0) return nullptr;
+    const int64_t lowPower = PowerAround(spectrum, low);
+    const int64_t highPower = PowerAround(spectrum, high);
+    // Together the two tones hold most of the power, and neither is more
+    // than 10 dB below the other.
+    if (2 * (lowPower + highPower) < CountedPower(spectrum)) return nullptr;
+    if (10 * lowPower < highPower || 10 * highPower < lowPower) return nullptr;
+    if (!AloneInBand(spectrum, kLowBandFrom, kLowBandTo, low)) return nullptr;
+    if (!AloneInBand(spectrum, kHighBandFrom, kHighBandTo, high)) return nullptr;
+    return kDigits[row][column];
+}
+
+bool HoldsCallProgressTone(const int32_t* spectrum) {
+    int64_t tone = 0;
+    for (int j = kProgressFrom; j <= kProgressTo; ++j) tone += spectrum[j];
+    return tone > 0 && 2 * tone >= CountedPower(spectrum);
+}
+
 DialDigitDecoder::DialDigitDecoder(LineAnalysisBuffer& buffer, CallNumberText& callNumber)
     : area_(buffer.samples), callNumber_(callNumber) {}
 
@@ -137,6 +215,24 @@ void DialDigitDecoder::SetThresholdFrom(int p) {
     burstThreshold_ = std::max(1, peak / 5);
 }
 
+// Where noise or the dial tone's last milliseconds set T, it can lie
+// within the noise; the key itself then gives a higher one: a fifth of its
+// peak, or 0.45 of its RMS when clipping flattened the peak. Measured in the
+// second half of the transform's span, past the dial tone's last moments.
+void DialDigitDecoder::RaiseThresholdTo(int p) {
+    constexpr int kHalf = DtmfTransform::kSamples / 2;
+    int peak = 0;
+    double power = 0;
+    for (int k = p + kHalf; k < p + DtmfTransform::kSamples; ++k) {
+        const int x = area_[k];
+        peak = std::max(peak, std::abs(x));
+        power += static_cast<double>(x) * x;
+    }
+    const int fromRms = static_cast<int>(0.45 * std::sqrt(power / kHalf));
+    const int fromKey = std::max(peak / 5, fromRms);
+    if (fromKey * 10 > burstThreshold_ * 13) burstThreshold_ = fromKey;
+}
+
 // Peaks of the positive half-waves that start and end within p..p+512: the
 // ringing tone's 16 Hz modulation makes the smallest a quarter of the largest.
 bool DialDigitDecoder::ToneIsModulated(int p) const {
@@ -156,6 +252,64 @@ bool DialDigitDecoder::ToneIsModulated(int p) const {
         mn = std::min(mn, peak);
     }
     return mn <= mx / 4;
+}
+
+// The 400 Hz amplitude in eight slices of 8 ms: the ringing tone's swings
+// by far more than 4:1, a steady tone under noise does not (noise alone can
+// make the half-wave peaks above look modulated).
+bool DialDigitDecoder::EnvelopeIsModulated(int p) const {
+    constexpr int kSlices = 8;
+    constexpr int kSlice = DtmfTransform::kSamples / kSlices;
+    double mx = 0;
+    double mn = 1e300;
+    for (int k = 0; k < kSlices; ++k) {
+        const double a2 = ToneAmplitude2(area_ + p + k * kSlice, kSlice, 400.0);
+        mx = std::max(mx, a2);
+        mn = std::min(mn, a2);
+    }
+    return mn * 16 <= mx;
+}
+
+// A sample at or above T belongs to a signal when the 32 samples before or
+// after it are loud on average; a lone noise peak does not end a pause.
+bool DialDigitDecoder::LoudAround(int p, int threshold) const {
+    constexpr int kSpan = 32;
+    if (p + kSpan > end_ || p < kSpan) return true;  // cannot tell: as loud as it is
+    int before = 0;
+    int after = 0;
+    for (int k = 0; k < kSpan; ++k) {
+        before += std::abs(static_cast<int>(area_[p - k]));
+        after += std::abs(static_cast<int>(area_[p + k]));
+    }
+    return std::max(before, after) >= threshold * kSpan;
+}
+
+// Where the half-waves say the tone ended, noise may only have broken them
+// up: the tone goes on when 400 Hz still holds a quarter of the power and
+// four times any touch tone's.
+bool DialDigitDecoder::DialToneGoesOn(int p) const {
+    constexpr int kSpan = 256;
+    if (p + kSpan > end_) return false;
+    double power = 0;
+    for (int k = 0; k < kSpan; ++k) power += static_cast<double>(area_[p + k]) * area_[p + k];
+    power /= kSpan;
+    const double tone = ToneAmplitude2(area_ + p, kSpan, 400.0);
+    double key = 0;
+    for (double hz : kDtmfHz) key = std::max(key, ToneAmplitude2(area_ + p, kSpan, hz));
+    return tone > 4 * key && tone > 0.5 * power;
+}
+
+// The last 256 samples hold a touch tone four times the 400 Hz one: a key
+// began under the dial tone's end, and the next block would cut it short.
+bool DialDigitDecoder::KeyAtTheEnd() const {
+    constexpr int kSpan = 256;
+    const int p = end_ - kSpan;
+    const double tone = ToneAmplitude2(area_ + p, kSpan, 400.0);
+    double low = 0;
+    double high = 0;
+    for (int k = 0; k < 4; ++k) low = std::max(low, ToneAmplitude2(area_ + p, kSpan, kDtmfHz[k]));
+    for (int k = 4; k < 8; ++k) high = std::max(high, ToneAmplitude2(area_ + p, kSpan, kDtmfHz[k]));
+    return low > 4 * tone && high > tone;
 }
 
 void DialDigitDecoder::AppendDigit(const char* digit) {
@@ -232,12 +386,18 @@ void DialDigitDecoder::Decode(const int16_t* block) {
 
         case Step::Transform: {
             transform_.Compute(area_ + pos, spectrum_);
-            const DtmfPeaks peaks = PickDtmfPeaks(spectrum_);
-            if (const char* digit = DtmfDigitFor(peaks)) {
+            if (const char* digit = ValidatedDtmfDigit(spectrum_)) {
                 AppendDigit(digit);
                 dialCountdown_ = kQuietBlocks;
-            } else if (IsCallProgressTone(peaks)) {
-                if (ToneIsModulated(pos)) {
+                RaiseThresholdTo(pos);
+                // The pause may begin within the transform's span when the
+                // key is short; it is looked for once the shortest key is over.
+                pos += kShortestKey;
+                quiet_ = 0;
+                step = Step::Gap;
+                break;
+            } else if (IsCallProgressTone(PickDtmfPeaks(spectrum_)) || HoldsCallProgressTone(spectrum_)) {
+                if (ToneIsModulated(pos) && EnvelopeIsModulated(pos)) {
                     dialComplete_ = true;  // ringing: the number is complete
                     return;
                 }
@@ -257,6 +417,8 @@ void DialDigitDecoder::Decode(const int16_t* block) {
                     ++quiet_;
                 } else if (quiet_ > kGapSamples) {
                     break;
+                } else if (!LoudAround(pos, threshold)) {
+                    ++quiet_;
                 } else {
                     quiet_ = 0;
                 }
@@ -269,30 +431,74 @@ void DialDigitDecoder::Decode(const int16_t* block) {
             break;
 
         case Step::Skip: {
-            int c = pos;  // just after the last tone half-wave
+            // Two counts of the same half-waves. The plain one takes any
+            // positive half-wave of tone length; a reverse-twisted key has
+            // such half-waves now and then and would never end the tone.
+            // The paired one takes it only when the negative half-wave after
+            // it has a tone's length too, which a key's seldom do. The search
+            // starts at the paired end; T is taken where the plain count
+            // ends, unless that comes too long after.
+            int c = pos;        // plain: just after the last tone half-wave
             int nonTone = 0;
+            int pairedC = pos;  // paired: the same
+            int pairedNonTone = 0;
+            int pairedEnd = -1;  // where the paired count ended
+            int pending = -1;    // a tone-length half-wave, its negative one still open
             while (nonTone < kToneEndRuns) {
+                const int negative = pos;
                 while (pos < end_ && area_[pos] <= 0) ++pos;
+                if (pos >= end_) break;
+                if (pending >= 0 && pairedEnd < 0) {
+                    const int g = pos - negative;
+                    if (g >= kMinToneHalf && g <= kMaxToneHalf) {
+                        pairedC = pending;
+                        pairedNonTone = 0;
+                    } else if (++pairedNonTone >= kToneEndRuns) {
+                        pairedEnd = pos;
+                    }
+                }
+                pending = -1;
+                if (pairedEnd >= 0 && pos - pairedEnd > kPlainEndGrace) {
+                    c = pairedC;  // a key under way: its own level gives T
+                    break;
+                }
                 const int start = pos;
                 while (pos < end_ && area_[pos] > 0) ++pos;
-                if (pos >= end_) {
-                    state_ = DialScanState::SkipTone;
-                    return;
-                }
+                if (pos >= end_) break;
                 const int h = pos - start;
                 if (h >= kMinToneHalf && h <= kMaxToneHalf) {
                     c = pos;
                     nonTone = 0;
+                    pending = pos;
                 } else {
                     ++nonTone;
+                    if (pairedEnd < 0 && ++pairedNonTone >= kToneEndRuns) pairedEnd = pos;
                 }
+            }
+            if (pos >= end_) {
+                if (pairedEnd < 0 && !KeyAtTheEnd()) {
+                    state_ = DialScanState::SkipTone;
+                    return;
+                }
+                c = pairedC;  // the block ends within the key: do not lose it
             }
             if (c + kThresholdDelay + kThresholdSpan > end_) {
                 state_ = DialScanState::ThresholdNextBlock;
                 return;
             }
+            const int from = (pairedEnd >= 0 ? pairedC : c) + kThresholdDelay;
+            if (DialToneGoesOn(from)) {
+                pos = std::max(pos, from);  // skip on from here
+                break;
+            }
             SetThresholdFrom(c + kThresholdDelay);
-            pos = c + kThresholdDelay;
+            if (from + kThresholdSpan <= end_) {
+                // The plain end may lie past the key, in its pause.
+                const int atKey = burstThreshold_;
+                SetThresholdFrom(from);
+                if (2 * atKey >= burstThreshold_) burstThreshold_ = atKey;
+            }
+            pos = from;
             step = Step::Search;
             break;
         }

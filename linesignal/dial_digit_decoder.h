@@ -37,6 +37,14 @@ const char* DtmfDigitFor(DtmfPeaks peaks);
 // True for a pair around 400 Hz (about 360..450 Hz), the dial or ringing tone.
 bool IsCallProgressTone(DtmfPeaks peaks);
 
+// The digit of a spectrum whose low and high tone, each picked in its own
+// band, stand out from the rest as a key's do (share of the power, twist,
+// nothing else strong in either band); nullptr otherwise, and for the
+// fourth column.
+const char* ValidatedDtmfDigit(const int32_t* spectrum);
+// True when the power around 400 Hz (about 360..450 Hz) dominates.
+bool HoldsCallProgressTone(const int32_t* spectrum);
+
 enum class DialScanState {
     SearchBurst,         // look for the start of a burst
     AwaitGap,            // wait for the pause after a burst
@@ -75,7 +83,12 @@ private:
     void PlaceBlock(const int16_t* block);
     void Carry(int p, DialScanState next);
     void SetThresholdFrom(int p);
+    void RaiseThresholdTo(int p);
     bool ToneIsModulated(int p) const;
+    bool EnvelopeIsModulated(int p) const;
+    bool LoudAround(int p, int threshold) const;
+    bool DialToneGoesOn(int p) const;
+    bool KeyAtTheEnd() const;
     void AppendDigit(const char* digit);
 
     int16_t* area_;                  // front of LineAnalysisBuffer

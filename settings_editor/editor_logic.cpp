@@ -30,9 +30,6 @@ const char kMsgFormatTooLong[] = "入力できる文字数は半角259文字（�
 namespace {
 
 const char kMsgBadFolderName[] = "入力の文字はフォルダー名として使用できません、\n記号は漢字で入力してください。";
-const char kMsgBadFileName[] = "入力の文字はファイル名として使用できません、\n記号は漢字で入力してください。";
-
-const char kForbiddenChars[] = "\\/:*?\"<>|";
 
 // Longest folder the record folder slots accept, in bytes, before the "\".
 constexpr size_t kMaxRecordFolder = 239;
@@ -51,18 +48,6 @@ size_t FormatOffset(int k) {
         case kIncomingFormat: return SettingsRecord::kIncomingNameFormat;
         default: return SettingsRecord::kOutgoingNameFormat;
     }
-}
-
-bool HasForbiddenChar(const std::string& text) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        unsigned char b = static_cast<unsigned char>(text[i]);
-        if ((b >= 0x81 && b <= 0x9F) || b >= 0xE0) {
-            ++i;
-            continue;
-        }
-        if (b != 0 && std::strchr(kForbiddenChars, b)) return true;
-    }
-    return false;
 }
 
 int CountTimeTokens(const std::string& text) {
@@ -90,7 +75,7 @@ const char* ValidateFormat(int k, const std::string& text) {
         if (CountTimeTokens(text) > 3) return kMsgTooManyTokens;
         return nullptr;
     }
-    if (HasForbiddenChar(text)) return kMsgBadFileName;
+    if (HasForbiddenChar(text)) return kBadFileNameText;
     if (k == kFileFormat && CountTimeTokens(text) >= 4) return kMsgTooManyTokens;
     return nullptr;
 }

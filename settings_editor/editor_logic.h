@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/file_name_rules.h"
 #include "common/layout.h"
 #include "common/settings_record.h"
 
@@ -15,11 +16,6 @@ enum FormatNumber { kFolderFormat = 1, kFileFormat = 2, kIncomingFormat = 3, kOu
 
 // Offset of format k (1..4) in the record.
 size_t FormatOffset(int k);
-
-// True when a single-byte character of text is one of \ / : * ? " < > |.
-// A byte 0x81..0x9F or 0xE0..0xFF starts a two-byte character whose second
-// byte is not examined.
-bool HasForbiddenChar(const std::string& text);
 
 // Non-overlapping "xx" found left to right ("xxx" is 1, "xxxx" is 2).
 int CountTimeTokens(const std::string& text);

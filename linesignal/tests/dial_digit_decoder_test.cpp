@@ -59,11 +59,12 @@ struct Dialling {
     double gapMs = 80;
     double lowDbfs = -14;
     double highDbfs = -12;
+    double dialToneDbfs = kDialToneDbfs;
 };
 
 // Dial tone from the first sample, then the keys; a faint noise floor.
 Signal Dialled(const std::string& keys, const Dialling& d = {}, double tailMs = 1000) {
-    Signal s = DialTone(d.dialToneMs + 30, kDialToneDbfs);
+    Signal s = DialTone(d.dialToneMs + 30, d.dialToneDbfs);
     size_t at = SamplesFor(d.dialToneMs);
     for (char k : keys) {
         MixAt(s, DtmfKey(k, d.toneMs, d.lowDbfs, d.highDbfs), at);
@@ -396,6 +397,66 @@ TEST_F(DialDigitTest, DecodesAcrossLevelTwistAndOffset) {
         AddFloor(s);
         Run(ToBlocks(s));
         EXPECT_EQ(Number(), Expected("0369*#"));
+    }
+}
+
+// The dial tone runs on 30 ms into the first key. With the high tone the
+// weaker, the low tone's half-waves must not pass for the dial tone's, nor
+// a harmonic of it for the high tone.
+TEST_F(DialDigitTest, ReverseTwistedFirstKeyIsRead) {
+    for (char first : std::string("123456")) {
+        for (double twist : {-2.0, -4.0, -6.0}) {
+            SCOPED_TRACE(testing::Message() << first << " " << twist << " dB");
+            Dialling d;
+            d.highDbfs = d.lowDbfs + twist;
+            const std::string keys = std::string(1, first) + "0#9";
+            Signal s = Dialled(keys, d);
+            AddFloor(s);
+            Run(ToBlocks(s, 40));
+            EXPECT_EQ(Number(), Expected(keys));
+        }
+    }
+}
+
+// White noise over the whole band: noise peaks reach T between the keys,
+// noise breaks the dial tone's half-waves up and makes it look modulated,
+// clipping holds T down. Still every key is found once and read right.
+TEST_F(DialDigitTest, NoisyLineStillGivesTheDialledNumber) {
+    struct Case {
+        double lowDbfs;
+        double highDbfs;
+        double snrDb;  // mean power of a key over the noise's
+        double toneMs;
+        double gapMs;
+        double dialToneDbfs;
+        double dialToneMs = 600;
+    };
+    const Case cases[] = {
+        {-20, -18, 12, 100, 100, -18}, {-20, -18, 10, 100, 100, -20}, {-14, -12, 15, 100, 100, -18},
+        {-14, -20, 10, 100, 100, -18}, {-14, -12, 20, 40, 40, -18},   {-3, -3, 10, 100, 100, -7},
+        // The first short key begins 2 ms before a block ends, under the dial tone.
+        {-14, -12, 30, 40, 40, -18, 998},
+    };
+    const std::string numbers[] = {"0312345", "12*#890", "7#7#7#7", "0898989"};
+    uint32_t seed = 0;
+    for (const Case& c : cases) {
+        for (const std::string& keys : numbers) {
+            SCOPED_TRACE(testing::Message() << keys << " " << c.lowDbfs << "/" << c.highDbfs << " dBFS "
+                                            << c.snrDb << " dB " << c.toneMs << "/" << c.gapMs << " ms");
+            Dialling d;
+            d.toneMs = c.toneMs;
+            d.gapMs = c.gapMs;
+            d.lowDbfs = c.lowDbfs;
+            d.highDbfs = c.highDbfs;
+            d.dialToneDbfs = c.dialToneDbfs;
+            d.dialToneMs = c.dialToneMs;
+            Signal s = Dialled(keys, d, 1500);
+            const double keyPower = (std::pow(AmplitudeAt(c.lowDbfs), 2) + std::pow(AmplitudeAt(c.highDbfs), 2)) / 2;
+            std::mt19937 rng(++seed);
+            AddWhiteNoise(s, std::sqrt(keyPower / std::pow(10.0, c.snrDb / 10)), rng);
+            Run(ToBlocks(s, 40));
+            EXPECT_EQ(Number(), Expected(keys));
+        }
     }
 }
 

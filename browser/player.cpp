@@ -1,0 +1,217 @@
+#include "browser/player.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace suite {
+
+namespace {
+
+const int kGainK[4] = {8192, 2048, 1024, 512};
+const char* const kAmplifyLabels[] = {"ＯＦＦ", "　微", "　弱", "　中", "　強"};
+
+// How long the sound stays muted after a seek, in ms.
+constexpr uint32_t kSeekMuteMs = 250;
+// Bounds of a wait without a finished block: the marker moves at most one
+// pixel per wait, a pause costs nothing.
+constexpr uint32_t kMinWaitMs = 10;
+constexpr uint32_t kMaxWaitMs = 250;
+
+}  // namespace
+
+int EffectiveAmplify(int step) { return step >= 0 && step <= 4 ? step : 0; }
+
+const char* AmplifyLabel(int step) { return kAmplifyLabels[EffectiveAmplify(step)]; }
+
+int NextAmplify(int step) { return step >= 0 && step < 4 ? step + 1 : 0; }
+
+GainTables::GainTables() {
+    for (int s = 0; s < 4; ++s) {
+        tables_[s].resize(32769);
+        for (int i = 0; i <= 32768; ++i) {
+            int g = 32768 / (kGainK[s] + i);
+            tables_[s][static_cast<size_t>(i)] = static_cast<int16_t>(g == 0 ? 1 : g);
+        }
+    }
+}
+
+void GainTables::Apply(int step, int16_t* samples, size_t count) const {
+    step = EffectiveAmplify(step);
+    if (step == 0) return;
+    const std::vector<int16_t>& g = tables_[step - 1];
+    for (size_t i = 0; i < count; ++i) {
+        int x = samples[i];
+        // |x| · g[|x|] stays below 32768 by the table's construction.
+        samples[i] = static_cast<int16_t>(x * g[static_cast<size_t>(std::abs(x))]);
+    }
+}
+
+BarGeometry BarFor(int w, int h) {
+    return BarGeometry{static_cast<int>(0.025 * w), static_cast<int>(0.78 * w), static_cast<int>(0.87 * h),
+                       static_cast<int>(0.98 * h)};
+}
+
+int MarkerRest(int clientWidth) { return static_cast<int>(0.028 * clientWidth); }
+
+uint64_t SeekPosition(uint64_t dataBytes, const BarGeometry& bar, int x) {
+    const int width = bar.right - bar.left;
+    if (width <= 0 || x <= bar.left) return 0;
+    const uint64_t p = dataBytes / static_cast<uint64_t>(width) * static_cast<uint64_t>(x - bar.left);
+    return p & ~static_cast<uint64_t>(1);
+}
+
+int MarkerPosition(double x0, uint32_t elapsedMs, uint32_t lengthMs, const BarGeometry& bar, int last) {
+    const int width = bar.right - bar.left;
+    if (width <= 0) return bar.left;
+    const uint32_t msPerPixel = lengthMs / static_cast<uint32_t>(width);
+    if (msPerPixel == 0) return bar.left;
+    int64_t m = static_cast<int64_t>(x0) + elapsedMs / msPerPixel + bar.left;
+    m = std::min<int64_t>(m, width);
+    m = std::max<int64_t>(m, last);
+    return static_cast<int>(m);
+}
+
+namespace {
+
+// One playback: the state of the loop between its waits.
+class Playback {
+public:
+    Playback(RecordingSource& source, const BarGeometry& bar, const GainTables& gains, PlayerWords& words,
+             WaveOut& device, PlayerHost& host)
+        : source_(source), bar_(bar), gains_(gains), words_(words), device_(device), host_(host) {
+        const AudioFormat& f = source.format();
+        blockBytes_ = f.bytesPerSecond / 2;
+        blockBytes_ -= blockBytes_ % (f.blockAlign ? f.blockAlign : 2);
+        for (auto& b : blocks_) b.assign(blockBytes_ / 2, 0);
+    }
+
+    int Run() {
+        if (blockBytes_ == 0 || !device_.Open(source_.format())) return 0;
+        int result = Loop();
+        device_.Reset();
+        device_.Close();
+        return result;
+    }
+
+private:
+    int Loop() {
+        uint64_t position = 0;
+        for (;;) {
+            // Start (again) at position.
+            device_.Reset();
+            if (!words_.seekMute) device_.SetVolume(true);
+            if (!source_.Seek(position)) return 0;
+            bool queued[2] = {false, false};
+            int k = 0;
+            bool done = false;
+            int last = 0;
+            uint32_t start = 0;  // clock at the last block step
+            uint32_t played = 0; // ms played when the pause began
+            double x0 = 0;
+            for (;;) {
+                // Keep two blocks queued while there is data.
+                while (!done && !queued[k]) {
+                    start = host_.Now();
+                    done = Fill(k, &position);
+                    x0 = source_.dataBytes() ? static_cast<double>(bar_.right - bar_.left) * position /
+                                                   static_cast<double>(source_.dataBytes())
+                                             : 0;
+                    device_.Queue(k, reinterpret_cast<const uint8_t*>(blocks_[k].data()), blockBytes_);
+                    queued[k] = true;
+                    k = 1 - k;
+                }
+                // At the end of the data the last block plays to its end
+                // before the device is reset.
+                if (!queued[k]) k = 1 - k;
+                if (!queued[k]) return 0;
+
+                if (!host_.Wait(WaitMs())) return 1;
+                const uint32_t now = host_.Now();
+                if (words_.playControl == 0 && words_.pausedFlag) {
+                    words_.pausedFlag = 0;
+                    device_.Restart();
+                    start = now - played;
+                } else if (words_.playControl == 1 && !words_.pausedFlag) {
+                    played = now - start;
+                    words_.pausedFlag = 1;
+                    device_.Pause();
+                }
+                if (words_.playControl == 2) {
+                    host_.Repaint(false);
+                    return 0;
+                }
+                if (words_.actionRequest || words_.deleteRequest) return 0;
+                if (words_.pausedFlag) continue;
+                if (words_.seekClick && !done) {
+                    words_.seekClick = 0;
+                    int x = 0, y = 0;
+                    host_.Pointer(&x, &y);
+                    if (bar_.top < y && y < bar_.bottom && bar_.left <= x && x <= bar_.right) {
+                        position = SeekPosition(source_.dataBytes(), bar_, x);
+                        device_.SetVolume(false);
+                        words_.seekMute = 1;
+                        words_.unmuteAt = now + kSeekMuteMs;
+                        break;
+                    }
+                }
+                if (words_.seekMute && static_cast<int32_t>(now - words_.unmuteAt) > 0) {
+                    device_.SetVolume(true);
+                    words_.seekMute = 0;
+                }
+                last = MarkerPosition(x0, now - start, source_.lengthMs(), bar_, last);
+                words_.positionMarker = last;
+                host_.Repaint(false);
+                if (device_.Done(k)) queued[k] = false;
+            }
+        }
+    }
+
+    // Reads the next block into slot k, amplified; true at the end of the data.
+    bool Fill(int k, uint64_t* position) {
+        uint8_t* bytes = reinterpret_cast<uint8_t*>(blocks_[k].data());
+        const size_t got = source_.Read(bytes, blockBytes_);
+        *position += got;
+        const bool end = got < blockBytes_ || source_.AtEnd();
+        if (end) std::memset(bytes + got, 0, blockBytes_ - got);
+        gains_.Apply(words_.amplifyStep, blocks_[k].data(), blockBytes_ / 2);
+        return end;
+    }
+
+    // Until the marker may move by a pixel, or the mute after a seek ends.
+    uint32_t WaitMs() const {
+        const int width = bar_.right - bar_.left;
+        uint32_t ms = width > 0 ? source_.lengthMs() / static_cast<uint32_t>(width) : kMaxWaitMs;
+        ms = std::min(std::max(ms, kMinWaitMs), kMaxWaitMs);
+        if (words_.seekMute) {
+            const int32_t left = static_cast<int32_t>(words_.unmuteAt - host_.Now());
+            ms = std::min<uint32_t>(ms, left > 0 ? static_cast<uint32_t>(left) + 1 : 1);
+        }
+        return ms;
+    }
+
+    RecordingSource& source_;
+    const BarGeometry bar_;
+    const GainTables& gains_;
+    PlayerWords& words_;
+    WaveOut& device_;
+    PlayerHost& host_;
+    size_t blockBytes_ = 0;             // B: half a second of samples
+    std::vector<int16_t> blocks_[2];    // the two output blocks
+};
+
+}  // namespace
+
+int Play(const std::string& path, const BarGeometry& bar, const GainTables& gains, PlayerWords& words,
+         WaveOut& device, PlayerHost& host) {
+    RecordingSource source;
+    SourceError error;
+    if (!source.Open(path, &error)) {
+        if (error != SourceError::None) host.Warn(SourceErrorText(error), SourceErrorCaption(error));
+        return 0;
+    }
+    if (!source.playable()) return 0;
+    return Playback(source, bar, gains, words, device, host).Run();
+}
+
+}  // namespace suite

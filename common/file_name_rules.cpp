@@ -1,0 +1,42 @@
+#include "common/file_name_rules.h"
+
+#include <cstring>
+
+#include "common/sjis_text.h"
+
+namespace suite {
+
+const char kBadFileNameText[] = "入力の文字はファイル名として使用できません、\n記号は漢字で入力してください。";
+const char kInformationCaption[] = "インフォメーション";
+
+namespace {
+const char kForbiddenChars[] = "\\/:*?\"<>|";
+}  // namespace
+
+bool HasForbiddenChar(const std::string& text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned char b = static_cast<unsigned char>(text[i]);
+        if ((b >= 0x81 && b <= 0x9F) || b >= 0xE0) {
+            ++i;
+            continue;
+        }
+        if (b != 0 && std::strchr(kForbiddenChars, b)) return true;
+    }
+    return false;
+}
+
+bool IsPlainFileName(const std::string& text) {
+    if (text.empty() || text == "." || text == ".." || HasForbiddenChar(text)) return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned char b = static_cast<unsigned char>(text[i]);
+        if (IsSjisLeadByte(b)) {
+            ++i;
+            continue;
+        }
+        if (b < 0x20 || b == 0x7F) return false;
+    }
+    // Windows drops a trailing "." or space, so the file would not get the name shown.
+    return !SjisEndsWith(text, '.') && !SjisEndsWith(text, ' ');
+}
+
+}  // namespace suite
