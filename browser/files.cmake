@@ -11,7 +11,7 @@ list(APPEND SUITE_TEST_SOURCES
   browser/tests/ogg_fixture.cpp
   browser/tests/player_test.cpp)
 # The recordings command's body joins the native core with its tests.
-if(NOT SUITE_WINELIB)
+if(NOT SUITE_MINGW)
   list(APPEND SUITE_CORE_SOURCES browser/recordings_tool.cpp)
   list(APPEND SUITE_TEST_SOURCES browser/tests/recordings_tool_test.cpp)
 endif()

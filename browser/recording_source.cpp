@@ -1,7 +1,7 @@
 #include "browser/recording_source.h"
 
-// The header's stdio callbacks call the Windows C runtime under Winelib;
-// the source reads through the file layer instead.
+// The header's stdio callbacks would bypass the file layer (and its Unicode
+// paths); the source reads through the file layer instead.
 #define OV_EXCLUDE_STATIC_CALLBACKS
 #include <vorbis/vorbisfile.h>
 

@@ -30,7 +30,7 @@ public:
     bool Ask(const char* text) override {
         return MessageBoxW(nullptr, W(SjisToUtf16(text)), W(title_), MB_YESNO | MB_TOPMOST) == IDYES;
     }
-    // Wall-clock milliseconds; the C library's clock() is processor time under Winelib.
+    // Wall-clock milliseconds; clock() means processor time in some C libraries.
     uint32_t NowMs() override { return timeGetTime(); }
     // A blocking wait instead of 1 ms sleeps: the same messages in the same
     // order, without a wake-up every millisecond.

@@ -17,15 +17,15 @@ add_custom_command(
 
 # One compiled resource file per program: the shared script plus its own.
 function(suite_resources target rc)
-  set(res ${CMAKE_BINARY_DIR}/${target}.res)
+  set(res ${CMAKE_BINARY_DIR}/${target}_res.o)
   get_filename_component(rc_dir ${CMAKE_SOURCE_DIR}/${rc} DIRECTORY)
   add_custom_command(
     OUTPUT ${res}
-    COMMAND ${CMAKE_RC_COMPILER} -I${RES_DIR} -I${CMAKE_SOURCE_DIR}/common -I${rc_dir} -I${CMAKE_SOURCE_DIR}
-            -o ${res} ${CMAKE_SOURCE_DIR}/${rc}
+    COMMAND ${CMAKE_RC_COMPILER} -O coff -c 932 -I${RES_DIR} -I${CMAKE_SOURCE_DIR}/common -I${rc_dir} -I${CMAKE_SOURCE_DIR}
+            -i ${CMAKE_SOURCE_DIR}/${rc} -o ${res}
     DEPENDS ${CMAKE_SOURCE_DIR}/${rc} ${CMAKE_SOURCE_DIR}/common/suite_resources.rc ${RES_FILES}
     COMMENT "Compiling resources of ${target}")
-  # winegcc links a compiled .res like an object file.
+  # A COFF object, linked like any other.
   set_source_files_properties(${res} PROPERTIES EXTERNAL_OBJECT TRUE GENERATED TRUE)
   target_sources(${target} PRIVATE ${res})
 endfunction()

@@ -5,7 +5,7 @@ list(APPEND SUITE_CORE_SOURCES
   linesignal/dial_digit_decoder.cpp)
 # The signal kit generates the line's signals for the tests and the native
 # tools (linecall, sweep, benchmarks); the programs do not need it.
-if(NOT SUITE_WINELIB)
+if(NOT SUITE_MINGW)
   list(APPEND SUITE_CORE_SOURCES linesignal/signal_kit.cpp)
 endif()
 list(APPEND SUITE_TEST_SOURCES

@@ -7,7 +7,7 @@ list(APPEND SUITE_CORE_SOURCES
 list(APPEND SUITE_TEST_SOURCES
   phonebook/tests/phone_book_test.cpp
   phonebook/tests/phone_book_damage_test.cpp)
-if(NOT SUITE_WINELIB)
+if(NOT SUITE_MINGW)
   list(APPEND SUITE_CORE_SOURCES phonebook/book_transfer.cpp)
   list(APPEND SUITE_CORE_LIBS csv)
   list(APPEND SUITE_TEST_SOURCES phonebook/tests/book_transfer_test.cpp)

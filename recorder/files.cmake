@@ -18,7 +18,7 @@ list(APPEND SUITE_TEST_SOURCES
   recorder/tests/recording_pass_test.cpp
   recorder/tests/recorder_tick_test.cpp)
 # The replay behind linereplay runs natively only, with its end-to-end tests.
-if(NOT SUITE_WINELIB)
+if(NOT SUITE_MINGW)
   list(APPEND SUITE_CORE_SOURCES recorder/line_replay.cpp)
   list(APPEND SUITE_TEST_SOURCES recorder/tests/line_replay_test.cpp)
 endif()

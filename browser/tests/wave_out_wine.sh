@@ -3,11 +3,11 @@
 # wave_out_check into a private PulseAudio null sink, records the sink's
 # monitor with parec and checks the level at amplify steps 0 and 4, the
 # silence while paused and after stop, and the Win32 folder listing.
-#   browser/tests/wave_out_wine.sh build/winelib
+#   browser/tests/wave_out_wine.sh build/windows
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-build=$(cd "${1:?usage: wave_out_wine.sh WINELIB_BUILD}" && pwd)
+build=$(cd "${1:?usage: wave_out_wine.sh WINDOWS_BUILD}" && pwd)
 work="$build/wave_out_wine"
 rm -rf "$work/run" && mkdir -p "$work/run"
 # shellcheck source=/dev/null
@@ -36,7 +36,7 @@ record() {
   parec -d line.monitor --format=s16le --rate=8000 --channels=1 --latency-msec=20 >"$name.raw" &
   local rec=$!
   sleep 0.5
-  wine_env_run "$build/wave_out_check.exe.so" tone.wav "$@" >"$name.log" 2>&1
+  wine_env_run "$build/wave_out_check.exe" tone.wav "$@" >"$name.log" 2>&1
   sleep 0.5
   kill "$rec" 2>/dev/null
   wait "$rec" 2>/dev/null
@@ -82,7 +82,7 @@ check stop 'sum(p > 500 for p in peaks) <= 24'
 [ -n "$stop_ms" ] && [ $((ended_ms - stop_ms)) -le 100 ] || { echo "FAIL stop reaction"; failures=$((failures + 1)); }
 
 mkdir -p listing/sub.dir && printf x >listing/a.ogg && printf xy >"listing/表.wav" && printf x >"listing/😀.ogg"
-wine_env_run "$build/wave_out_check.exe.so" --list 'Z:'"$work/run/listing" >listing.log 2>&1
+wine_env_run "$build/wave_out_check.exe" --list 'Z:'"$work/run/listing" >listing.log 2>&1
 cat listing.log
 grep -q $'^a.ogg\t.*\t1\tfile' listing.log && grep -q $'^表.wav\t.*\t2\tfile' listing.log &&
   grep -q $'^sub.dir\t.*\t0\tfolder' listing.log && [ "$(wc -l <listing.log)" -eq 3 ] || { echo "FAIL listing"; failures=$((failures + 1)); }

@@ -5,6 +5,9 @@
 // plays FILE to the default output with the real wave-out device and
 // prints what happened with its time; --list prints the folder as the
 // Win32 file layer lists it (name, creation time, size).
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -82,6 +85,8 @@ int List(const char* folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The test script reading our output is a Unix tool: "\n", not "\r\n".
+    _setmode(_fileno(stdout), _O_BINARY);
     if (argc == 3 && std::strcmp(argv[1], "--list") == 0) return List(argv[2]);
     if (argc < 2) {
         std::fprintf(stderr, "usage: wave_out_check FILE [options] | --list FOLDER\n");

@@ -7,9 +7,9 @@
 # byte (silence choice 10 s). Prints PASS/FAIL per case; exits non-zero when
 # any case fails.
 #
-#   tests/gui/corvinet_gui_test.sh [--native NATIVE_BUILD_DIR] WINELIB_BUILD_DIR [CASE...]
+#   tests/gui/corvinet_gui_test.sh [--native NATIVE_BUILD_DIR] WINDOWS_BUILD_DIR [CASE...]
 #
-# The native build (default: the folder "native" beside the Winelib one)
+# The native build (default: the folder "native" beside the Windows one)
 # provides linecall and the phonebook tool. A second null sink "speaker" is
 # the output, so that the warning sound can be seen as a stream on it.
 set -uo pipefail
@@ -17,15 +17,15 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 native=""
 if [ "${1:-}" = --native ]; then native=${2:?--native needs a folder}; shift 2; fi
-[ $# -ge 1 ] || { echo "usage: $0 [--native DIR] WINELIB_BUILD_DIR [CASE...]" >&2; exit 2; }
+[ $# -ge 1 ] || { echo "usage: $0 [--native DIR] WINDOWS_BUILD_DIR [CASE...]" >&2; exit 2; }
 build=$(cd "$1" && pwd) || exit 2
 shift
 only=("$@")
 [ -n "$native" ] || native="$(dirname "$build")/native"
 native=$(cd "$native" && pwd) || { echo "no native build folder $native" >&2; exit 2; }
 
-program="$build/Corvinet.exe.so"
-driver="$build/gui_driver.exe.so"
+program="$build/Corvinet.exe"
+driver="$build/gui_driver.exe"
 linecall="$native/linecall"
 phonebook="$native/phonebook"
 for f in "$program" "$driver" "$linecall" "$phonebook"; do

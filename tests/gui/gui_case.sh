@@ -1,7 +1,7 @@
 # shellcheck shell=bash
 # Sourceable bash library for the case-by-case GUI tests: the reason a case
 # failed, gui_driver calls, ending a program started in the background.
-# The test sets `driver` (gui_driver.exe.so), `work` (its folder) and
+# The test sets `driver` (gui_driver.exe), `work` (its folder) and
 # `reason_file` before it calls these.
 # shellcheck disable=SC2154
 #

@@ -13,6 +13,9 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -20,7 +23,7 @@
 
 namespace {
 
-using Text = std::u16string;  // std::wstring is unusable under Winelib
+using Text = std::u16string;  // UTF-16, as the W functions take it
 
 const DWORD kPollMs = 50;
 const DWORD kDefaultTimeoutMs = 10000;
@@ -737,6 +740,9 @@ const Command kCommands[] = {
 }  // namespace
 
 int main() {
+    // The scripts reading our output are Unix tools: "\n", not "\r\n".
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (!argv) Usage("cannot read the command line");

@@ -5,20 +5,20 @@
 # is the held dial key. Prints PASS/FAIL per case; exits non-zero when any
 # case fails.
 #
-#   tests/gui/quorrel_gui_test.sh WINELIB_BUILD_DIR [CASE...]
+#   tests/gui/quorrel_gui_test.sh WINDOWS_BUILD_DIR [CASE...]
 #
 # Wine cannot set the capture volume (SetMasterVolumeLevelScalar is not
 # implemented), so the volume steps are proven by the native tests only.
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-[ $# -ge 1 ] || { echo "usage: $0 WINELIB_BUILD_DIR [CASE...]" >&2; exit 2; }
+[ $# -ge 1 ] || { echo "usage: $0 WINDOWS_BUILD_DIR [CASE...]" >&2; exit 2; }
 build=$(cd "$1" && pwd) || exit 2
 shift
 only=("$@")
 
-program="$build/Quorrel.exe.so"
-driver="$build/gui_driver.exe.so"
+program="$build/Quorrel.exe"
+driver="$build/gui_driver.exe"
 for f in "$program" "$driver"; do
   [ -f "$f" ] || { echo "missing $f (build the targets Quorrel and gui_driver)" >&2; exit 2; }
 done

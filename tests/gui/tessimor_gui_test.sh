@@ -4,18 +4,18 @@
 # a settings file made here byte by byte. Prints PASS/FAIL per case; exits
 # non-zero when any case fails.
 #
-#   tests/gui/tessimor_gui_test.sh WINELIB_BUILD_DIR [CASE...]
+#   tests/gui/tessimor_gui_test.sh WINDOWS_BUILD_DIR [CASE...]
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-[ $# -ge 1 ] || { echo "usage: $0 WINELIB_BUILD_DIR [CASE...]" >&2; exit 2; }
+[ $# -ge 1 ] || { echo "usage: $0 WINDOWS_BUILD_DIR [CASE...]" >&2; exit 2; }
 build=$(cd "$1" && pwd) || exit 2
 shift
 only=("$@")
 
-program="$build/Tessimor.exe.so"
-driver="$build/gui_driver.exe.so"
+program="$build/Tessimor.exe"
+driver="$build/gui_driver.exe"
 for f in "$program" "$driver"; do
   [ -f "$f" ] || { echo "missing $f (build the targets Tessimor and gui_driver)" >&2; exit 2; }
 done
@@ -143,7 +143,7 @@ make_install() {
 tess_rc=""
 
 start_tessimor() {
-  (cd "$case_dir" && exec wine64 ./Tessimor.exe.so) >"$cases_dir/$case_name.log" 2>&1 &
+  (cd "$case_dir" && exec wine64 ./Tessimor.exe) >"$cases_dir/$case_name.log" 2>&1 &
   tess_pid=$!
 }
 

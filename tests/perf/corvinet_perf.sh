@@ -8,7 +8,7 @@
 # at most 1 MiB. Prints the figures; exits 1 when a limit is exceeded or the
 # run goes wrong. Not part of scripts/test (it takes half an hour).
 #
-#   tests/perf/corvinet_perf.sh [--native DIR] [--idle S] [--calls N] [--spacing S] WINELIB_BUILD_DIR
+#   tests/perf/corvinet_perf.sh [--native DIR] [--idle S] [--calls N] [--spacing S] WINDOWS_BUILD_DIR
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -23,12 +23,12 @@ while [ $# -gt 1 ]; do
     *) break ;;
   esac
 done
-[ $# -eq 1 ] || { echo "usage: $0 [--native DIR] [--idle S] [--calls N] [--spacing S] WINELIB_BUILD_DIR" >&2; exit 2; }
+[ $# -eq 1 ] || { echo "usage: $0 [--native DIR] [--idle S] [--calls N] [--spacing S] WINDOWS_BUILD_DIR" >&2; exit 2; }
 build=$(cd "$1" && pwd) || exit 2
 [ -n "$native" ] || native="$(dirname "$build")/native"
 native=$(cd "$native" && pwd) || exit 2
-program="$build/Corvinet.exe.so"
-driver="$build/gui_driver.exe.so"
+program="$build/Corvinet.exe"
+driver="$build/gui_driver.exe"
 linecall="$native/linecall"
 for f in "$program" "$driver" "$linecall"; do
   [ -f "$f" ] || { echo "missing $f" >&2; exit 2; }

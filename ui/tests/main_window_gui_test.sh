@@ -4,18 +4,18 @@
 #
 #   ui/tests/main_window_gui_test.sh BUILD
 #
-# BUILD: a Winelib build folder with main_window_preview and gui_driver.
+# BUILD: a Windows (mingw-w64) build folder with main_window_preview and gui_driver.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-build=$(cd "${1:?Winelib build folder}" && pwd)
+build=$(cd "${1:?Windows build folder}" && pwd)
 # shellcheck source=/dev/null
 source "$root/tests/gui/wine_env.sh"
 wine_env_init "$build/main-window-gui" || exit 1
 wine_env_unmanaged
 trap wine_env_cleanup EXIT
 
-preview="$build/main_window_preview.exe.so"
-driver() { wine64 "$build/gui_driver.exe.so" "$@"; }
+preview="$build/main_window_preview.exe"
+driver() { wine64 "$build/gui_driver.exe" "$@"; }
 failures=0
 check() {  # check WHAT EXPECTED ACTUAL
   if [ "$2" == "$3" ]; then

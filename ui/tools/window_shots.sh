@@ -5,7 +5,7 @@
 #
 #   ui/tools/window_shots.sh BUILD INSTALL SHOTS
 #
-# BUILD: a Winelib build folder with main_window_preview and gui_driver;
+# BUILD: a Windows (mingw-w64) build folder with main_window_preview and gui_driver;
 # INSTALL: its install folder (Corvinet); SHOTS: where the PNGs go.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -25,13 +25,13 @@ corvinet_line_start "$work/line" || exit 1
 wine_env_init "$work/wine" || exit 1
 wine_env_unmanaged
 trap 'wine_env_cleanup; virtual_line_stop' EXIT
-driver="$build/gui_driver.exe.so"
+driver="$build/gui_driver.exe"
 
 corvinet_find_input "$driver" || exit 1
 run() {  # run PLACE: Corvinet in display mode PLACE from a fresh folder
   corvinet_make_folder "$install"
   corvinet_put_byte "$install/$CORVINET_SETTINGS_REL" 6 "$1"
-  (cd "$install" && wine64 Corvinet.exe.so) &
+  (cd "$install" && wine64 Corvinet.exe) &
   corvinet_pid=$!
   class=$(wine64 "$driver" find-class "$CORVINET_MAIN_PREFIX" 20000) || return 1
 }
@@ -70,7 +70,7 @@ wine_env_screenshot "$shots/corvinet_tray_recording.png"
 wine64 "$driver" click "$class" 3003
 stop
 for scene in idle recording fault alert tray; do
-  wine64 "$build/main_window_preview.exe.so" "$scene" 9 &
+  wine64 "$build/main_window_preview.exe" "$scene" 9 &
   pid=$!
   sleep 6
   wine_env_screenshot "$shots/preview_$scene.png"

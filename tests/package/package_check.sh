@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Checks the Windows zip as a user gets it:
+#   - every .exe in it is a PE32+ (64-bit) executable that imports only
+#     Windows' own DLLs (nothing from the compiler or third parties);
+#   - the programs sit in the top folder beside "マニュアル 兼 作業フォルダー"
+#     (holding the shipped one-byte settings file), "非常用フォルダー" and
+#     "通話記録", with the read-me and the licence notices of libogg and
+#     libvorbis.
+#
+#   tests/package/package_check.sh ZIP
+#
+# Prints one line per finding; exits 1 when anything is wrong.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+zip=$(cd "$(dirname "${1:?usage: $0 ZIP}")" && pwd)/$(basename "$1")
+objdump=x86_64-w64-mingw32-objdump
+system_dlls=" kernel32.dll user32.dll gdi32.dll winmm.dll shell32.dll ole32.dll oleaut32.dll msvcrt.dll "
+system_dlls+="comctl32.dll comdlg32.dll advapi32.dll psapi.dll shlwapi.dll version.dll "
+programs=(Corvinet Tessimor Quorrel)
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+bad=0
+problem() { echo "package check: $*"; bad=1; }
+
+(cd "$tmp" && cmake -E tar xf "$zip") || { echo "package check: cannot unpack $zip"; exit 1; }
+mapfile -t tops < <(find "$tmp" -mindepth 1 -maxdepth 1)
+if [ ${#tops[@]} -ne 1 ] || [ ! -d "${tops[0]}" ]; then echo "package check: the zip must hold one top folder"; exit 1; fi
+top=${tops[0]}
+
+mapfile -t exes < <(find "$top" -type f -iname '*.exe' | sort)
+[ ${#exes[@]} -gt 0 ] || problem "no .exe in the zip"
+for exe in "${exes[@]}"; do
+  rel=${exe#"$top"/}
+  if ! header=$("$objdump" -p "$exe" 2>/dev/null); then
+    problem "$rel: not a PE file"; continue
+  fi
+  if ! grep -q 'file format pei-x86-64' <<<"$header" || ! grep -q '(PE32+)' <<<"$header"; then
+    problem "$rel: not PE32+ x86-64"
+  fi
+  mapfile -t dlls < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$header")
+  [ ${#dlls[@]} -gt 0 ] || problem "$rel: imports nothing (not a Windows program?)"
+  for dll in "${dlls[@]}"; do
+    lower=$(tr '[:upper:]' '[:lower:]' <<<"$dll")
+    [[ $system_dlls == *" $lower "* ]] || problem "$rel: imports $dll, which Windows does not have"
+  done
+done
+for p in "${programs[@]}"; do
+  [ -f "$top/$p.exe" ] || problem "$p.exe missing from the top folder"
+done
+
+for d in "マニュアル 兼 作業フォルダー" "非常用フォルダー" "通話記録" "ライセンス"; do
+  [ -d "$top/$d" ] || problem "folder \"$d\" missing"
+done
+ini="$top/マニュアル 兼 作業フォルダー/setting（編集厳禁）.ini"
+if [ ! -f "$ini" ]; then
+  problem "the settings file is missing"
+elif ! cmp -s "$ini" "$root/install/shipped_settings.ini" || [ "$(stat -c %s "$ini")" -ne 1 ]; then
+  problem "the settings file is not the shipped one byte"
+fi
+[ -s "$top/はじめにお読みください.txt" ] || problem "the read-me is missing"
+for l in libogg libvorbis; do
+  if [ ! -s "$top/ライセンス/$l COPYING.txt" ] || [ ! -s "$top/ライセンス/$l copyright (Debian).txt" ]; then
+    problem "the licence notice of $l is missing"
+  fi
+done
+
+if [ $bad -eq 0 ]; then
+  echo "package check: ${#exes[@]} executables PE32+ with system DLLs only; layout as shipped"
+fi
+exit $bad
