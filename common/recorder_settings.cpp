@@ -13,6 +13,11 @@ std::string ChosenRecordFolder(const std::string& chosenSlot) {
     return chosenSlot.empty() ? std::string(kDefaultRecordFolder) : chosenSlot;
 }
 
+std::string RecorderSettings::ChosenFolder() const {
+    size_t choice = bytes_[kFolderChoice] < kFolderSlots ? bytes_[kFolderChoice] : 0;
+    return ChosenRecordFolder(GetText(FolderSlotOffset(choice), kFolderSlotSize));
+}
+
 uint32_t RecorderSettings::auto_start_level() const { return ByteReader(bytes_, size_).U32LE(kAutoStartLevel); }
 
 void RecorderSettings::set_auto_start_level(uint32_t v) { ByteWriter(bytes_, size_).U32LE(kAutoStartLevel, v); }

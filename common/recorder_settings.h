@@ -82,6 +82,13 @@ public:
     char* input_device_name() { return Text(kInputDeviceName); }
     char* record_folder() { return Text(kRecordFolder); }
     char* file_name_format() { return Text(kFileNameFormat); }
+    // These two sit where each record's layout puts them.
+    char* folder_name_format() { return Text(folderNameFormat_); }
+    char* folder_list(size_t slot) { return Text(FolderSlotOffset(slot)); }
+    size_t FolderSlotOffset(size_t slot) const { return folderList_ + kFolderSlotSize * slot; }
+    // folder_list[folder_choice] as the recorder files calls in (slot 0 for a
+    // damaged choice, the default folder for an empty slot).
+    std::string ChosenFolder() const;
 
     // A text field as a string, bounded by its slot and the image.
     std::string GetText(size_t offset, size_t size) const;
@@ -89,7 +96,8 @@ public:
     void SetText(size_t offset, size_t size, const std::string& text);
 
 protected:
-    RecorderSettings(uint8_t* bytes, size_t size) : bytes_(bytes), size_(size) {}
+    RecorderSettings(uint8_t* bytes, size_t size, size_t folderNameFormat, size_t folderList)
+        : bytes_(bytes), size_(size), folderNameFormat_(folderNameFormat), folderList_(folderList) {}
     char* Text(size_t offset) { return reinterpret_cast<char*>(bytes_ + offset); }
     // All zero, then the defaults both recorders give the shared fields
     // (window positions are each recorder's own).
@@ -98,6 +106,8 @@ protected:
 private:
     uint8_t* bytes_;
     size_t size_;
+    size_t folderNameFormat_;  // offsets of the record's own layout
+    size_t folderList_;
 };
 
 namespace detail {
@@ -107,16 +117,21 @@ struct ImageBytes {
 };
 }  // namespace detail
 
-// A whole record of Size bytes with the shared view over it. Copies copy the
+// A whole record of Size bytes, its folder name format and folder list at
+// the given offsets, with the shared view over it. Copies copy the
 // bytes; each copy's view looks at its own.
-template <size_t Size>
+template <size_t Size, size_t FolderNameFormat, size_t FolderList>
 class RecorderSettingsImage : private detail::ImageBytes<Size>, public RecorderSettings {
 public:
     static constexpr size_t kSize = Size;
+    static constexpr size_t kFolderNameFormat = FolderNameFormat;
+    static constexpr size_t kFolderList = FolderList;
 
-    RecorderSettingsImage() : RecorderSettings(detail::ImageBytes<Size>::bytes, Size) {}
+    RecorderSettingsImage()
+        : RecorderSettings(detail::ImageBytes<Size>::bytes, Size, FolderNameFormat, FolderList) {}
     RecorderSettingsImage(const RecorderSettingsImage& other)
-        : detail::ImageBytes<Size>(other), RecorderSettings(detail::ImageBytes<Size>::bytes, Size) {}
+        : detail::ImageBytes<Size>(other),
+          RecorderSettings(detail::ImageBytes<Size>::bytes, Size, FolderNameFormat, FolderList) {}
     RecorderSettingsImage& operator=(const RecorderSettingsImage& other) {
         detail::ImageBytes<Size>::operator=(other);
         return *this;

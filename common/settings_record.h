@@ -11,7 +11,7 @@
 
 namespace suite {
 
-class SettingsRecord : public RecorderSettingsImage<3572> {
+class SettingsRecord : public RecorderSettingsImage<3572, 1740, 2000> {
 public:
     // Offsets of the line recorder's own fields.
     enum Offset : size_t {
@@ -23,8 +23,6 @@ public:
         kWorkFolder = 400,
         kIncomingNameFormat = 1220,
         kOutgoingNameFormat = 1480,
-        kFolderNameFormat = 1740,
-        kFolderList = 2000,
         kNumberOutputPath = 3310,
     };
 
@@ -42,8 +40,6 @@ public:
     char* work_folder() { return Text(kWorkFolder); }
     char* incoming_name_format() { return Text(kIncomingNameFormat); }
     char* outgoing_name_format() { return Text(kOutgoingNameFormat); }
-    char* folder_name_format() { return Text(kFolderNameFormat); }
-    char* folder_list(size_t slot) { return Text(kFolderList + kFolderSlotSize * slot); }
     char* number_output_path() { return Text(kNumberOutputPath); }
 
     // The new image: all zero, then the defaults, positions from the work area.

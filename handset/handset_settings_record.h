@@ -13,16 +13,8 @@
 
 namespace suite {
 
-class HandsetSettingsRecord : public RecorderSettingsImage<2790> {
+class HandsetSettingsRecord : public RecorderSettingsImage<2790, 1220, 1480> {
 public:
-    enum Offset : size_t {
-        kFolderNameFormat = 1220,
-        kFolderList = 1480,
-    };
-
-    char* folder_name_format() { return Text(kFolderNameFormat); }
-    char* folder_list(size_t slot) { return Text(kFolderList + kFolderSlotSize * slot); }
-
     void MakeDefaults(const WorkArea& area);
 };
 

@@ -39,11 +39,6 @@ public:
         return true;
     }
 
-    std::string FolderSlot(int slot) override {
-        return settings_.GetText(SettingsRecord::kFolderList + SettingsRecord::kFolderSlotSize * slot,
-                                 SettingsRecord::kFolderSlotSize);
-    }
-
     void DeriveWorkingValues() override {
         numberOutput_ =
             NumberOutputFromSetting(settings_.GetText(SettingsRecord::kNumberOutputPath, SettingsRecord::kPathSize));

@@ -227,10 +227,7 @@ int Run(const Options& o, FILE* in, const WavInput& input, FILE* out, FILE* err)
     if (!LoadSettings(&r->record, err)) return 1;
     SettingsRecord& rec = r->record;
     // Start-up: the chosen record folder, the threshold, the start command.
-    size_t choice = rec.folder_choice() < SettingsRecord::kFolderSlots ? rec.folder_choice() : 0;
-    rec.SetText(SettingsRecord::kRecordFolder, SettingsRecord::kPathSize,
-                ChosenRecordFolder(rec.GetText(SettingsRecord::kFolderList + SettingsRecord::kFolderSlotSize * choice,
-                                               SettingsRecord::kFolderSlotSize)));
+    rec.SetText(SettingsRecord::kRecordFolder, SettingsRecord::kPathSize, rec.ChosenFolder());
     uint32_t threshold = rec.auto_start_level();
     r->shared.LevelThreshold.store(threshold > 127 ? 127 : static_cast<int32_t>(threshold));
     r->shared.RecorderCommand.store(o.manual ? kCommandManual : kCommandAutomatic);

@@ -88,9 +88,7 @@ void RegisterBrowserClass(HINSTANCE instance, HBRUSH background) {
 // Start-up step 5: the record folder and the shared words from the settings.
 void DeriveWorkingValues(Program& p) {
     RecorderSettings& s = p.variant.Settings();
-    int choice = s.folder_choice() < RecorderSettings::kFolderSlots ? s.folder_choice() : 0;
-    s.SetText(RecorderSettings::kRecordFolder, RecorderSettings::kPathSize,
-              ChosenRecordFolder(p.variant.FolderSlot(choice)));
+    s.SetText(RecorderSettings::kRecordFolder, RecorderSettings::kPathSize, s.ChosenFolder());
     p.variant.DeriveWorkingValues();
     p.shared.RecorderCommand.store(s.start_state() ? kCommandAutomatic : kCommandStop);
     p.shared.RecorderMode.store(kCommandStop);

@@ -29,8 +29,6 @@ public:
     virtual bool RegisterClasses(HINSTANCE instance) = 0;
     // Start-up step 4; false ends the program.
     virtual bool ConfirmWorkFolder() = 0;
-    // folder_list[slot] of this record.
-    virtual std::string FolderSlot(int slot) = 0;
     // Start-up step 5: what follows from this record besides the record
     // folder and the shared words, which the skeleton sets.
     virtual void DeriveWorkingValues() = 0;
