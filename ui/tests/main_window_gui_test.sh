@@ -56,7 +56,8 @@ driver click "$class" 3005   # -> 35
 driver click "$class" 3001
 driver click "$class" 3103
 driver move "$class" 120 90 520 230
-check "report after closing" "command 3 threshold 35 topmost 1 number_ready 0 main 120 90 520 230" "$(finish)"
+finish >"$out.closed"  # not in a subshell: only this shell can wait for the preview
+check "report after closing" "command 3 threshold 35 topmost 1 number_ready 0 main 120 90 520 230" "$(cat "$out.closed")"
 
 # Recording: the number field shows what the program put there.
 start recording
@@ -99,7 +100,7 @@ for bar in 2 3; do
 done
 finish >"$out.alert"  # not in a subshell: finish waits for the preview
 check "bars raised, alarm after the last close" "bars 3 alarm 0" "$(head -n 1 "$out.alert")"
-rm -f "$out.alert"
+rm -f "$out.alert" "$out.closed"
 
 rm -f "$out"
 echo "main window GUI test: $failures failed"
