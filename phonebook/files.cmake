@@ -15,3 +15,6 @@ endif()
 # The call board's decisions (its window is in program.cmake).
 list(APPEND SUITE_CORE_SOURCES phonebook/info_board.cpp)
 list(APPEND SUITE_TEST_SOURCES phonebook/tests/info_board_test.cpp)
+# The phone book list and its board.
+list(APPEND SUITE_CORE_SOURCES phonebook/phone_book_list.cpp phonebook/list_board.cpp)
+list(APPEND SUITE_TEST_SOURCES phonebook/tests/phone_book_list_test.cpp)

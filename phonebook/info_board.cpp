@@ -105,6 +105,19 @@ bool DuplicateBoardWatch::Tick(bool callBoardOpen, const std::string& callNumber
     return callBoardOpen && listBoardOpen && !callNumber.empty() && callNumber == listNumber;
 }
 
+std::string BoardTextRefusal(const FieldText& name, const FieldText& information) {
+    if (!name.exact || !information.exact) return kUnsavableCharText;
+    if (name.text.size() > kBoardNameLimit) {
+        return "名前が長すぎます（" + std::to_string(name.text.size()) +
+               " バイト）。\n名前は 201 バイト（全角 100 文字）までです。";
+    }
+    if (information.text.size() > kBoardInformationLimit) {
+        return "情報が長すぎます（" + std::to_string(information.text.size()) +
+               " バイト）。\n情報は 10000 バイト（全角 5000 文字）までです。";
+    }
+    return std::string();
+}
+
 // ---- Rectangle in the settings ----
 
 BoardRect StoredBoardRect(const SettingsRecord& settings, const WorkArea& area) {
@@ -208,20 +221,9 @@ bool InfoBoard::Save() {
     FieldText information = view_.Information();
     // What the user typed is never cut or altered silently: the board stays
     // open so it can be corrected.
-    if (!name.exact || !information.exact) {
-        view_.Tell(kUnsavableCharText, kBoardSaveCaption);
-        return false;
-    }
-    if (name.text.size() > kBoardNameLimit) {
-        view_.Tell("名前が長すぎます（" + std::to_string(name.text.size()) +
-                       " バイト）。\n名前は 201 バイト（全角 100 文字）までです。",
-                   kBoardSaveCaption);
-        return false;
-    }
-    if (information.text.size() > kBoardInformationLimit) {
-        view_.Tell("情報が長すぎます（" + std::to_string(information.text.size()) +
-                       " バイト）。\n情報は 10000 バイト（全角 5000 文字）までです。",
-                   kBoardSaveCaption);
+    std::string refusal = BoardTextRefusal(name, information);
+    if (!refusal.empty()) {
+        view_.Tell(refusal, kBoardSaveCaption);
         return false;
     }
     record_.name = name.text;

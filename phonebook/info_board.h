@@ -120,6 +120,11 @@ struct FieldText {
     bool exact = true;
 };
 
+// Why a name and information cannot be stored as typed (a character
+// without a Shift-JIS form, a name over 201 or information over 10000
+// bytes); empty when they can. Shown with caption kBoardSaveCaption.
+std::string BoardTextRefusal(const FieldText& name, const FieldText& information);
+
 // Position and size of the board on the screen.
 struct BoardRect {
     int x, y, width, height;

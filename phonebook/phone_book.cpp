@@ -304,6 +304,34 @@ std::string PhoneBook::ReadName(uint32_t entry) {
     return name;
 }
 
+std::vector<PhoneBook::NamedEntry> PhoneBook::ReadAllNames() {
+    std::vector<NamedEntry> entries;
+    if (!open_) return entries;
+    std::vector<std::pair<uint32_t, size_t>> byBlock;  // first block, position in entries
+    for (uint32_t e = 0; e < entryCount_; ++e) {
+        if (IsFree(e)) continue;
+        if (ListLength(e) > 0) byBlock.push_back({ListWord(e, 0) - 1, entries.size()});
+        entries.push_back(NamedEntry{e, Number(e), std::string()});
+    }
+    std::sort(byBlock.begin(), byBlock.end());
+    // One window of the data file at a time; names are read in block order.
+    constexpr uint64_t kWindow = 1 << 20;
+    std::vector<char> window(kWindow);
+    uint64_t windowStart = 0, windowEnd = 0;
+    for (const auto& [block, k] : byBlock) {
+        uint64_t at = uint64_t{block} * kBlockSize;
+        if (at < windowStart || at + kNameFieldSize > windowEnd) {
+            windowStart = at;
+            windowEnd = at + dataFile_.ReadAt(at, window.data(), window.size());
+        }
+        size_t got = at < windowEnd ? static_cast<size_t>(std::min<uint64_t>(windowEnd - at, kNameFieldSize)) : 0;
+        char name[kNameFieldSize];
+        SjisCopy(name, sizeof name, &window[at - windowStart], got);
+        entries[k].name = name;
+    }
+    return entries;
+}
+
 bool PhoneBook::CanChange() {
     if (open_ && writable_) return true;
     messages_.CannotWrite(open_ ? unwritablePath_ : indexPath_);

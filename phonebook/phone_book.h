@@ -80,6 +80,13 @@ public:
     bool ReadRecord(uint32_t entry, InfoRecord* record);
     // Name from the first block; empty when the entry has no block.
     std::string ReadName(uint32_t entry);
+    // Every entry that holds a number, in index order, with its name as
+    // ReadName gives it; the data file is read in large runs, not per entry.
+    struct NamedEntry {
+        uint32_t entry;
+        std::string number, name;
+    };
+    std::vector<NamedEntry> ReadAllNames();
 
     // Stores the whole record under number: its entry, else the last free
     // entry, else a new one.
