@@ -1,6 +1,7 @@
 # The call board's window.
-add_library(suite_phonebook_win32 STATIC phonebook/info_board_window.cpp)
-target_link_libraries(suite_phonebook_win32 PUBLIC suite_core_win)
+add_library(suite_phonebook_win32 STATIC phonebook/info_board_window.cpp
+  phonebook/phone_book_list_window.cpp phonebook/list_board_window.cpp)
+target_link_libraries(suite_phonebook_win32 PUBLIC suite_core_win comctl32 shell32 ole32)
 
 # A preview of the call board over a small phone book of its own; not installed.
 suite_program(info_board_preview NOINSTALL

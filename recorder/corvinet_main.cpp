@@ -12,6 +12,7 @@
 #include "phonebook/info_board.h"
 #include "phonebook/info_board_window.h"
 #include "phonebook/phone_book.h"
+#include "phonebook/phone_book_list_window.h"
 #include "recorder_program_win32.h"
 #include "ui/warning_bar_window.h"
 
@@ -28,7 +29,9 @@ public:
 
     bool IsLineRecorder() const override { return true; }
 
-    bool RegisterClasses(HINSTANCE instance) override { return RegisterInfoBoardClass(instance); }
+    bool RegisterClasses(HINSTANCE instance) override {
+        return RegisterInfoBoardClass(instance) && RegisterPhoneBookListClasses(instance);
+    }
 
     // Start-up step 4: a missing work folder is asked about.
     bool ConfirmWorkFolder() override {
@@ -51,6 +54,7 @@ public:
         boardWindow_ = std::make_unique<InfoBoardWindow>(instance, mainWindow, smallFont_.get());
         board_ = std::make_unique<InfoBoard>(settings_, book_, *boardWindow_);
         boardWindow_->Attach(board_.get());
+        listWindow_ = std::make_unique<PhoneBookListWindow>(instance, settings_, book_, workFolder_, *board_);
     }
 
     PassConfig MakePassConfig() override { return LinePassConfig(&settings_); }
@@ -70,15 +74,29 @@ public:
         board_->ProcessRequests();
     }
 
+    // Tick step 9: a request opens the list; while it is open the list tick runs.
+    void TickPhoneBookList() override {
+        if (phoneBookRequest_ == 1) {
+            listWindow_->Open();
+            phoneBookRequest_ = listWindow_->IsOpen() ? 2 : 0;
+        } else if (phoneBookRequest_ == 2) {
+            listWindow_->Tick();
+            if (!listWindow_->IsOpen()) phoneBookRequest_ = 0;
+        }
+    }
+
     void OnPhoneBookButton() override {
-        if (phoneBookRequest_ == 0) phoneBookRequest_ = 1;
+        // A list closed since the last tick counts as none.
+        if (phoneBookRequest_ == 0 || (phoneBookRequest_ == 2 && !listWindow_->IsOpen())) phoneBookRequest_ = 1;
     }
     bool InfoBoardOpen() override { return board_ && board_->IsOpen(); }
 
     void CloseParts() override {
+        if (listWindow_) listWindow_->CloseAtExit();
         if (board_) board_->Close();
         book_.ClosePhoneBook();
         // The board's window goes on this thread, while it still exists.
+        listWindow_.reset();
         board_.reset();
         boardWindow_.reset();
     }
@@ -97,6 +115,7 @@ private:
     GdiObject<HFONT> smallFont_;  // 14 x 7, the call board's buttons
     std::unique_ptr<InfoBoardWindow> boardWindow_;
     std::unique_ptr<InfoBoard> board_;
+    std::unique_ptr<PhoneBookListWindow> listWindow_;
     int phoneBookRequest_ = 0;  // 1 asked for, 2 the list is open
 };
 

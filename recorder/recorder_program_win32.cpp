@@ -124,8 +124,9 @@ void RunTick(Program& p) {
     p.tick.SilenceCountdownStep();
     // 8. Threshold repaint and status word.
     MainWindowStatusTick(p.mainWindow, p.connection->Fault());
-    // 9 and 10: the phone book list and the browser keep their requests
-    // until those windows exist.
+    // 9. Phone book list.
+    p.variant.TickPhoneBookList();
+    // 10: the browser keeps its request until its window exists.
 }
 
 // Waits for the next message without spinning: the same messages in the

@@ -40,6 +40,8 @@ public:
     virtual bool PrimesDecoders() const = 0;
     // Tick steps 1 to 3: board upkeep, number hand-over, phone book requests.
     virtual void TickBeforeConnection(RecorderTick& tick, NumberField& numberField) = 0;
+    // Tick step 9: the phone book list (the line recorder's).
+    virtual void TickPhoneBookList() {}
     // "電話帳" was pressed.
     virtual void OnPhoneBookButton() = 0;
     // Whether an information board is open (the client click asks for one).
