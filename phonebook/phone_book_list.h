@@ -114,6 +114,10 @@ public:
 
     // ---- From the window procedure ----
     void Click(size_t row, bool nameColumn);
+    // The focus moved to row (keys, or a selection made by the program).
+    void FocusMoved(size_t row) {
+        if (addState_ == 0 && row < rows_.size()) currentRow_ = row;
+    }
     // Column click. Ignored while an add or a delete is under way.
     void SortBy(int column);
     // Start of an in-place edit of row: the text to edit, or nothing when

@@ -294,6 +294,13 @@ LRESULT PhoneBookListWindow::OnNotify(NMHDR* header) {
             list_->EndEdit(static_cast<size_t>(d->item.iItem), field, cancelled);
             return FALSE;  // the rows, not the list view, hold the texts
         }
+        case LVN_ITEMCHANGED: {
+            auto* change = reinterpret_cast<NMLISTVIEW*>(header);
+            if (change->iItem >= 0 && (change->uNewState & LVIS_FOCUSED) && !(change->uOldState & LVIS_FOCUSED)) {
+                list_->FocusMoved(static_cast<size_t>(change->iItem));
+            }
+            return 0;
+        }
         case LVN_COLUMNCLICK:
             list_->SortBy(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
             return 0;

@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -715,6 +716,187 @@ int CmdSendRegistered(const Args& a) {
     return 0;
 }
 
+// ---- List views (common controls): their messages carry pointers, which
+// must point into the program's own memory.
+
+// A buffer in another process's memory.
+class RemoteBuffer {
+public:
+    RemoteBuffer(HWND window, size_t size) : size_(size) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (!process_) Fail("cannot open the program's process");
+        address_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+        if (!address_) Fail("cannot allocate in the program's process");
+    }
+    ~RemoteBuffer() {
+        VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+        CloseHandle(process_);
+    }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+    LPARAM At(size_t offset = 0) const { return reinterpret_cast<LPARAM>(static_cast<char*>(address_) + offset); }
+    void Write(const void* data, size_t n, size_t offset = 0) {
+        SIZE_T done = 0;
+        if (offset + n > size_ || !WriteProcessMemory(process_, static_cast<char*>(address_) + offset, data, n, &done))
+            Fail("cannot write the program's memory");
+    }
+    void Read(void* data, size_t n, size_t offset = 0) {
+        SIZE_T done = 0;
+        if (offset + n > size_ || !ReadProcessMemory(process_, static_cast<char*>(address_) + offset, data, n, &done))
+            Fail("cannot read the program's memory");
+    }
+
+private:
+    HANDLE process_ = nullptr;
+    void* address_ = nullptr;
+    size_t size_;
+};
+
+HWND RequireListView(const Args& a) {
+    HWND top = RequireTop(a[0]);
+    HWND list = RequireControl(top, a[0], static_cast<int>(ParseNumber(a[1], "id")));
+    if (!SameClass(list, u"SysListView32")) Fail("control " + ToUtf8(a[1]) + " is not a list view");
+    return list;
+}
+
+// lv-count WINDOW ID: the number of rows.
+int CmdListViewCount(const Args& a) {
+    Need(a, 2, 2, "lv-count");
+    HWND list = RequireListView(a);
+    std::printf("%ld\n", static_cast<long>(Send(list, LVM_GETITEMCOUNT, 0, 0, "LVM_GETITEMCOUNT")));
+    return 0;
+}
+
+Text ListViewCell(HWND list, int row, int column) {
+    const int kChars = 512;
+    RemoteBuffer remote(list, sizeof(LVITEMW) + kChars * sizeof(WCHAR));
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = reinterpret_cast<LPWSTR>(remote.At(sizeof(LVITEMW)));
+    item.cchTextMax = kChars;
+    remote.Write(&item, sizeof item);
+    LRESULT n = Send(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), remote.At(), "LVM_GETITEMTEXTW");
+    if (n < 0 || n >= kChars) n = 0;
+    std::vector<char16_t> text(static_cast<size_t>(n) + 1, 0);
+    remote.Read(text.data(), static_cast<size_t>(n) * sizeof(WCHAR), sizeof(LVITEMW));
+    return Text(text.data(), static_cast<size_t>(n));
+}
+
+// lv-text WINDOW ID ROW COLUMN: a cell's text. lv-rows WINDOW ID [MAX]:
+// every row (at most MAX) as "number<TAB>name".
+int CmdListViewText(const Args& a) {
+    Need(a, 4, 4, "lv-text");
+    HWND list = RequireListView(a);
+    int row = static_cast<int>(ParseNumber(a[2], "row")), column = static_cast<int>(ParseNumber(a[3], "column"));
+    std::printf("%s\n", ToUtf8(ListViewCell(list, row, column)).c_str());
+    return 0;
+}
+
+int CmdListViewRows(const Args& a) {
+    Need(a, 2, 3, "lv-rows");
+    HWND list = RequireListView(a);
+    LRESULT count = Send(list, LVM_GETITEMCOUNT, 0, 0, "LVM_GETITEMCOUNT");
+    if (a.size() > 2) count = std::min<LRESULT>(count, ParseNumber(a[2], "max"));
+    for (int row = 0; row < count; ++row) {
+        std::printf("%s\t%s\n", ToUtf8(ListViewCell(list, row, 0)).c_str(), ToUtf8(ListViewCell(list, row, 1)).c_str());
+    }
+    return 0;
+}
+
+// lv-select WINDOW ID ROW [add]: selects and focuses ROW, alone or (add)
+// besides the rows selected already.
+int CmdListViewSelect(const Args& a) {
+    Need(a, 3, 4, "lv-select");
+    HWND list = RequireListView(a);
+    int row = static_cast<int>(ParseNumber(a[2], "row"));
+    RemoteBuffer remote(list, sizeof(LVITEMW));
+    LVITEMW item = {};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    if (a.size() < 4) {
+        remote.Write(&item, sizeof item);
+        Send(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), remote.At(), "LVM_SETITEMSTATE");
+    }
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    remote.Write(&item, sizeof item);
+    if (!Send(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), remote.At(), "LVM_SETITEMSTATE"))
+        Fail("row " + ToUtf8(a[2]) + " cannot be selected");
+    return 0;
+}
+
+// lv-selected WINDOW ID: the selected rows, one a line.
+int CmdListViewSelected(const Args& a) {
+    Need(a, 2, 2, "lv-selected");
+    HWND list = RequireListView(a);
+    LRESULT k = -1;
+    while ((k = Send(list, LVM_GETNEXTITEM, static_cast<WPARAM>(k), LVNI_SELECTED, "LVM_GETNEXTITEM")) >= 0) {
+        std::printf("%ld\n", static_cast<long>(k));
+    }
+    return 0;
+}
+
+// lv-click WINDOW ID ROW COLUMN: a click of the left button on a cell (a
+// row or column of -1: the column's header).
+int CmdListViewClick(const Args& a) {
+    Need(a, 4, 4, "lv-click");
+    HWND list = RequireListView(a);
+    int row = ParseSigned(a[2], "row"), column = ParseSigned(a[3], "column");
+    RemoteBuffer remote(list, sizeof(RECT));
+    RECT r = {};
+    HWND target = list;
+    if (row < 0) {
+        target = reinterpret_cast<HWND>(Send(list, LVM_GETHEADER, 0, 0, "LVM_GETHEADER"));
+        if (!Send(target, HDM_GETITEMRECT, static_cast<WPARAM>(column), remote.At(), "HDM_GETITEMRECT"))
+            Fail("no header for column " + ToUtf8(a[3]));
+    } else {
+        r.top = column;
+        r.left = LVIR_BOUNDS;
+        remote.Write(&r, sizeof r);
+        if (!Send(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), remote.At(), "LVM_GETSUBITEMRECT"))
+            Fail("no cell at row " + ToUtf8(a[2]));
+    }
+    remote.Read(&r, sizeof r);
+    // Column 0's bounds span the whole row: aim at its left part.
+    int x = column == 0 && row >= 0 ? r.left + 6 : (r.left + r.right) / 2;
+    LPARAM at = MAKELPARAM(x, (r.top + r.bottom) / 2);
+    PostMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(target, WM_LBUTTONUP, 0, at);
+    Sync(target);
+    return 0;
+}
+
+// lv-edit WINDOW ID ROW: opens the in-place edit of ROW. lv-end-edit
+// WINDOW ID TEXT: types TEXT into the open edit and presses Enter.
+int CmdListViewEdit(const Args& a) {
+    Need(a, 3, 3, "lv-edit");
+    HWND list = RequireListView(a);
+    SetForegroundWindow(GetAncestor(list, GA_ROOT));
+    if (!Send(list, LVM_EDITLABELW, ParseNumber(a[2], "row"), 0, "LVM_EDITLABELW")) Fail("no edit opened");
+    return 0;
+}
+
+int CmdListViewEndEdit(const Args& a) {
+    Need(a, 3, 3, "lv-end-edit");
+    HWND list = RequireListView(a);
+    HWND edit = reinterpret_cast<HWND>(Send(list, LVM_GETEDITCONTROL, 0, 0, "LVM_GETEDITCONTROL"));
+    if (!edit) Fail("no in-place edit is open");
+    Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(W(a[2])), "WM_SETTEXT");
+    PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
+    Sync(list);
+    return 0;
+}
+
+// lv-edit-text WINDOW ID: the text of the open in-place edit.
+int CmdListViewEditText(const Args& a) {
+    Need(a, 2, 2, "lv-edit-text");
+    HWND list = RequireListView(a);
+    HWND edit = reinterpret_cast<HWND>(Send(list, LVM_GETEDITCONTROL, 0, 0, "LVM_GETEDITCONTROL"));
+    if (!edit) Fail("no in-place edit is open");
+    std::printf("%s\n", ToUtf8(WindowText(edit)).c_str());
+    return 0;
+}
+
 struct Command {
     const char* name;
     int (*run)(const Args&);
@@ -737,6 +919,14 @@ const Command kCommands[] = {
     {"send-registered", CmdSendRegistered},
 };
 
+const Command kListViewCommands[] = {
+    {"lv-count", CmdListViewCount},       {"lv-text", CmdListViewText},
+    {"lv-rows", CmdListViewRows},         {"lv-select", CmdListViewSelect},
+    {"lv-selected", CmdListViewSelected}, {"lv-click", CmdListViewClick},
+    {"lv-edit", CmdListViewEdit},         {"lv-end-edit", CmdListViewEndEdit},
+    {"lv-edit-text", CmdListViewEditText},
+};
+
 }  // namespace
 
 int main() {
@@ -755,6 +945,13 @@ int main() {
     std::string name = ToUtf8(args[0]);
     args.erase(args.begin());
     for (const Command& c : kCommands) {
+        if (name == c.name) {
+            int rc = c.run(args);
+            std::fflush(stdout);
+            return rc;
+        }
+    }
+    for (const Command& c : kListViewCommands) {
         if (name == c.name) {
             int rc = c.run(args);
             std::fflush(stdout);
