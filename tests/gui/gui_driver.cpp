@@ -857,8 +857,10 @@ int CmdListViewClick(const Args& a) {
             Fail("no cell at row " + ToUtf8(a[2]));
     }
     remote.Read(&r, sizeof r);
-    // Column 0's bounds span the whole row: aim at its left part.
-    int x = column == 0 && row >= 0 ? r.left + 6 : (r.left + r.right) / 2;
+    // Near the left edge: column 0's bounds span the whole row, and a wide
+    // column's middle may lie beyond the visible part; not so near that a
+    // header takes the point for the divider.
+    int x = std::min(r.left + 20, (r.left + r.right) / 2);
     LPARAM at = MAKELPARAM(x, (r.top + r.bottom) / 2);
     PostMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(target, WM_LBUTTONUP, 0, at);
@@ -897,6 +899,18 @@ int CmdListViewEditText(const Args& a) {
     return 0;
 }
 
+// client-click WINDOW X Y: a click of the left button at a client point of
+// the window itself (what it paints, not a control).
+int CmdClientClick(const Args& a) {
+    Need(a, 3, 3, "client-click");
+    HWND top = RequireTop(a[0]);
+    LPARAM at = MAKELPARAM(ParseSigned(a[1], "x"), ParseSigned(a[2], "y"));
+    PostMessageW(top, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(top, WM_LBUTTONUP, 0, at);
+    Sync(top);
+    return 0;
+}
+
 struct Command {
     const char* name;
     int (*run)(const Args&);
@@ -924,7 +938,7 @@ const Command kListViewCommands[] = {
     {"lv-rows", CmdListViewRows},         {"lv-select", CmdListViewSelect},
     {"lv-selected", CmdListViewSelected}, {"lv-click", CmdListViewClick},
     {"lv-edit", CmdListViewEdit},         {"lv-end-edit", CmdListViewEndEdit},
-    {"lv-edit-text", CmdListViewEditText},
+    {"lv-edit-text", CmdListViewEditText}, {"client-click", CmdClientClick},
 };
 
 }  // namespace

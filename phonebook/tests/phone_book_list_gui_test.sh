@@ -1,0 +1,303 @@
+#!/usr/bin/env bash
+# GUI tests of the phone book list "電話帳リスト" and its list board in
+# Corvinet under Wine, on the virtual line: opened with "電話帳" over a
+# phone book made by the phonebook tool, worked by gui_driver, and checked
+# afterwards with "phonebook export". Prints PASS/FAIL per case.
+#
+#   phonebook/tests/phone_book_list_gui_test.sh [--native NATIVE_BUILD_DIR] WINDOWS_BUILD_DIR [CASE...]
+#
+# Cases: list (fill, sort, help, add, search, delete, sizes, close),
+# board (save, "情報不要", closing the list over typed text), duplicate
+# ("重複開帳" while the call board shows the number), big (100,000 numbers
+# opened and 1,000 deleted while a call is recorded; prints the figures).
+set -uo pipefail
+
+root=$(cd "$(dirname "$0")/../.." && pwd)
+gui="$root/tests/gui"
+native=""
+if [ "${1:-}" = --native ]; then native=${2:?--native needs a folder}; shift 2; fi
+[ $# -ge 1 ] || { echo "usage: $0 [--native DIR] WINDOWS_BUILD_DIR [CASE...]" >&2; exit 2; }
+build=$(cd "$1" && pwd) || exit 2
+shift
+only=("$@")
+[ -n "$native" ] || native="$(dirname "$build")/native"
+native=$(cd "$native" && pwd) || { echo "no native build folder $native" >&2; exit 2; }
+
+program="$build/Corvinet.exe"
+driver="$build/gui_driver.exe"
+linecall="$native/linecall"
+phonebook="$native/phonebook"
+for f in "$program" "$driver" "$linecall" "$phonebook"; do
+  [ -f "$f" ] || { echo "missing $f" >&2; exit 2; }
+done
+
+work="$build/phone-book-list-gui"
+cases_dir="$work/cases"
+shots="$work/screenshots"
+reason_file="$work/reason"
+mkdir -p "$work"
+rm -rf "$cases_dir" "$shots"
+mkdir -p "$cases_dir" "$shots"
+
+c_pid=""
+# shellcheck source=../../tests/gui/gui_case.sh
+source "$gui/gui_case.sh"
+# shellcheck source=../../tests/gui/virtual_line.sh
+source "$gui/virtual_line.sh"
+# shellcheck source=../../tests/gui/wine_env.sh
+source "$gui/wine_env.sh"
+trap 'gui_stop c_pid; virtual_line_stop; wine_env_cleanup' EXIT
+# shellcheck source=../../tests/gui/corvinet_env.sh
+source "$gui/corvinet_env.sh"
+corvinet_line_start "$work" || { echo "FAIL: no virtual line" >&2; exit 1; }
+unset DISPLAY
+wine_env_init "$work" || { echo "FAIL: no Wine environment" >&2; exit 1; }
+wine_env_unmanaged || { echo "FAIL: cannot configure the Wine prefix" >&2; exit 1; }
+corvinet_find_input "$driver" || { echo "FAIL: the line is not an input" >&2; exit 1; }
+
+LIST="電話帳リスト"
+BOARD="情報ボードt"
+CALL_BOARD="情報ボード"
+PHONE_BOOK_BUTTON=2021
+HELP=$(tr -d '\n' <<'EOF'
+並べ替えは：\n列タイトルをクリックしてください\n\n情報ボタン：\n情報ボード画面が開きます、相手の情報（顧客情報等）はここで入力してください\n\n
+編集するには：\n行、列を左シングルクリック（２列目の電話帳は１列目の編集窓を拝借します）\n編集終了は[Enter]キーを押してください
+（録音を聞きながら情報ボードの編集をするには、先にボードを開いてから記録操作画面を開きます）\n\n追加ボタン：\n最終行に追加します、
+最初は必ず電話番号を入力してください\n電話番号をコピー＆貼り付けで追加するには、記録操作画面を開いて「名前の変更と検索窓」で電話番号を選択して
+コピーしてください\n\n複数行を一括削除するには：\n連続した複数行は最初の行をクリックしてから、シフトキーを押しながら最後の行をクリックして、
+削除ボタンを押してください\n連続していない場合はコントロールキー押しながら複数行をクリックします\n\n入力最大文字数は：\n
+電話帳は全角漢字で最大100字まで、情報文字数は全角漢字で最大5000字まで\n\n保存先変更で以前のデーターを引き継ぐには：\n
+InfoIndex.binary、InfoData.binary、EriaTable.binaryの３ファイルを移動又はコピーしてください\n
+電話帳をリセットするには、この３ファイルを削除してください
+EOF
+)
+HELP=$(printf '%b' "$HELP")
+
+# ---------------------------------------------------------------- helpers
+
+book_dir() { printf '%s/マニュアル 兼 作業フォルダー' "$case_dir"; }
+ini() { printf '%s/%s' "$case_dir" "$CORVINET_SETTINGS_REL"; }
+
+# new_case CSV: a fresh folder whose phone book holds the CSV's records.
+new_case() {
+  case_dir="$cases_dir/$case_name"
+  corvinet_make_folder "$case_dir"
+  if [ -n "${1:-}" ]; then
+    "$phonebook" import "$(book_dir)" "$1" >"$work/import.log" 2>&1 ||
+      { fail "phonebook import: $(tail -n 2 "$work/import.log")"; return 1; }
+  fi
+}
+
+export_book() { "$phonebook" export "$(book_dir)"; }
+
+start_corvinet() {
+  (cd "$case_dir" && exec wine64 "$program") >>"$work/$case_name.log" 2>&1 &
+  c_pid=$!
+  local deadline=$(( $(date +%s) + 30 ))
+  while [ "$(date +%s)" -lt "$deadline" ]; do
+    if main_class=$(drv_quiet find-class "$CORVINET_MAIN_PREFIX" 500) && drv_quiet is-visible "$main_class"; then
+      return 0
+    fi
+    kill -0 "$c_pid" 2>/dev/null || { fail "Corvinet ended before its main window showed"; return 1; }
+    sleep 0.3
+  done
+  fail "no main window within 30 s"
+}
+
+stop_corvinet() {
+  drv close "$main_class" >/dev/null || return 1
+  for _ in $(seq 1 150); do
+    kill -0 "$c_pid" 2>/dev/null || { wait "$c_pid"; c_pid=""; return 0; }
+    sleep 0.1
+  done
+  fail "Corvinet still runs 15 s after its close"
+}
+
+open_list() {
+  drv click "$main_class" "$PHONE_BOOK_BUTTON" >/dev/null || return 1
+  drv wait-window "$LIST" 5000 >/dev/null || return 1
+}
+
+count() { drv lv-count "$LIST" 400; }
+cell() { drv lv-text "$LIST" 400 "$1" "$2"; }
+
+# expect_box TEXT CAPTION: a message box says TEXT under CAPTION; answered OK.
+expect_box() { drv expect-message "$1" 5000 --caption "$2" >/dev/null; }
+
+# expect_eq WHAT GOT WANTED
+expect_eq() { [ "$2" = "$3" ] || fail "$1: \"$2\", expected \"$3\""; }
+
+# add_number TEXT: "追加", then TEXT typed into the new row's edit and Enter.
+add_number() {
+  drv click "$LIST" 304 >/dev/null || return 1
+  local _
+  for _ in $(seq 1 20); do
+    drv_quiet lv-edit-text "$LIST" 400 >/dev/null && break
+    sleep 0.2
+  done
+  drv lv-end-edit "$LIST" 400 "$1" >/dev/null
+}
+
+# wait_count N: the list shows N rows within 3 s.
+wait_count() {
+  local n="" _
+  for _ in $(seq 1 15); do
+    n=$(drv_quiet lv-count "$LIST" 400)
+    [ "$n" = "$1" ] && return 0
+    sleep 0.2
+  done
+  fail "the list has \"$n\" rows, expected $1"
+}
+
+shot() { wine_env_screenshot "$shots/$1.png" && echo "  screenshot $shots/$1.png"; }
+
+# ---------------------------------------------------------------- cases
+
+case_list() {
+  printf '0398765432,田中,\n0312345678,山田,\n0451112222,,\n' >"$work/book.csv"
+  new_case "$work/book.csv" || return 1
+  start_corvinet || return 1
+  open_list || return 1
+  wait_count 3 || return 1
+  expect_eq "row 0" "$(cell 0 0)" 0312345678 || return 1
+  expect_eq "row 0 name" "$(cell 0 1)" 山田 || return 1
+  shot list_f7
+  # The first column click sorts descending, the next ascending by name.
+  drv lv-click "$LIST" 400 -1 0 >/dev/null && sleep 1
+  expect_eq "row 0 after the first click" "$(cell 0 0)" 0451112222 || return 1
+  drv lv-click "$LIST" 400 -1 1 >/dev/null && sleep 1
+  expect_eq "row 2 after the name click" "$(cell 2 1)" 田中 || return 1
+
+  # The red "？" at 45.4F, 7 (F = 7): the help.
+  drv client-click "$LIST" 320 10 >/dev/null || return 1
+  expect_box "$HELP" 説明 || return 1
+
+  add_number 0312345678 || return 1
+  expect_box この電話番号は既に登録済みです 追加エラー || return 1
+  add_number abc || return 1
+  expect_box 半角数字で入力してください 入力ミス || return 1
+  wait_count 3 || return 1
+  add_number 0111 || return 1
+  sleep 1
+  wait_count 4 || return 1
+  drv no-message 600 >/dev/null || return 1
+
+  # Search: rows are 0451112222 (no name), 0312345678 山田, 0398765432 田中, 0111.
+  drv set-text "$LIST" 301 田 >/dev/null
+  drv click "$LIST" 303 >/dev/null
+  sleep 0.8
+  expect_eq "search button" "$(drv get-text "$LIST" 303)" 次へ || return 1
+  expect_eq "first hit" "$(drv lv-selected "$LIST" 400)" 1 || return 1
+  drv click "$LIST" 303 >/dev/null && sleep 0.8
+  expect_eq "second hit" "$(drv lv-selected "$LIST" 400)" 2 || return 1
+  drv click "$LIST" 303 >/dev/null
+  expect_box 最後まで検索しました。 検索終了 || return 1
+  expect_eq "search button after the end" "$(drv get-text "$LIST" 303)" 検索 || return 1
+
+  # Name edit through the name column, then delete rows 0 and 2.
+  drv lv-select "$LIST" 400 3 >/dev/null
+  drv lv-click "$LIST" 400 3 1 >/dev/null
+  drv lv-edit "$LIST" 400 3 >/dev/null || return 1
+  drv lv-end-edit "$LIST" 400 新規 >/dev/null
+  sleep 0.8
+  expect_eq "name of the added row" "$(cell 3 1)" 新規 || return 1
+  drv lv-select "$LIST" 400 0 >/dev/null
+  drv lv-select "$LIST" 400 2 add >/dev/null
+  drv click "$LIST" 306 >/dev/null && sleep 0.8
+  expect_eq "row 0 deleted" "$(cell 0 0)" 削除済み || return 1
+  expect_eq "row 2 deleted" "$(cell 2 0)" 削除済み || return 1
+  expect_eq "row 1 kept" "$(cell 1 0)" 0312345678 || return 1
+
+  # F = 14, then close: place and sizes are kept.
+  drv select "$LIST" 302 9 >/dev/null && sleep 0.8
+  shot list_f14
+  drv close "$LIST" >/dev/null
+  drv wait-gone "$LIST" 6000 >/dev/null || { fail "box: $(drv_quiet get-message 100 | tr '\n' ' ')"; return 1; }
+  local pos="$(book_dir)/PosSize.ini"
+  expect_eq "PosSize.ini size" "$(stat -c %s "$pos" 2>/dev/null)" 16 || return 1
+  expect_eq "phone_book_font" "$(od -An -tu1 -j95 -N1 "$(ini)" | tr -d ' ')" 14 || return 1
+  stop_corvinet || return 1
+  local book; book=$(export_book | tr -d '\r')
+  grep -q '^"0111","新規",""$' <<<"$book" || fail "export lacks 0111: $book" || return 1
+  grep -q '^"0312345678","山田",""$' <<<"$book" || fail "export lacks 0312345678: $book" || return 1
+  ! grep -q '^"0451112222"\|^"0398765432"' <<<"$book" || fail "deleted numbers are still exported: $book"
+}
+
+case_board() {
+  printf '0312345678,山田,前の情報\n0398765432,田中,消す情報\n' >"$work/book.csv"
+  new_case "$work/book.csv" || return 1
+  start_corvinet || return 1
+  open_list || return 1
+  wait_count 2 || return 1
+  drv lv-select "$LIST" 400 0 >/dev/null
+  drv click "$LIST" 305 >/dev/null
+  drv wait-window "$BOARD" 3000 >/dev/null || return 1
+  expect_eq "board title" "$(drv get-text "$BOARD" 0)" "情報ボード（ 0312345678 ）" || return 1
+  expect_eq "board name" "$(drv get-text "$BOARD" 401)" 山田 || return 1
+  expect_eq "board information" "$(drv get-text "$BOARD" 402)" 前の情報 || return 1
+  shot board_f7
+  drv set-text "$BOARD" 402 "新しい情報" >/dev/null
+  drv click "$BOARD" 404 >/dev/null
+  drv wait-gone "$BOARD" 3000 >/dev/null || return 1
+
+  drv lv-select "$LIST" 400 1 >/dev/null
+  drv click "$LIST" 305 >/dev/null
+  drv wait-window "$BOARD" 3000 >/dev/null || return 1
+  drv click "$BOARD" 405 >/dev/null
+  drv wait-gone "$BOARD" 3000 >/dev/null || return 1
+
+  # Typed text, then the list closes: はい saves it.
+  drv select "$LIST" 302 9 >/dev/null && sleep 0.6
+  drv lv-select "$LIST" 400 0 >/dev/null
+  drv click "$LIST" 305 >/dev/null
+  drv wait-window "$BOARD" 3000 >/dev/null || return 1
+  sleep 0.6
+  shot board_f14
+  drv set-text "$BOARD" 402 "閉じる前の情報" >/dev/null
+  drv close "$LIST" >/dev/null
+  drv expect-message $'情報ボードの内容は保存されていません。\n保存しますか？' 5000 --caption 情報ボード --button YES >/dev/null ||
+    return 1
+  drv wait-gone "$LIST" 6000 >/dev/null || { fail "box: $(drv_quiet get-message 100 | tr '\n' ' ')"; return 1; }
+  stop_corvinet || return 1
+  local book; book=$(export_book | tr -d '\r')
+  grep -q '^"0312345678","山田","閉じる前の情報"$' <<<"$book" || fail "saved information missing: $book" || return 1
+  grep -q '^"0398765432","田中",""$' <<<"$book" || fail "information not cleared: $book"
+}
+
+case_duplicate() {
+  printf '0312345678,山田,情報\n' >"$work/book.csv"
+  new_case "$work/book.csv" || return 1
+  "$linecall" incoming "$work/call.wav" --number 0312345678 --lead 8 --speech 8 >/dev/null 2>&1 ||
+    { fail "linecall failed"; return 1; }
+  start_corvinet || return 1
+  open_list || return 1
+  wait_count 1 || return 1
+  drv lv-select "$LIST" 400 0 >/dev/null
+  drv click "$LIST" 305 >/dev/null
+  drv wait-window "$BOARD" 3000 >/dev/null || return 1
+  virtual_line_play "$work/call.wav"
+  drv wait-window "$CALL_BOARD" 25000 >/dev/null || return 1
+  # Within 5 s (every tenth tick) while both boards show the number.
+  drv expect-message $'同じ電話番号の情報ボードが重複して開いています\n後から閉じたボードの内容が有効になります\nどちらか不要のボードを閉じてください。' 5500 --caption 重複開帳
+}
+
+# Keeps a started list open for a person or a script to look at (not run by default).
+case_hold() {
+  printf '0398765432,田中,\n0312345678,山田,\n0451112222,,\n' >"$work/book.csv"
+  new_case "$work/book.csv" || return 1
+  start_corvinet || return 1
+  open_list || return 1
+  printf 'export WINEPREFIX=%q DISPLAY=%q\n' "$WINEPREFIX" "$DISPLAY" >"$work/hold.env"
+  sleep "${HOLD_SECONDS:-120}"
+}
+
+cases=(list board duplicate)
+[ ${#only[@]} -gt 0 ] && cases=("${only[@]}")
+failed=0
+for case_name in "${cases[@]}"; do
+  : >"$work/$case_name.log"
+  virtual_line_silence
+  gui_run_case phone_book_list "$case_name" c_pid || failed=$((failed + 1))
+done
+echo "screenshots in $shots"
+[ $failed -eq 0 ]
