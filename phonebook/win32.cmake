@@ -7,3 +7,7 @@ target_link_libraries(suite_phonebook_win32 PUBLIC suite_core_win comctl32 shell
 suite_program(info_board_preview NOINSTALL
   SOURCES phonebook/tools/info_board_preview.cpp
   LIBS suite_phonebook_win32)
+
+# The list's figures under Wine; not installed.
+add_executable(phone_book_list_bench phonebook/tools/phone_book_list_bench.cpp)
+target_link_libraries(phone_book_list_bench PRIVATE suite_core_win)

@@ -825,6 +825,24 @@ int CmdListViewSelect(const Args& a) {
     return 0;
 }
 
+// lv-select-range WINDOW ID FIRST COUNT STEP: selects COUNT rows from FIRST
+// on, STEP apart, besides those selected already (a control-click each).
+int CmdListViewSelectRange(const Args& a) {
+    Need(a, 5, 5, "lv-select-range");
+    HWND list = RequireListView(a);
+    DWORD first = ParseNumber(a[2], "first"), count = ParseNumber(a[3], "count"), step = ParseNumber(a[4], "step");
+    RemoteBuffer remote(list, sizeof(LVITEMW));
+    LVITEMW item = {};
+    item.stateMask = LVIS_SELECTED;
+    item.state = LVIS_SELECTED;
+    remote.Write(&item, sizeof item);
+    for (DWORD k = 0; k < count; ++k) {
+        if (!Send(list, LVM_SETITEMSTATE, first + k * step, remote.At(), "LVM_SETITEMSTATE"))
+            Fail("row " + std::to_string(first + k * step) + " cannot be selected");
+    }
+    return 0;
+}
+
 // lv-selected WINDOW ID: the selected rows, one a line.
 int CmdListViewSelected(const Args& a) {
     Need(a, 2, 2, "lv-selected");
@@ -937,6 +955,7 @@ const Command kListViewCommands[] = {
     {"lv-count", CmdListViewCount},       {"lv-text", CmdListViewText},
     {"lv-rows", CmdListViewRows},         {"lv-select", CmdListViewSelect},
     {"lv-selected", CmdListViewSelected}, {"lv-click", CmdListViewClick},
+    {"lv-select-range", CmdListViewSelectRange},
     {"lv-edit", CmdListViewEdit},         {"lv-end-edit", CmdListViewEndEdit},
     {"lv-edit-text", CmdListViewEditText}, {"client-click", CmdClientClick},
 };
