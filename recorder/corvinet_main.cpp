@@ -20,6 +20,7 @@ namespace {
 
 class LineRecorderParts : public RecorderVariant {
 public:
+    const char* ProgramName() const override { return "Corvinet"; }
     RecorderSettings& Settings() override { return settings_; }
 
     bool LoadSettings(const WorkArea& area) override {

@@ -18,6 +18,8 @@ class RecorderVariant {
 public:
     virtual ~RecorderVariant() = default;
 
+    // Names the program's one running copy ("Corvinet", "Pallaby").
+    virtual const char* ProgramName() const = 0;
     // The program's record, loaded by LoadSettings.
     virtual RecorderSettings& Settings() = 0;
     // Start-up load of the whole record; false ends the program at once

@@ -579,9 +579,42 @@ case_end_session_while_recording() {
   [ "$(recordings | wc -l)" -eq 1 ] || { fail "closing after the session's end saved again"; return 1; }
 }
 
+# One running copy: a second start says so and ends, the first records on;
+# no other process may write the recording in progress, and the phonebook
+# tool refuses to write the book the recorder holds until it ends.
+case_second_copy() {
+  start_manual_recording || return 1
+  local first=$c_pid
+  (cd "$case_dir" && exec wine64 "$program") >>"$work/$case_name.log" 2>&1 &
+  c_pid=$!
+  drv expect-message $'この録音アプリはすでに起動しています。\n同じ一時ファイルと電話帳に二重に書き込まないよう、この起動は終了します。' \
+    30000 --button none --caption 起動エラー >/dev/null || return 1
+  wine_env_screenshot "$shots/9_second_copy.png"
+  drv answer-message OK >/dev/null || return 1
+  wait_exit 10 || return 1
+  c_pid=$first
+  kill -0 "$c_pid" 2>/dev/null || { fail "the first copy ended"; return 1; }
+
+  if (cd "$case_dir" && wine64 "$driver" can-write '非常用フォルダー\TMP.tmp') >>"$work/$case_name.log" 2>&1; then
+    fail "another process could open TMP.tmp for writing"; return 1
+  fi
+
+  printf '"number","name","information"\r\n"0398765432","山田","取引先"\r\n' >"$case_dir/book.csv"
+  local book="$case_dir/マニュアル 兼 作業フォルダー"
+  if "$phonebook" import "$book" "$case_dir/book.csv" >"$work/phonebook.log" 2>&1; then
+    fail "phonebook import wrote the book the recorder holds"; return 1
+  fi
+  grep -q '録音アプリまたは電話帳ツール' "$work/phonebook.log" || { fail "phonebook said: $(tail -n 2 "$work/phonebook.log")"; return 1; }
+  "$phonebook" list "$book" >/dev/null 2>&1 || { fail "phonebook list refused while the recorder runs"; return 1; }
+
+  close_main || return 1
+  "$phonebook" import "$book" "$case_dir/book.csv" >"$work/phonebook.log" 2>&1 ||
+    { fail "phonebook import failed after the recorder ended: $(tail -n 2 "$work/phonebook.log")"; return 1; }
+}
+
 # ---------------------------------------------------------------- run
 
-cases=(first_start calls manual_discard manual_save unplug no_device empty_settings missing_work_folder close_while_recording end_session_while_recording display_modes)
+cases=(first_start calls manual_discard manual_save second_copy unplug no_device empty_settings missing_work_folder close_while_recording end_session_while_recording display_modes)
 [ ${#only[@]} -gt 0 ] && cases=("${only[@]}")
 failed=0
 for case_name in "${cases[@]}"; do
