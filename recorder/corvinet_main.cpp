@@ -28,6 +28,7 @@ public:
     }
 
     bool IsLineRecorder() const override { return true; }
+    const WarningBarLayout& BarLayout() const override { return kLineWarningBar; }
 
     bool RegisterClasses(HINSTANCE instance) override { return RegisterInfoBoardClass(instance); }
 

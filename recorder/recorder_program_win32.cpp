@@ -160,6 +160,7 @@ void RunTick(Program& p) {
     p.tick.SilenceCountdownStep();
     // 8. Threshold repaint and status word.
     MainWindowStatusTick(p.mainWindow, p.connection->Fault());
+    if (!p.variant.IsLineRecorder()) p.pass->MarkRecordingInField();
     // 9 and 10: the phone book list and the browser keep their requests
     // until those windows exist.
 }
@@ -250,7 +251,7 @@ void RunMainLoop(Program& p) {
     StartDisplayMode(p.mainWindow);
     p.volumeControls = CreateCoreAudioOutputControls();
     p.alarm = std::make_unique<WarningAlarm>(p.instance, *p.volumeControls, settings.warning_volume());
-    p.warningBar = std::make_unique<WarningBar>(p.mainWindow, p.alarm.get());
+    p.warningBar = std::make_unique<WarningBar>(p.mainWindow, p.alarm.get(), p.variant.BarLayout());
     p.line = std::make_unique<Win32ConnectionLine>(&p.capture, p.alarm.get());
     p.connection = std::make_unique<ConnectionCheck>(p.line.get(), &p.shared, settings.input_device_count());
     p.shared.SilenceCountdown.store(0);

@@ -11,6 +11,7 @@
 #include "common/recorder_shared.h"
 #include "recorder_tick.h"
 #include "recording_pass.h"
+#include "ui/warning_bar_window.h"
 
 namespace suite {
 
@@ -26,7 +27,10 @@ public:
     // (an empty settings file).
     virtual bool LoadSettings(const WorkArea& area) = 0;
     // Line recorder: the "電話帳" button and the click for the call board.
+    // Otherwise the handset's: "録音中" in the number field while recording.
     virtual bool IsLineRecorder() const = 0;
+    // The warning bar of this recorder.
+    virtual const WarningBarLayout& BarLayout() const = 0;
     // Window classes beyond the main window and the warning bar.
     virtual bool RegisterClasses(HINSTANCE instance) = 0;
     // Start-up step 4; false ends the program.
