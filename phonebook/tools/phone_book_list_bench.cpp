@@ -24,6 +24,7 @@ struct PrintedMessages : suite::PhoneBookMessages {
     void AppendWarning(int remaining) override { std::printf("message: append warning %d\n", remaining); }
     void CannotOpen(const std::string& path) override { std::printf("message: cannot open %s\n", path.c_str()); }
     void CannotWrite(const std::string& path) override { std::printf("message: cannot write %s\n", path.c_str()); }
+    void InUse(const std::string& path) override { std::printf("message: in use %s\n", path.c_str()); }
 };
 
 struct QuietView : suite::PhoneBookListView {
