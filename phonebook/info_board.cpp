@@ -217,15 +217,10 @@ void InfoBoard::Unregister() {
 }
 
 bool InfoBoard::Save() {
-    FieldText name = view_.Name();
-    FieldText information = view_.Information();
     // What the user typed is never cut or altered silently: the board stays
     // open so it can be corrected.
-    std::string refusal = BoardTextRefusal(name, information);
-    if (!refusal.empty()) {
-        view_.Tell(refusal, kBoardSaveCaption);
-        return false;
-    }
+    FieldText name, information;
+    if (!TakeBoardTexts(view_, &name, &information)) return false;
     record_.name = name.text;
     record_.information = information.text;
     SaveResult result = book_.SaveRecord(boardNumber_, record_.name, record_.information);

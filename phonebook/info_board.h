@@ -124,6 +124,17 @@ struct FieldText {
 // without a Shift-JIS form, a name over 201 or information over 10000
 // bytes); empty when they can. Shown with caption kBoardSaveCaption.
 std::string BoardTextRefusal(const FieldText& name, const FieldText& information);
+// Takes a board's name and information; false, after telling the user why
+// through the view, when they cannot be stored as typed.
+template <class View>
+bool TakeBoardTexts(View& view, FieldText* name, FieldText* information) {
+    *name = view.Name();
+    *information = view.Information();
+    std::string refusal = BoardTextRefusal(*name, *information);
+    if (refusal.empty()) return true;
+    view.Tell(refusal, kBoardSaveCaption);
+    return false;
+}
 
 // Position and size of the board on the screen.
 struct BoardRect {

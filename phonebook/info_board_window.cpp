@@ -16,13 +16,6 @@ const char kSaveText[] = "保存終了";
 const char kUnregisterText[] = "登録不要";
 
 
-void Place(HWND control, const Rect& r) { MoveWindow(control, r.x, r.y, r.width, r.height, TRUE); }
-
-HWND MakeControl(HWND parent, const char16_t* className, const char* text, DWORD style, int id, HINSTANCE instance) {
-    return CreateWindowExW(0, reinterpret_cast<LPCWSTR>(className), AsWide(SjisToUtf16(text)), WS_CHILD | WS_VISIBLE | style,
-                           0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-}
-
 std::u16string WideText(HWND window) {
     int length = GetWindowTextLengthW(window);
     std::u16string text(static_cast<size_t>(length) + 1, u'\0');
@@ -31,12 +24,48 @@ std::u16string WideText(HWND window) {
     return text;
 }
 
+}  // namespace
+
+void Place(HWND control, const Rect& r) { MoveWindow(control, r.x, r.y, r.width, r.height, TRUE); }
+
+HWND MakeControl(HWND parent, const char16_t* className, const char* text, DWORD style, int id, HINSTANCE instance) {
+    return CreateWindowExW(0, reinterpret_cast<LPCWSTR>(className), AsWide(SjisToUtf16(text)), WS_CHILD | WS_VISIBLE | style,
+                           0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+}
+
 void TextAt(HDC dc, int x, int y, const char* sjis) {
     std::u16string text = SjisToUtf16(sjis);
     TextOutW(dc, x, y, AsWide(text), static_cast<int>(text.size()));
 }
 
-}  // namespace
+bool RegisterBoardClass(HINSTANCE instance, const char16_t* name, WNDPROC proc, int extraBytes, COLORREF background) {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = proc;
+    wc.cbWndExtra = extraBytes;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    // A class brush lives as long as the class: the program's lifetime.
+    wc.hbrBackground = CreateSolidBrush(background);
+    wc.lpszClassName = reinterpret_cast<LPCWSTR>(name);
+    return RegisterClassExW(&wc) != 0;
+}
+
+void DrawCounterText(HWND window, HFONT font, int x, int y, COLORREF background, const std::string& text) {
+    HDC dc = GetDC(window);
+    {
+        SelectIn selected(dc, font);
+        SetTextColor(dc, RGB(255, 0, 0));
+        SetBkColor(dc, background);
+        SIZE widest;
+        GetTextExtentPoint32W(dc, reinterpret_cast<LPCWSTR>(u"000000/10000"), 12, &widest);
+        RECT cell{x, y, x + widest.cx, y + widest.cy};
+        std::u16string wide = SjisToUtf16(text);
+        ExtTextOutW(dc, x, y, ETO_OPAQUE, &cell, AsWide(wide), static_cast<UINT>(wide.size()), nullptr);
+    }
+    ReleaseDC(window, dc);
+}
 
 LRESULT CALLBACK InfoBoardWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     InfoBoardWindow* w = WindowState<InfoBoardWindow>(hwnd, message, lParam);
@@ -61,17 +90,8 @@ LRESULT CALLBACK InfoBoardWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPA
 }
 
 bool RegisterInfoBoardClass(HINSTANCE instance) {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = InfoBoardWindowProc;
-    wc.cbWndExtra = kInfoBoardWindowExtra;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    // A class brush lives as long as the class: the program's lifetime.
-    wc.hbrBackground = CreateSolidBrush(kInfoBoardBackground);
-    wc.lpszClassName = reinterpret_cast<LPCWSTR>(kInfoBoardClassName);
-    return RegisterClassExW(&wc) != 0;
+    return RegisterBoardClass(instance, kInfoBoardClassName, InfoBoardWindowProc, kInfoBoardWindowExtra,
+                              kInfoBoardBackground);
 }
 
 InfoBoardWindow::InfoBoardWindow(HINSTANCE instance, HWND owner, HFONT smallFont)
@@ -207,20 +227,7 @@ FieldText InfoBoardWindow::Information() {
 }
 
 void InfoBoardWindow::DrawCounter(const std::string& text) {
-    if (!hwnd_) return;
-    HDC dc = GetDC(hwnd_);
-    {
-        SelectIn font(dc, SmallFont());
-        SetTextColor(dc, RGB(255, 0, 0));
-        SetBkColor(dc, kInfoBoardBackground);
-        // A fixed cell, so a shorter count does not leave digits of a longer one.
-        SIZE widest;
-        GetTextExtentPoint32W(dc, reinterpret_cast<LPCWSTR>(u"000000/10000"), 12, &widest);
-        RECT cell{kCounterX, kCounterY, kCounterX + widest.cx, kCounterY + widest.cy};
-        std::u16string wide = SjisToUtf16(text);
-        ExtTextOutW(dc, kCounterX, kCounterY, ETO_OPAQUE, &cell, AsWide(wide), static_cast<UINT>(wide.size()), nullptr);
-    }
-    ReleaseDC(hwnd_, dc);
+    if (hwnd_) DrawCounterText(hwnd_, SmallFont(), kCounterX, kCounterY, kInfoBoardBackground, text);
 }
 
 void InfoBoardWindow::ApplyCharSize(int charSize) {

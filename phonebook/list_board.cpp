@@ -79,13 +79,8 @@ bool ListBoard::Tick() {
 }
 
 bool ListBoard::Save() {
-    FieldText name = view_.Name();
-    FieldText information = view_.Information();
-    std::string refusal = BoardTextRefusal(name, information);
-    if (!refusal.empty()) {
-        view_.Tell(refusal, kBoardSaveCaption);
-        return false;
-    }
+    FieldText name, information;
+    if (!TakeBoardTexts(view_, &name, &information)) return false;
     BoardRect rect = view_.WindowRect();
     settings_.set_list_board_size(0, static_cast<uint16_t>(std::clamp(rect.width, 0, 65535)));
     settings_.set_list_board_size(1, static_cast<uint16_t>(std::clamp(rect.height, 0, 65535)));

@@ -1,5 +1,6 @@
 #include "list_board_window.h"
 
+#include "info_board_window.h"
 #include "common/text_convert.h"
 #include "common/win32_text.h"
 #include "common/window_win32.h"
@@ -12,14 +13,6 @@ namespace {
 
 constexpr COLORREF kBackground = RGB(220, 220, 220);
 constexpr int kWindowExtra = 30;
-
-void Place(HWND control, const Rect& r) { MoveWindow(control, r.x, r.y, r.width, r.height, TRUE); }
-
-HWND MakeControl(HWND parent, const char16_t* className, const char* text, DWORD style, int id, HINSTANCE instance) {
-    return CreateWindowExW(0, reinterpret_cast<LPCWSTR>(className), AsWide(SjisToUtf16(text)),
-                           WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-}
 
 FieldText FieldOf(HWND control) {
     FieldText field;
@@ -51,16 +44,7 @@ LRESULT CALLBACK ListBoardWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPA
 }
 
 bool RegisterListBoardClass(HINSTANCE instance) {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = ListBoardWindowProc;
-    wc.cbWndExtra = kWindowExtra;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = CreateSolidBrush(kBackground);  // lives as long as the class
-    wc.lpszClassName = reinterpret_cast<LPCWSTR>(kListBoardClassName);
-    return RegisterClassExW(&wc) != 0;
+    return RegisterBoardClass(instance, kListBoardClassName, ListBoardWindowProc, kWindowExtra, kBackground);
 }
 
 ListBoardWindow::~ListBoardWindow() {
@@ -102,8 +86,7 @@ void ListBoardWindow::OnPaint() {
         SetBkMode(dc, OPAQUE);
         SetBkColor(dc, kBackground);
         SetTextColor(dc, RGB(0, 0, 0));
-        std::u16string label = SjisToUtf16("電話帳");
-        TextOutW(dc, 4, 35 * charSize_ / 10, AsWide(label), static_cast<int>(label.size()));
+        TextAt(dc, 4, 35 * charSize_ / 10, "電話帳");
     }
     EndPaint(hwnd_, &ps);
 }
@@ -168,21 +151,7 @@ FieldText ListBoardWindow::Information() {
 FieldText ListBoardWindow::SearchKey() { return FieldOf(hwnd_ ? GetDlgItem(hwnd_, kListBoardSearchId) : nullptr); }
 
 void ListBoardWindow::DrawCounter(const std::string& text) {
-    if (!hwnd_) return;
-    HDC dc = GetDC(hwnd_);
-    {
-        SelectIn font(dc, font_);
-        SetTextColor(dc, RGB(255, 0, 0));
-        SetBkColor(dc, kBackground);
-        // A fixed cell, so a shorter count leaves no digits of a longer one.
-        SIZE widest;
-        GetTextExtentPoint32W(dc, reinterpret_cast<LPCWSTR>(u"000000/10000"), 12, &widest);
-        const int x = 20 * charSize_, y = 7;
-        RECT cell{x, y, x + widest.cx, y + widest.cy};
-        std::u16string wide = SjisToUtf16(text);
-        ExtTextOutW(dc, x, y, ETO_OPAQUE, &cell, AsWide(wide), static_cast<UINT>(wide.size()), nullptr);
-    }
-    ReleaseDC(hwnd_, dc);
+    if (hwnd_) DrawCounterText(hwnd_, font_, 20 * charSize_, 7, kBackground, text);
 }
 
 void ListBoardWindow::SetSearchButton(bool next) {

@@ -7,6 +7,7 @@
 #include "common/settings_file.h"
 #include "common/text_convert.h"
 #include "common/window_win32.h"
+#include "info_board_window.h"
 
 namespace suite {
 
@@ -23,19 +24,6 @@ const char kRestartText[] = "いったん録音アプリを閉じて再起動し
 const char kRestartCaption[] = "再起動要請";
 const char kPathTooLongText[] = "パスの文字サイズが240Byteを超えました場所を見直してください。";
 const char kPathTooLongCaption[] = "再設定";
-
-void Place(HWND control, const Rect& r) { MoveWindow(control, r.x, r.y, r.width, r.height, TRUE); }
-
-HWND MakeControl(HWND parent, const char16_t* className, const char* text, DWORD style, int id, HINSTANCE instance) {
-    return CreateWindowExW(0, reinterpret_cast<LPCWSTR>(className), AsWide(SjisToUtf16(text)),
-                           WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-}
-
-void TextAt(HDC dc, int x, int y, const char* sjis) {
-    std::u16string text = SjisToUtf16(sjis);
-    TextOutW(dc, x, y, AsWide(text), static_cast<int>(text.size()));
-}
 
 const int kFontControls[] = {kListSearchId, kListSearchButtonId, kListAddId,    kListInfoId,
                              kListDeleteId, kListSizeBoxId,      kListFolderId, kListBrowseId};

@@ -50,6 +50,10 @@ source "$gui/wine_env.sh"
 trap 'gui_stop c_pid; virtual_line_stop; wine_env_cleanup' EXIT
 # shellcheck source=../../tests/gui/corvinet_env.sh
 source "$gui/corvinet_env.sh"
+# shellcheck source=../../tests/gui/recorder_case.sh
+source "$gui/recorder_case.sh"
+RECORDER=Corvinet
+MAIN_PREFIX=$CORVINET_MAIN_PREFIX
 corvinet_line_start "$work" || { echo "FAIL: no virtual line" >&2; exit 1; }
 unset DISPLAY
 wine_env_init "$work" || { echo "FAIL: no Wine environment" >&2; exit 1; }
@@ -94,24 +98,7 @@ export_book() { "$phonebook" export "$(book_dir)"; }
 start_corvinet() {
   (cd "$case_dir" && exec wine64 "$program") >>"$work/$case_name.log" 2>&1 &
   c_pid=$!
-  local deadline=$(( $(date +%s) + 30 ))
-  while [ "$(date +%s)" -lt "$deadline" ]; do
-    if main_class=$(drv_quiet find-class "$CORVINET_MAIN_PREFIX" 500) && drv_quiet is-visible "$main_class"; then
-      return 0
-    fi
-    kill -0 "$c_pid" 2>/dev/null || { fail "Corvinet ended before its main window showed"; return 1; }
-    sleep 0.3
-  done
-  fail "no main window within 30 s"
-}
-
-stop_corvinet() {
-  drv close "$main_class" >/dev/null || return 1
-  for _ in $(seq 1 150); do
-    kill -0 "$c_pid" 2>/dev/null || { wait "$c_pid"; c_pid=""; return 0; }
-    sleep 0.1
-  done
-  fail "Corvinet still runs 15 s after its close"
+  wait_main
 }
 
 open_list() {
@@ -217,7 +204,7 @@ case_list() {
   local pos="$(book_dir)/PosSize.ini"
   expect_eq "PosSize.ini size" "$(stat -c %s "$pos" 2>/dev/null)" 16 || return 1
   expect_eq "phone_book_font" "$(od -An -tu1 -j95 -N1 "$(ini)" | tr -d ' ')" 14 || return 1
-  stop_corvinet || return 1
+  close_main || return 1
   local book; book=$(export_book | tr -d '\r')
   grep -q '^"0111","新規",""$' <<<"$book" || fail "export lacks 0111: $book" || return 1
   grep -q '^"0312345678","山田",""$' <<<"$book" || fail "export lacks 0312345678: $book" || return 1
@@ -259,7 +246,7 @@ case_board() {
   drv expect-message $'情報ボードの内容は保存されていません。\n保存しますか？' 5000 --caption 情報ボード --button YES >/dev/null ||
     return 1
   drv wait-gone "$LIST" 6000 >/dev/null || { fail "box: $(drv_quiet get-message 100 | tr '\n' ' ')"; return 1; }
-  stop_corvinet || return 1
+  close_main || return 1
   local book; book=$(export_book | tr -d '\r')
   grep -q '^"0312345678","山田","閉じる前の情報"$' <<<"$book" || fail "saved information missing: $book" || return 1
   grep -q '^"0398765432","田中",""$' <<<"$book" || fail "information not cleared: $book"
@@ -293,7 +280,8 @@ big_run() {  # big_run 1|0: with the list's work or without (the baseline)
   "$linecall" incoming "$work/long.wav" --number 0312345678 --lead 8 --speech 40 >/dev/null 2>&1 ||
     { fail "linecall failed"; return 1; }
   start_corvinet || return 1
-  local t0 ring t_open t_shown t_delete t_end got played n f _
+  local t0 ring t_open t_shown t_delete t_end t_close got played n f call _
+  call=$(awk -v d="$(soxi -D "$work/long.wav")" 'BEGIN { printf "%.2f", d - 8 }')
   virtual_line_play "$work/long.wav"
   for _ in $(seq 1 50); do [ -n "$(pactl list short sink-inputs 2>/dev/null)" ] && break; sleep 0.05; done
   t0=$(date +%s.%N)
@@ -333,11 +321,12 @@ big_run() {  # big_run 1|0: with the list's work or without (the baseline)
   else
     sleep 12
   fi
-  stop_corvinet || return 1
+  t_close=$(date +%s.%N)
+  close_main || return 1
   f=$(find "$case_dir/通話記録" -name '*.ogg' | head -n 1)
   [ -n "$f" ] || { fail "no recording"; return 1; }
   [[ $(basename "$f") == *-0312345678-* ]] || { fail "recording named $(basename "$f")"; return 1; }
-  played=$(awk -v a="$ring" -v b="$(date +%s.%N)" 'BEGIN { printf "%.2f", b - a }')
+  played=$(awk -v a="$ring" -v b="$t_close" -v c="$call" 'BEGIN { p = b - a; if (p > c) p = c; printf "%.2f", p }')
   got=$(soxi -D "$f")
   local short; short=$(awk -v p="$played" -v g="$got" 'BEGIN { printf "%.2f", p - g }')
   if [ "$with_list" = 0 ]; then
