@@ -975,6 +975,14 @@ const Command kListViewCommands[] = {
     {"lv-edit-text", CmdListViewEditText}, {"client-click", CmdClientClick},
 };
 
+template <size_t N>
+const Command* FindCommand(const Command (&table)[N], const std::string& name) {
+    for (const Command& c : table) {
+        if (name == c.name) return &c;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 int main() {
@@ -992,19 +1000,12 @@ int main() {
 
     std::string name = ToUtf8(args[0]);
     args.erase(args.begin());
-    for (const Command& c : kCommands) {
-        if (name == c.name) {
-            int rc = c.run(args);
-            std::fflush(stdout);
-            return rc;
-        }
-    }
-    for (const Command& c : kListViewCommands) {
-        if (name == c.name) {
-            int rc = c.run(args);
-            std::fflush(stdout);
-            return rc;
-        }
+    const Command* command = FindCommand(kCommands, name);
+    if (!command) command = FindCommand(kListViewCommands, name);
+    if (command) {
+        int rc = command->run(args);
+        std::fflush(stdout);
+        return rc;
     }
     Usage("unknown command " + name);
 }
