@@ -6,6 +6,7 @@
 #include <atomic>
 #include <memory>
 
+#include "browser/browser_window.h"
 #include "capture_win32.h"
 #include "clock.h"
 #include "common/settings_file.h"
@@ -25,6 +26,8 @@ const COLORREF kBackground = RGB(200, 200, 200);
 const char kBrowserClass[] = "CDialog";
 const char kRecoveredCaption[] = "中断された録音";
 const char kSaveFailedCaption[] = "保存エラー";
+// How long the end of the program waits for the browser to close.
+const DWORD kBrowserCloseMs = 3000;
 
 // Everything the user-interface thread owns for the whole run.
 struct Program {
@@ -50,6 +53,7 @@ struct Program {
 
     std::atomic<bool> tickFlag{false};
     int browserRequest = 0;
+    std::unique_ptr<BrowserThread> browser;
     HANDLE recordingThread = nullptr;
 };
 
@@ -82,7 +86,7 @@ DWORD WINAPI RecordingThread(LPVOID parameter) {
 
 void RegisterBrowserClass(HINSTANCE instance, HBRUSH background) {
     std::u16string name = SjisToUtf16(kBrowserClass);
-    RegisterSuiteWindowClass(instance, AsWide(name), DefWindowProcW, background);
+    RegisterSuiteWindowClass(instance, AsWide(name), BrowserWindowProc, background);
 }
 
 // Start-up step 5: the record folder and the shared words from the settings.
@@ -109,6 +113,20 @@ void ShowSaveFailure(Program& p) {
     ShowMessage(nullptr, kSaveFailedMessage, kSaveFailedCaption, MB_OK | MB_ICONERROR | MB_TOPMOST);
 }
 
+// Only after a call: while a recording is open the press is dropped. A
+// browser already open ignores it.
+void OpenBrowser(Program& p) {
+    const std::string folder = p.pass->RecordingPath();
+    if (folder.empty() || p.shared.RecordedBytes.load() != kNoRecordingBytes) return;
+    p.browser->Start(folder, p.pass->LastSavedName());
+}
+
+// The browser writes settings bytes and plays sound until it has ended:
+// it goes first when the program ends.
+void CloseBrowser(Program& p) {
+    if (p.browser) p.browser->Close(kBrowserCloseMs);
+}
+
 // One tick, every 500 ms, in its fixed order.
 void RunTick(Program& p) {
     // 1 to 3. Information board upkeep, number hand-over, phone book requests.
@@ -124,8 +142,12 @@ void RunTick(Program& p) {
     p.tick.SilenceCountdownStep();
     // 8. Threshold repaint and status word.
     MainWindowStatusTick(p.mainWindow, p.connection->Fault());
-    // 9 and 10: the phone book list and the browser keep their requests
-    // until those windows exist.
+    // 9: the phone book list keeps its request until its window exists.
+    // 10. The browser: a press is taken at this tick or dropped.
+    if (p.browserRequest != 0) {
+        p.browserRequest = 0;
+        OpenBrowser(p);
+    }
 }
 
 // Waits for the next message without spinning: the same messages in the
@@ -156,11 +178,13 @@ void WriteSettingsOnExit(Program& p) {
 // now (the Ogg finish takes milliseconds; the wait for a pass is bounded).
 void ProgramHost::OnEndSession() {
     if (!p_->pass) return;
+    CloseBrowser(*p_);
     p_->pass->SaveAtExit(&p_->capture);
     WriteSettingsOnExit(*p_);
 }
 
 void Shutdown(Program& p) {
+    CloseBrowser(p);
     // Save an open recording as "録音中止+保存" would, with the number known
     // by now, up to the last block captured; no later pass opens one.
     p.pass->SaveAtExit(&p.capture);
@@ -270,6 +294,13 @@ int RunRecorder(HINSTANCE instance, RecorderVariant& variant) {
     p.mainWindow = CreateMainWindow(config, title);
     if (!p.mainWindow) return 0;
     p.numberField.Attach(p.mainWindow);
+    BrowserConfig browser;
+    browser.instance = instance;
+    browser.settings = &settings;
+    browser.settingsPath = kSettingsFilePath;
+    browser.chooserTitle = variant.BrowserChooserTitle();
+    browser.mainWindow = p.mainWindow;
+    p.browser = std::make_unique<BrowserThread>(browser);
 
     RunMainLoop(p);
     p.numberField.Attach(nullptr);

@@ -90,6 +90,9 @@ std::string Printable(const Text& t) {
         "  wave-inputs                           print the wave-in device names, one a line\n"
         "  tray-icon CLASS delete|exists         remove, or test for, the window's notification icon 1\n"
         "  send-registered CLASS NAME            send the registered message NAME to the window\n"
+        "  click-at CLASS X Y                    left click at a client position (the pointer moved there)\n"
+        "  is-enabled CLASS [ID]                 exit 0 when the window (or control) is enabled\n"
+        "  post-command CLASS ID                 post WM_COMMAND ID to the window (a menu choice)\n"
         "BUTTON/B: OK, CANCEL, YES, NO or none.\n");
     std::exit(2);
 }
@@ -715,6 +718,41 @@ int CmdSendRegistered(const Args& a) {
     return 0;
 }
 
+// ---- the browser's commands ----
+
+// A left-button click at a client position of the window, with the pointer
+// moved there first: the window may read the pointer, not the message.
+int CmdClickAt(const Args& a) {
+    Need(a, 3, 3, "click-at");
+    HWND top = RequireTop(a[0]);
+    POINT p = {ParseSigned(a[1], "x"), ParseSigned(a[2], "y")};
+    POINT screen = p;
+    ClientToScreen(top, &screen);
+    if (!SetCursorPos(screen.x, screen.y)) Fail("SetCursorPos failed");
+    const LPARAM at = MAKELPARAM(p.x, p.y);
+    PostMessageW(top, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(top, WM_LBUTTONUP, 0, at);
+    Sync(top);
+    return 0;
+}
+
+// Exit code 0 when the window (or its control ID) takes input.
+int CmdIsEnabled(const Args& a) {
+    Need(a, 1, 2, "is-enabled");
+    HWND top = RequireTop(a[0]);
+    HWND target = a.size() > 1 ? RequireControl(top, a[0], static_cast<int>(ParseNumber(a[1], "id"))) : top;
+    return IsWindowEnabled(target) ? 0 : 1;
+}
+
+// A menu choice (the tray menu's "閉じる") as the window receives it; posted,
+// as a menu posts it, and reaching a disabled window too.
+int CmdPostCommand(const Args& a) {
+    Need(a, 2, 2, "post-command");
+    HWND top = RequireTop(a[0]);
+    PostMessageW(top, WM_COMMAND, MAKEWPARAM(ParseNumber(a[1], "id"), 0), 0);
+    return 0;
+}
+
 struct Command {
     const char* name;
     int (*run)(const Args&);
@@ -735,6 +773,8 @@ const Command kCommands[] = {
     {"is-visible", CmdIsVisible},       {"wave-inputs", CmdWaveInputs},
     {"window-state", CmdWindowState},   {"tray-icon", CmdTrayIcon},
     {"send-registered", CmdSendRegistered},
+    {"click-at", CmdClickAt},           {"is-enabled", CmdIsEnabled},
+    {"post-command", CmdPostCommand},
 };
 
 }  // namespace
