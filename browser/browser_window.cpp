@@ -74,6 +74,19 @@ void OnDestroy(BrowserState& s);
 
 }  // namespace
 
+void ShowListRows(HWND combo, const RecordingList& list, int clientWidth) {
+    // One redraw for the whole fill: a folder may hold thousands of calls.
+    SendMessageW(combo, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+    SendMessageW(combo, CB_INITSTORAGE, list.rows().size(), list.rows().size() * 64);
+    for (const std::string& row : list.rows())
+        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(AsWide(SjisToUtf16(row))));
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(list.selected()), 0);
+    SendMessageW(combo, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(DropDownWidth(list.longest(), clientWidth)), 0);
+    SendMessageW(combo, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(combo, nullptr, TRUE);
+}
+
 LRESULT CALLBACK BrowserWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     BrowserState* state = WindowState<BrowserState>(hwnd, message, lParam);
     if (!state) return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -142,11 +155,7 @@ void SetDropWidth(HWND list, size_t longest, int clientWidth) {
 
 // The list control shows the rows of the list and its selection.
 void ShowRows(BrowserState& s) {
-    SendMessageW(s.recordingList, CB_RESETCONTENT, 0, 0);
-    for (const std::string& row : s.list.rows())
-        SendMessageW(s.recordingList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(AsWide(SjisToUtf16(row))));
-    SendMessageW(s.recordingList, CB_SETCURSEL, static_cast<WPARAM>(s.list.selected()), 0);
-    SetDropWidth(s.recordingList, s.list.longest(), s.clientWidth);
+    ShowListRows(s.recordingList, s.list, s.clientWidth);
     TakeListNameBox(s);
 }
 

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <string>
 
+#include "browser/recording_list.h"
 #include "common/recorder_settings.h"
 
 namespace suite {
@@ -23,6 +24,10 @@ struct BrowserConfig {
 
 // Window procedure of the class "CDialog" (registered by the recorder).
 LRESULT CALLBACK BrowserWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Shows the list's rows and selection in the recording drop-down list (a
+// rebuild's fill; the timing tool uses it too).
+void ShowListRows(HWND combo, const RecordingList& list, int clientWidth);
 
 // The browser's thread, as the recorder's main thread sees it.
 class BrowserThread {

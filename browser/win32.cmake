@@ -9,3 +9,6 @@ target_link_libraries(suite_browser_win32 PUBLIC suite_core_win winmm shell32 ol
 #   wave_out_check FILE [--step N] [--pause-at MS --pause-for MS] [--stop-at MS] [--seek-at MS --seek-to PERMILLE]
 add_executable(wave_out_check browser/tools/wave_out_check.cpp)
 target_link_libraries(wave_out_check PRIVATE suite_browser_win32)
+# Rebuild timing of a folder under Wine (not installed): browser_rebuild_bench FOLDER
+add_executable(browser_rebuild_bench browser/tools/browser_rebuild_bench.cpp)
+target_link_libraries(browser_rebuild_bench PRIVATE suite_browser_win32)
