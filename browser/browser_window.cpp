@@ -27,6 +27,10 @@ const char kInformation[] = "インフォメーション";
 const char kPlayLabel[] = "再 生";
 const char kStopLabel[] = "停 止";
 
+// Posted by the folder list's change: the chooser opens once the list has
+// finished with the user's pick.
+const UINT kOpenFolderChooser = WM_APP + 1;
+
 const COLORREF kBackground = RGB(200, 200, 200);
 const COLORREF kLabelGrey = RGB(100, 100, 100);
 const COLORREF kRed = RGB(255, 0, 0);
@@ -70,6 +74,7 @@ LRESULT OnCreate(BrowserState& s, HWND hwnd);
 void OnSize(BrowserState& s, int w, int h);
 void OnPaint(BrowserState& s);
 void OnCommand(BrowserState& s, int id, int code);
+void OnFolderPicked(BrowserState& s);
 void OnDestroy(BrowserState& s);
 
 }  // namespace
@@ -106,6 +111,7 @@ LRESULT CALLBACK BrowserWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
         case WM_ERASEBKGND: return 1;  // the paint covers the whole client
         case WM_COMMAND: OnCommand(s, LOWORD(wParam), HIWORD(wParam)); return 0;
         case WM_LBUTTONDOWN: s.words.seekClick = 1; return 0;
+        case kOpenFolderChooser: OnFolderPicked(s); return 0;
         case WM_DESTROY: OnDestroy(s); return 0;
         case WM_NCDESTROY:
             SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
@@ -386,7 +392,7 @@ void OnCommand(BrowserState& s, int id, int code) {
             s.words.playControl = 2;
             return;
         case kBrowserFolderList:
-            if (code == CBN_SELCHANGE) OnFolderPicked(s);
+            if (code == CBN_SELCHANGE) PostMessageW(s.hwnd, kOpenFolderChooser, 0, 0);
             return;
         case kBrowserNameBox:
             if (code == EN_CHANGE && !s.settingNameBox) {

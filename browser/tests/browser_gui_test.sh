@@ -205,6 +205,8 @@ only_browser_bytes() {
   [ -z "$bad" ] || fail "the browser's close changed settings bytes $bad"
 }
 
+winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
+
 byte_at() { od -An -tu1 -j "$2" -N1 "$1" | tr -d ' '; }
 
 # Client-relative point at fractions (per mille) of the browser's client.
@@ -382,6 +384,10 @@ case_close() {
   wait_main || return 1
   cp "$(ini)" "$work/before_close.ini"
   open_browser || return 1
+  # A second request while it is open (the main window is disabled, its
+  # menu still posts) opens no second browser: the one close ends them all.
+  drv post-command "$main_class" 3009 >/dev/null || return 1
+  sleep 1.2
   drv click "$B" $AMPLIFY >/dev/null || return 1
   local m="$work/close_monitor" t_close bad=0
   monitor_start "$m"
@@ -415,9 +421,99 @@ case_close() {
   [ $bad -eq 0 ]
 }
 
+# A size change during playback is refused with one message box however
+# many changes come; after "終了" the next one is laid out.
+case_resize() {
+  new_case "録音\\"
+  mkdir -p "$case_dir/録音"
+  sox "$tones" "$tones" "$case_dir/録音/long.wav" 2>/dev/null
+  start_corvinet
+  wait_main || return 1
+  open_browser || return 1
+  local before after
+  before=$(drv client-rect "$B") || return 1
+  drv click "$B" $PLAY >/dev/null || return 1
+  sleep 0.5
+  # The moves wait for the window, which waits for the box.
+  drv_quiet move "$B" 20 20 700 300 &
+  local m1=$!
+  drv get-message 5000 >"$work/resize.msg" || return 1
+  drv_quiet move "$B" 20 20 720 320 &
+  local m2=$!
+  sleep 1
+  drv expect-message $'再生中はリサイズできません\n終了ボタンを先に押してください。' 2000 --caption インフォメーション \
+    >/dev/null || return 1
+  drv no-message 1500 >/dev/null || return 1
+  wait $m1 $m2
+  # The buttons stayed where they were: the play button still reads the same.
+  expect_text $PLAY "停 止" || return 1
+  wine_env_screenshot "$shots/browser_resize_refused.png"
+  drv click "$B" $END >/dev/null || return 1
+  sleep 0.5
+  drv move "$B" 20 20 1000 400 >/dev/null || return 1
+  drv no-message 1000 >/dev/null || return 1
+  after=$(drv client-rect "$B") || return 1
+  [ "$before" != "$after" ] || { fail "the window did not change its size"; return 1; }
+  close_browser || return 1
+  # It opens again where it was closed.
+  open_browser || return 1
+  local place; place=$(drv get-rect "$B") || return 1
+  [ "$place" = "20 20 1000 400" ] || fail "the browser opens again at $place"
+}
+
+# The folder list: the browsed folder, then the stored slots; a chosen
+# folder (named without "\") is listed, a cancelled choice changes nothing.
+case_folder() {
+  new_case "録音\\"
+  mkdir -p "$case_dir/録音" "$case_dir/別の記録"
+  cp "$work/a.wav" "$case_dir/録音/here.wav"
+  cp "$work/a.wav" "$case_dir/別の記録/there.wav"
+  start_corvinet
+  wait_main || return 1
+  open_browser || return 1
+  local entries
+  entries=$(drv list-items "$B" 1100) || return 1
+  [ "$(echo "$entries" | sed -n 2p)" = "通話記録\\" ] && [ "$(echo "$entries" | wc -l)" = 2 ] &&
+    [[ $(echo "$entries" | head -n 1) == *"\\録音\\" ]] || { fail "folder list: $(echo "$entries" | tr '\n' ' ')"; return 1; }
+  expect_list here.wav || return 1
+  drv select "$B" 1100 1 >/dev/null || return 1
+  drv browse-cancel >/dev/null || return 1
+  sleep 0.5
+  expect_list here.wav || return 1
+  drv select "$B" 1100 1 >/dev/null || return 1
+  drv browse-select "$(winpath "$case_dir/別の記録")" >/dev/null || return 1
+  sleep 0.5
+  expect_list there.wav || return 1
+  entries=$(drv list-items "$B" 1100) || return 1
+  [ "$(echo "$entries" | head -n 1)" = "$(winpath "$case_dir/別の記録")\\" ] ||
+    { fail "folder list after the choice: $(echo "$entries" | tr '\n' ' ')"; return 1; }
+  expect_text $NAMEBOX there || return 1
+  close_browser || return 1
+  # The choice is not stored.
+  [ "$(get_text "$(ini)" 100 300)" = "録音\\" ] || fail "recording_path changed to $(get_text "$(ini)" 100 300)"
+}
+
+# Windows ends the session with the browser playing: it is closed first,
+# its bytes and the program's settings written before the answer.
+case_session() {
+  new_case "録音\\"
+  mkdir -p "$case_dir/録音"
+  sox "$tones" "$tones" "$case_dir/録音/long.wav" 2>/dev/null
+  start_corvinet
+  wait_main || return 1
+  open_browser || return 1
+  drv click "$B" $AMPLIFY >/dev/null || return 1
+  drv click "$B" $AMPLIFY >/dev/null || return 1
+  drv click "$B" $PLAY >/dev/null || return 1
+  sleep 1
+  drv end-session "$main_class" >/dev/null || return 1
+  drv_quiet exists "$B" && { fail "the browser is still open after the session's end"; return 1; }
+  [ "$(byte_at "$(ini)" 13)" = 2 ] || fail "browser_amplify $(byte_at "$(ini)" 13) after the session's end"
+}
+
 # ---------------------------------------------------------------- run
 
-all=(call names close)
+all=(call names close resize folder session)
 [ ${#only[@]} -gt 0 ] || only=("${all[@]}")
 failures=0
 for case_name in "${only[@]}"; do
