@@ -142,6 +142,7 @@ now() { date +%s.%N; }
 # "clock peak crossings" a line in FILE. Stamped on arrival, not counted
 # from the start: a loaded machine drops monitor samples now and then.
 monitor_start() {
+  rm -f "$1"
   python3 - "$1" <<'PY' &
 import signal, struct, subprocess, sys, time
 out = open(sys.argv[1], "w", buffering=1)
@@ -162,8 +163,8 @@ PY
   rec_pid=$!
   # Until the monitor delivers.
   local _
-  for _ in $(seq 1 50); do [ -s "$1" ] && break; sleep 0.1; done
-  [ -s "$1" ] || fail "the speaker's monitor delivers nothing"
+  for _ in $(seq 1 100); do [ -s "$1" ] && break; sleep 0.1; done
+  [ -s "$1" ] || fail "the speaker's monitor delivers nothing within 10 s"
 }
 monitor_stop() { sleep 0.3; gui_stop rec_pid; }
 
