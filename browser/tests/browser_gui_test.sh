@@ -43,6 +43,8 @@ source "$gui/wine_env.sh"
 trap 'gui_stop rec_pid; gui_stop c_pid; virtual_line_stop; wine_env_cleanup' EXIT
 # shellcheck source=../../tests/gui/corvinet_env.sh
 source "$gui/corvinet_env.sh"
+# shellcheck source=../../tests/gui/corvinet_run.sh
+source "$gui/corvinet_run.sh"
 corvinet_line_start "$work" || { echo "FAIL: no virtual line" >&2; exit 1; }
 
 unset DISPLAY
@@ -73,36 +75,13 @@ new_case() {
   [ -z "${1:-}" ] || put_text "$(ini)" 100 "$1"
 }
 
-start_corvinet() {
-  (cd "$case_dir" && exec wine64 "$program") >>"$work/$case_name.log" 2>&1 &
-  c_pid=$!
-}
-
-main_class=""
-wait_main() {
-  local deadline=$(( $(date +%s) + 30 ))
-  while [ "$(date +%s)" -lt "$deadline" ]; do
-    if main_class=$(drv_quiet find-class "$CORVINET_MAIN_PREFIX" 500) && drv_quiet is-visible "$main_class"; then
-      return 0
-    fi
-    kill -0 "$c_pid" 2>/dev/null || { fail "Corvinet ended before its main window showed"; return 1; }
-    sleep 0.3
-  done
-  fail "no visible main window within 30 s"
-}
-
-wait_exit() {
-  local rc
-  for _ in $(seq 1 $(( $1 * 10 ))); do
-    if ! kill -0 "$c_pid" 2>/dev/null; then
-      wait "$c_pid"; rc=$?
-      c_pid=""
-      [ $rc -eq 0 ] || fail "Corvinet ended with exit code $rc"
-      return
-    fi
-    sleep 0.1
-  done
-  fail "Corvinet still runs $1 s later"
+# A new case whose browser opens on one 16-second recording, Corvinet started.
+start_on_long_recording() {
+  new_case "録音\\"
+  mkdir -p "$case_dir/録音"
+  sox "$tones" "$tones" "$case_dir/録音/long.wav" 2>/dev/null
+  start_corvinet
+  wait_main
 }
 
 open_browser() {
@@ -378,11 +357,7 @@ case_names() {
 # bytes; the program's "閉じる" with the browser open ends cleanly and
 # writes the settings.
 case_close() {
-  new_case "録音\\"
-  mkdir -p "$case_dir/録音"
-  sox "$tones" "$tones" "$case_dir/録音/long.wav" 2>/dev/null
-  start_corvinet
-  wait_main || return 1
+  start_on_long_recording || return 1
   cp "$(ini)" "$work/before_close.ini"
   open_browser || return 1
   # A second request while it is open (the main window is disabled, its
@@ -425,11 +400,7 @@ case_close() {
 # A size change during playback is refused with one message box however
 # many changes come; after "終了" the next one is laid out.
 case_resize() {
-  new_case "録音\\"
-  mkdir -p "$case_dir/録音"
-  sox "$tones" "$tones" "$case_dir/録音/long.wav" 2>/dev/null
-  start_corvinet
-  wait_main || return 1
+  start_on_long_recording || return 1
   open_browser || return 1
   local before after
   before=$(drv client-rect "$B") || return 1
@@ -497,11 +468,7 @@ case_folder() {
 # Windows ends the session with the browser playing: it is closed first,
 # its bytes and the program's settings written before the answer.
 case_session() {
-  new_case "録音\\"
-  mkdir -p "$case_dir/録音"
-  sox "$tones" "$tones" "$case_dir/録音/long.wav" 2>/dev/null
-  start_corvinet
-  wait_main || return 1
+  start_on_long_recording || return 1
   open_browser || return 1
   drv click "$B" $AMPLIFY >/dev/null || return 1
   drv click "$B" $AMPLIFY >/dev/null || return 1

@@ -54,6 +54,8 @@ trap 'gui_stop c_pid; virtual_line_stop; wine_env_cleanup' EXIT
 
 # shellcheck source=corvinet_env.sh
 source "$here/corvinet_env.sh"
+# shellcheck source=corvinet_run.sh
+source "$here/corvinet_run.sh"
 corvinet_line_start "$work" || { echo "FAIL: no virtual line" >&2; exit 1; }
 
 unset DISPLAY
@@ -94,42 +96,6 @@ new_case() {
   case_dir="$cases_dir/$case_name"
   corvinet_make_folder "$case_dir"
   cp "$(ini)" "$case_dir/settings.before"
-}
-
-start_corvinet() {
-  (cd "$case_dir" && exec wine64 "$program") >>"$work/$case_name.log" 2>&1 &
-  c_pid=$!
-}
-
-# The main window's class, once it is visible.
-main_class=""
-wait_main() {
-  local deadline=$(( $(date +%s) + 30 ))
-  while [ "$(date +%s)" -lt "$deadline" ]; do
-    if main_class=$(drv_quiet find-class "$MAIN_PREFIX" 500) && drv_quiet is-visible "$main_class"; then
-      return 0
-    fi
-    kill -0 "$c_pid" 2>/dev/null || { fail "Corvinet ended before its main window showed"; return 1; }
-    sleep 0.3
-  done
-  wine_env_screenshot "$shots/no_main_window_$case_name.png"
-  local box; box=$(drv_quiet get-message 100 | tr '\n' ' ')
-  fail "no visible main window within 30 s${box:+ (message box: $box)}"
-}
-
-# wait_exit SECONDS [CODE]: the program must end by itself with CODE (0).
-wait_exit() {
-  local rc
-  for _ in $(seq 1 $(( $1 * 10 ))); do
-    if ! kill -0 "$c_pid" 2>/dev/null; then
-      wait "$c_pid"; rc=$?
-      c_pid=""
-      [ $rc -eq "${2:-0}" ] || fail "Corvinet ended with exit code $rc"
-      return
-    fi
-    sleep 0.1
-  done
-  fail "Corvinet still runs $1 s later"
 }
 
 close_main() { drv close "$main_class" >/dev/null && wait_exit 15; }
