@@ -9,6 +9,9 @@
 
 namespace suite {
 
+// Where LockForWriting locks: 1 TiB, beyond any file of the suite.
+constexpr uint64_t kWriterLockOffset = uint64_t(1) << 40;
+
 class File {
 public:
     enum class Mode {
@@ -19,12 +22,17 @@ public:
         ReadExisting,       // read only, the file must exist
     };
 
+    // Who else may open the file meanwhile. A file the program alone writes
+    // (the recording in progress, the phone book) is opened WritersExcluded:
+    // other processes may read it but not write it.
+    enum class Sharing { Open, WritersExcluded };
+
     File() = default;
     ~File();
     File(const File&) = delete;
     File& operator=(const File&) = delete;
 
-    bool Open(const std::string& path, Mode mode);
+    bool Open(const std::string& path, Mode mode, Sharing sharing = Sharing::Open);
     void Close();
     bool IsOpen() const { return handle_ != -1; }
 
@@ -34,6 +42,12 @@ public:
     bool WriteAt(uint64_t offset, const void* buffer, size_t n);
     // Size of the open file; false when it cannot be taken.
     bool Size(uint64_t* size) const;
+    // Takes the writer's lock of this file without waiting: false when
+    // another process holds it. Held until Close. One byte far past any data,
+    // so reads and writes are never in its way; Wine maps the Win32 lock to
+    // a POSIX lock, so Windows programs under Wine and native tools exclude
+    // each other.
+    bool LockForWriting();
 
 private:
     intptr_t handle_ = -1;  // file descriptor or HANDLE

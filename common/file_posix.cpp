@@ -26,7 +26,7 @@ std::string NativePath(const std::string& path) {
 
 File::~File() { Close(); }
 
-bool File::Open(const std::string& path, Mode mode) {
+bool File::Open(const std::string& path, Mode mode, Sharing) {
     Close();
     int flags = 0;
     switch (mode) {
@@ -49,6 +49,23 @@ bool File::Open(const std::string& path, Mode mode) {
     }
     handle_ = fd;
     return true;
+}
+
+bool File::LockForWriting() {
+    if (handle_ == -1) return false;
+    struct flock lock = {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = static_cast<off_t>(kWriterLockOffset);
+    lock.l_len = 1;
+    // An open-file-description lock: it conflicts with the POSIX lock Wine
+    // takes for a Windows program, and with a second open in this process.
+    const int fd = static_cast<int>(handle_);
+    if ((fcntl(fd, F_GETFL) & O_ACCMODE) != O_RDONLY) return fcntl(fd, F_OFD_SETLK, &lock) == 0;
+    // A file this process may only read cannot be written through; it only
+    // has to find no writer at work.
+    if (fcntl(fd, F_OFD_GETLK, &lock) != 0) return false;
+    return lock.l_type == F_UNLCK;
 }
 
 void File::Close() {

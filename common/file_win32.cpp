@@ -19,7 +19,7 @@ HANDLE H(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
 File::~File() { Close(); }
 
-bool File::Open(const std::string& path, Mode mode) {
+bool File::Open(const std::string& path, Mode mode, Sharing sharing) {
     Close();
     DWORD access = GENERIC_WRITE;
     DWORD disposition = OPEN_EXISTING;
@@ -30,16 +30,25 @@ bool File::Open(const std::string& path, Mode mode) {
         case Mode::CreateAlways: disposition = CREATE_ALWAYS; break;
         case Mode::ReadExisting: access = GENERIC_READ; disposition = OPEN_EXISTING; break;
     }
+    const DWORD share = sharing == Sharing::WritersExcluded ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE;
     std::u16string wide = Wide(path);
-    HANDLE h = CreateFileW(W(wide), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
+    HANDLE h = CreateFileW(W(wide), access, share, nullptr, disposition,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE && mode == Mode::ReadCreate && GetLastError() == ERROR_ACCESS_DENIED) {
-        h = CreateFileW(W(wide), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+        h = CreateFileW(W(wide), GENERIC_READ, share, nullptr, OPEN_EXISTING,
                         FILE_ATTRIBUTE_NORMAL, nullptr);
     }
     if (h == INVALID_HANDLE_VALUE) return false;
     handle_ = reinterpret_cast<intptr_t>(h);
     return true;
+}
+
+bool File::LockForWriting() {
+    if (handle_ == -1) return false;
+    OVERLAPPED at = {};
+    at.Offset = static_cast<DWORD>(kWriterLockOffset);
+    at.OffsetHigh = static_cast<DWORD>(kWriterLockOffset >> 32);
+    return LockFileEx(H(handle_), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) != 0;
 }
 
 void File::Close() {

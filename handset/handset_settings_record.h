@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/recorder_settings.h"
+#include "recorder/recording_pass.h"
 #include "recorder/save_recording.h"
 
 namespace suite {
@@ -27,5 +28,8 @@ inline bool SaveHandsetSettingsOnExit(const std::string& path, const HandsetSett
 
 // What the saving step reads: recordings are named by file_name_format only.
 SavingSettings HandsetSavingSettings(HandsetSettingsRecord* record);
+
+// The handset recorder's pass: no line signals, three loud blocks to start.
+PassConfig HandsetPassConfig(HandsetSettingsRecord* record);
 
 }  // namespace suite

@@ -249,6 +249,7 @@ public:
     void AppendWarning(int remaining) override { Print(AppendWarningText(remaining)); }
     void CannotOpen(const std::string& path) override { Print(CannotOpenText(path)); }
     void CannotWrite(const std::string& path) override { Print(CannotWriteText(path)); }
+    void InUse(const std::string& path) override { Print(InUseText(path)); }
 
 private:
     void Print(const std::string& sjis) { err_ << "phonebook: " << ToOutput(sjis, encoding_) << "\n"; }

@@ -265,4 +265,8 @@ void MessageBoxPhoneBookMessages::CannotWrite(const std::string& path) {
     ShowMessage(nullptr, CannotWriteText(path).c_str(), kPhoneBookCaption, MB_OK | MB_ICONERROR | MB_TOPMOST);
 }
 
+void MessageBoxPhoneBookMessages::InUse(const std::string& path) {
+    ShowMessage(nullptr, InUseText(path).c_str(), kPhoneBookCaption, MB_OK | MB_ICONERROR | MB_TOPMOST);
+}
+
 }  // namespace suite

@@ -77,6 +77,7 @@ public:
     void AppendWarning(int remaining) override;
     void CannotOpen(const std::string& path) override;
     void CannotWrite(const std::string& path) override;
+    void InUse(const std::string& path) override;
 };
 
 }  // namespace suite

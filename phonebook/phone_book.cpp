@@ -67,17 +67,28 @@ bool PhoneBook::OpenPhoneBook(const std::string& folder) {
 
     // A read-only book (listing, export) never creates a missing file.
     const File::Mode mode = options_.readOnly ? File::Mode::ReadExisting : File::Mode::ReadCreate;
+    // One writer at a time: other processes may read the book, never write
+    // it behind this one's back.
+    const File::Sharing sharing = options_.readOnly ? File::Sharing::Open : File::Sharing::WritersExcluded;
     uint64_t areaSize = 0, indexSize = 0, dataSize = 0;
-    if (!areaFile_.Open(areaPath_, mode) || !areaFile_.Size(&areaSize) || !LoadArea(areaSize)) {
+    if (!areaFile_.Open(areaPath_, mode, sharing)) {
         Fail(areaPath_);
         return false;
     }
-    if (!indexFile_.Open(indexPath_, mode) || !indexFile_.Size(&indexSize) ||
-        !LoadIndex(indexSize)) {
+    if (!options_.readOnly && !areaFile_.LockForWriting()) {
+        ClosePhoneBook();
+        messages_.InUse(areaPath_);
+        return false;
+    }
+    if (!areaFile_.Size(&areaSize) || !LoadArea(areaSize)) {
+        Fail(areaPath_);
+        return false;
+    }
+    if (!indexFile_.Open(indexPath_, mode, sharing) || !indexFile_.Size(&indexSize) || !LoadIndex(indexSize)) {
         Fail(indexPath_);
         return false;
     }
-    if (!dataFile_.Open(dataPath_, mode) || !dataFile_.Size(&dataSize)) {
+    if (!dataFile_.Open(dataPath_, mode, sharing) || !dataFile_.Size(&dataSize)) {
         Fail(dataPath_);
         return false;
     }

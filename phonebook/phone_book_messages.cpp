@@ -21,4 +21,9 @@ std::string CannotWriteText(const std::string& path) {
     return "電話帳ファイルに書き込めません。\n" + path + "\n電話帳の変更は保存されません。";
 }
 
+std::string InUseText(const std::string& path) {
+    return "電話帳は他のプログラム（録音アプリまたは電話帳ツール）が使用中です。\n" + path +
+           "\nそのプログラムを閉じてから、もう一度実行してください。";
+}
+
 }  // namespace suite

@@ -20,6 +20,9 @@ public:
     // A phone book file cannot be written: CannotWriteText(path), caption
     // kPhoneBookCaption. Changes are refused from then on.
     virtual void CannotWrite(const std::string& path) = 0;
+    // Another program (the recorder, or the phonebook tool) is writing the
+    // book: InUseText(path), caption kPhoneBookCaption.
+    virtual void InUse(const std::string& path) = 0;
 };
 
 extern const char kNoSpaceText[];           // "保存スペースがありません"
@@ -31,5 +34,6 @@ extern const char kPhoneBookCaption[];      // "電話帳"
 std::string AppendWarningText(int remaining);
 std::string CannotOpenText(const std::string& path);
 std::string CannotWriteText(const std::string& path);
+std::string InUseText(const std::string& path);
 
 }  // namespace suite

@@ -20,6 +20,7 @@ namespace {
 
 class LineRecorderParts : public RecorderVariant {
 public:
+    const char* ProgramName() const override { return "Corvinet"; }
     RecorderSettings& Settings() override { return settings_; }
 
     bool LoadSettings(const WorkArea& area) override {
@@ -27,6 +28,7 @@ public:
     }
 
     bool IsLineRecorder() const override { return true; }
+    const WarningBarLayout& BarLayout() const override { return kLineWarningBar; }
 
     bool RegisterClasses(HINSTANCE instance) override { return RegisterInfoBoardClass(instance); }
 

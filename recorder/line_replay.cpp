@@ -83,6 +83,7 @@ public:
     void NoSpace() override { Say(err_, kNoSpaceText); }
     void AppendWarning(int remaining) override { Say(err_, AppendWarningText(remaining)); }
     void CannotOpen(const std::string& path) override { Say(err_, CannotOpenText(path)); }
+    void InUse(const std::string& path) override { Say(err_, InUseText(path)); }
     void CannotWrite(const std::string& path) override { Say(err_, CannotWriteText(path)); }
 
 private:

@@ -26,6 +26,10 @@ const COLORREF kBackground = RGB(200, 200, 200);
 const char kBrowserClass[] = "CDialog";
 const char kRecoveredCaption[] = "中断された録音";
 const char kSaveFailedCaption[] = "保存エラー";
+const char kStartErrorCaption[] = "起動エラー";
+const char kAlreadyRunningMessage[] =
+    "この録音アプリはすでに起動しています。\n"
+    "同じ一時ファイルと電話帳に二重に書き込まないよう、この起動は終了します。";
 // How long the end of the program waits for the browser to close.
 const DWORD kBrowserCloseMs = 3000;
 
@@ -76,6 +80,38 @@ public:
 
 private:
     Program* p_;
+};
+
+// One running copy per program: a second one (autostart plus a double
+// click) would write the same temporary recording and phone book. The first
+// copy keeps a named mapping holding its main window for the whole run; a
+// second start finds it, says so, brings that window forward and ends.
+class RunningCopy {
+public:
+    // False when another copy of the program runs.
+    bool Claim(const char* programName) {
+        std::u16string name = SjisToUtf16(std::string("CallRecorderSuite.") + programName + ".Running");
+        mapping_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(uint64_t),
+                                      AsWide(name));
+        first_ = mapping_ != nullptr && GetLastError() != ERROR_ALREADY_EXISTS;
+        if (mapping_) view_ = static_cast<volatile uint64_t*>(MapViewOfFile(mapping_, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+        // Without a mapping at all nothing can be told apart: run.
+        return first_ || mapping_ == nullptr;
+    }
+    void Publish(HWND mainWindow) {
+        if (view_) *view_ = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(mainWindow));
+    }
+    void RaiseRunningCopy() const {
+        HWND running = view_ ? reinterpret_cast<HWND>(static_cast<uintptr_t>(*view_)) : nullptr;
+        if (!running || !IsWindow(running) || !IsWindowVisible(running)) return;  // in the tray
+        if (IsIconic(running)) ShowWindow(running, SW_RESTORE);
+        SetForegroundWindow(running);
+    }
+
+private:
+    HANDLE mapping_ = nullptr;  // kept until the process ends
+    volatile uint64_t* view_ = nullptr;
+    bool first_ = false;
 };
 
 DWORD WINAPI RecordingThread(LPVOID parameter) {
@@ -142,6 +178,7 @@ void RunTick(Program& p) {
     p.tick.SilenceCountdownStep();
     // 8. Threshold repaint and status word.
     MainWindowStatusTick(p.mainWindow, p.connection->Fault());
+    if (!p.variant.IsLineRecorder()) p.pass->MarkRecordingInField();
     // 9: the phone book list keeps its request until its window exists.
     // 10. The browser: a press is taken at this tick or dropped.
     if (p.browserRequest != 0) {
@@ -238,7 +275,7 @@ void RunMainLoop(Program& p) {
     StartDisplayMode(p.mainWindow);
     p.volumeControls = CreateCoreAudioOutputControls();
     p.alarm = std::make_unique<WarningAlarm>(p.instance, *p.volumeControls, settings.warning_volume());
-    p.warningBar = std::make_unique<WarningBar>(p.mainWindow, p.alarm.get());
+    p.warningBar = std::make_unique<WarningBar>(p.mainWindow, p.alarm.get(), p.variant.BarLayout());
     p.line = std::make_unique<Win32ConnectionLine>(&p.capture, p.alarm.get());
     p.connection = std::make_unique<ConnectionCheck>(p.line.get(), &p.shared, settings.input_device_count());
     p.shared.SilenceCountdown.store(0);
@@ -272,6 +309,13 @@ int RunRecorder(HINSTANCE instance, RecorderVariant& variant) {
     Program& p = *new Program(variant);
     p.instance = instance;
 
+    static RunningCopy runningCopy;
+    if (!runningCopy.Claim(variant.ProgramName())) {
+        ShowMessage(nullptr, kAlreadyRunningMessage, kStartErrorCaption, MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
+        runningCopy.RaiseRunningCopy();
+        return 0;
+    }
+
     if (!variant.LoadSettings(CurrentWorkArea())) return 0;
     RecorderSettings& settings = variant.Settings();
 
@@ -294,6 +338,7 @@ int RunRecorder(HINSTANCE instance, RecorderVariant& variant) {
     p.mainWindow = CreateMainWindow(config, title);
     if (!p.mainWindow) return 0;
     p.numberField.Attach(p.mainWindow);
+    runningCopy.Publish(p.mainWindow);
     BrowserConfig browser;
     browser.instance = instance;
     browser.settings = &settings;

@@ -11,6 +11,7 @@
 #include "common/recorder_shared.h"
 #include "recorder_tick.h"
 #include "recording_pass.h"
+#include "ui/warning_bar_window.h"
 
 namespace suite {
 
@@ -18,13 +19,18 @@ class RecorderVariant {
 public:
     virtual ~RecorderVariant() = default;
 
+    // Names the program's one running copy ("Corvinet", "Pallaby").
+    virtual const char* ProgramName() const = 0;
     // The program's record, loaded by LoadSettings.
     virtual RecorderSettings& Settings() = 0;
     // Start-up load of the whole record; false ends the program at once
     // (an empty settings file).
     virtual bool LoadSettings(const WorkArea& area) = 0;
     // Line recorder: the "電話帳" button and the click for the call board.
+    // Otherwise the handset's: "録音中" in the number field while recording.
     virtual bool IsLineRecorder() const = 0;
+    // The warning bar of this recorder.
+    virtual const WarningBarLayout& BarLayout() const = 0;
     // Window classes beyond the main window and the warning bar.
     virtual bool RegisterClasses(HINSTANCE instance) = 0;
     // Start-up step 4; false ends the program.

@@ -10,24 +10,27 @@
 namespace suite {
 
 const char kNumberUnreadable[] = "取得不能";
+const char kRecordingMark[] = "録音中";
 
 namespace {
 
 constexpr int kMaxAttempts = 10;         // caller number attempts per call
 constexpr int32_t kBlockBytes = 8000;
+constexpr int kHandsetLoudBlocks = 3;    // 1.5 s of sound start a handset recording
 
 }  // namespace
 
-PassConfig LinePassConfig(SettingsRecord* record) {
+PassConfig RecorderPassConfig(RecorderSettings& record, const SavingSettings& saving) {
     PassConfig config;
-    config.saving = LineSavingSettings(record);
-    int choice = record->silence_choice();
+    config.saving = saving;
+    int choice = record.silence_choice();
     // A damaged byte would give minutes of silence before a save.
     if (choice > 5) choice = 5;
     config.silenceReload = (choice + 1) * 10;
-    config.lineSignals = true;
     return config;
 }
+
+PassConfig LinePassConfig(SettingsRecord* record) { return RecorderPassConfig(*record, LineSavingSettings(record)); }
 
 RecordingPass::RecordingPass(RecorderShared& shared, const PassConfig& config, const Clock& clock,
                              NumberField* numberField)
@@ -83,7 +86,7 @@ void RecordingPass::WriteAndDecode(PassReport* report) {
     writer_.Append(work_, kBlockSampleCount);
     shared_.RecordedBytes.store(writer_.RecordedBytes());
     report->wroteBlock = true;
-    if (!config_.lineSignals || shared_.RecorderMode.load() != kCommandAutomatic) return;
+    if (config_.handset || shared_.RecorderMode.load() != kCommandAutomatic) return;
 
     if (shared_.IncomingCall.load() == 0) {
         if (dial_.DialComplete()) return;
@@ -116,6 +119,7 @@ void RecordingPass::ApplyCommand(PassReport* report) {
             shared_.SilenceCountdown.store(1);
         } else if (command == kCommandStop) {
             writer_.Abort();
+            if (config_.handset && numberField_) numberField_->Show(std::string());
             shared_.RecordedBytes.store(kNoRecordingBytes);
             shared_.RecordingActive.store(0);
             shared_.SilenceCountdown.store(0);
@@ -147,7 +151,7 @@ PassReport RecordingPass::RunPass(BlockSource& source) {
 
     // The first block of a recording decided by the last pass.
     bool first = shared_.RecordedBytes.load() == kNoRecordingBytes && shared_.RecordingActive.load() == 1;
-    if (first && config_.lineSignals) {
+    if (first && !config_.handset) {
         int stop = 0;
         if (HasDialTone(work_, kBlockSampleCount, &stop)) {
             shared_.IncomingCall.store(0);
@@ -166,6 +170,7 @@ PassReport RecordingPass::RunPass(BlockSource& source) {
         if (shared_.RecordedBytes.load() == kNoRecordingBytes) {
             StartRecording(&report);
             report.opened = true;
+            if (config_.handset && numberField_) numberField_->Show(std::string());
         }
         if (shared_.SilenceCountdown.load() != 1) WriteAndDecode(&report);
     }
@@ -187,7 +192,19 @@ PassReport RecordingPass::RunPass(BlockSource& source) {
         shared_.PeakLevel.store(measured);
     }
 
-    if (measured <= shared_.LevelThreshold.load()) measured = 0;
+    const int32_t threshold = shared_.LevelThreshold.load();
+    if (config_.handset && shared_.RecordedBytes.load() == kNoRecordingBytes) {
+        // Idle handset: a click or a cough is no call.
+        if (measured > threshold) {
+            if (loudBlocks_ < kHandsetLoudBlocks) ++loudBlocks_;
+            if (loudBlocks_ < kHandsetLoudBlocks) measured = 0;
+        } else {
+            loudBlocks_ = 0;
+            measured = 0;
+        }
+    } else if (measured <= threshold) {
+        measured = 0;
+    }
     int32_t mute = shared_.MuteBuffers.load();
     while (mute != 0 && !shared_.MuteBuffers.compare_exchange_weak(mute, mute - 1)) {
     }
@@ -203,7 +220,7 @@ PassReport RecordingPass::RunPass(BlockSource& source) {
     // Here, in the pass, not on a tick: while a message box holds the
     // user-interface thread no tick runs, and the next call would be named
     // by the last one's text.
-    if (shared_.RecordedBytes.load() == kNoRecordingBytes + kBlockBytes && numberField_) {
+    if (!config_.handset && shared_.RecordedBytes.load() == kNoRecordingBytes + kBlockBytes && numberField_) {
         numberField_->Show(std::string());
     }
 
@@ -249,6 +266,12 @@ std::string RecordingPass::RecordingPath() {
     if (!config_.saving.recording_path) return std::string();
     const char* slot = config_.saving.recording_path;
     return std::string(slot, strnlen(slot, SettingsRecord::kRecordingPathSize));
+}
+
+void RecordingPass::MarkRecordingInField() {
+    std::unique_lock<std::timed_mutex> lock(lock_, std::try_to_lock);
+    if (!lock.owns_lock() || !numberField_) return;
+    if (shared_.RecordedBytes.load() > kNoRecordingBytes) numberField_->Show(kRecordingMark);
 }
 
 std::string RecordingPass::LastSavedName() {

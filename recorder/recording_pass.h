@@ -34,15 +34,21 @@ namespace suite {
 class SettingsRecord;
 
 extern const char kNumberUnreadable[];  // "取得不能"
+extern const char kRecordingMark[];     // "録音中", the handset's number field while recording
 
 struct PassConfig {
     SavingSettings saving;         // folders, formats, recording_format, recording_path slot
     int32_t silenceReload = 10;    // SilenceReload, seconds: (silence_choice + 1) * 10
-    bool lineSignals = true;       // run the caller number and dialled digit decoders
+    // Handset recorder: no dial-tone test and no decoders; an automatic
+    // recording starts on the third loud block in a row; the number field
+    // is cleared when a recording opens (not 8000 bytes in).
+    bool handset = false;
 };
 
-// The line recorder's pass settings; record_folder must already hold the
-// chosen folder_list entry (start-up step 5).
+// A recorder's pass settings from its record and saving settings;
+// record_folder must already hold the chosen folder_list entry (start-up
+// step 5).
+PassConfig RecorderPassConfig(RecorderSettings& record, const SavingSettings& saving);
 PassConfig LinePassConfig(SettingsRecord* record);
 
 // What one pass did, for the tool and tests (the program may ignore it).
@@ -97,6 +103,10 @@ public:
     // taken under the lock (safe from the user-interface thread).
     std::string RecordingPath();
     std::string LastSavedName();
+    // Handset tick: "録音中" in the number field while a recording is open.
+    // Under the pass's lock, so a save that just showed its name is never
+    // overwritten; a busy pass is left alone until the next tick.
+    void MarkRecordingInField();
 
     // State of the current recording, for tests and the tool.
     int StartHint() const { return startHint_; }
@@ -127,6 +137,7 @@ private:
     DialDigitDecoder dial_;
     int attempts_ = 0;           // caller number attempts of this call, 0..10
     int startHint_ = 0;          // StartHint
+    int loudBlocks_ = 0;         // handset: loud blocks in a row while no recording is open
     bool manual_ = false;        // the recording was started in manual mode
 };
 

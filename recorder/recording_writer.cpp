@@ -56,7 +56,8 @@ bool RecordingWriter::Open(uint8_t recordingFormat) {
 
     // A missing emergency folder would lose every recording.
     if (!IsFolder(kEmergencyFolder)) CreateFolderPath(kEmergencyFolder);
-    if (!file_.Open(kTempRecordingPath, File::Mode::CreateAlways)) return false;
+    // No second process may write the recording in progress.
+    if (!file_.Open(kTempRecordingPath, File::Mode::CreateAlways, File::Sharing::WritersExcluded)) return false;
     offset_ = 0;
 
     if (wav_) {

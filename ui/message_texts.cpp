@@ -9,6 +9,8 @@ const char kNoAudioInputText[] =
 const char kAlertBarCaption[] = "着信(発信)警告";
 const char kAlertBarText[] = "パスの文字数が許容値を超えたため非常用フォルダーに保存しました";
 const char kDiskFullBarText[] = "ディスクが満杯のため録音は途中までしか保存されていません";
+const char kHandsetBarLine1[] = "ファイル名を含むパスの文字数が許容値をこえました、";
+const char kHandsetBarLine2[] = "非常用フォルダーに臨時のファイルを作成しました（要設定修正）";
 
 std::string MissingWorkFolderText(const std::string& folderSjis) {
     return "保存先フォルダーが存在しません\n現在の保存先　" + folderSjis +

@@ -9,6 +9,8 @@ extern const char kNoAudioInputText[];     // no usable audio input
 extern const char kAlertBarCaption[];      // "着信(発信)警告"
 extern const char kAlertBarText[];         // the warning bar's line
 extern const char kDiskFullBarText[];      // its line when a recording was cut short by a full disk
+extern const char kHandsetBarLine1[];      // the handset recorder's bar, first line
+extern const char kHandsetBarLine2[];      // and second line
 
 // "保存先フォルダーが存在しません…" with the missing folder.
 std::string MissingWorkFolderText(const std::string& folderSjis);

@@ -8,24 +8,28 @@ namespace suite {
 namespace {
 
 constexpr int kCloseButton = 115;
-constexpr int kBarWidth = 780;
-// Tall enough for the 24-pixel line drawn 9 pixels from the top.
-constexpr int kBarHeight = 40;
 const COLORREF kRed = RGB(255, 0, 0);
 const char16_t kClassNameText[] = u"メッセージボックス";
 const LPCWSTR kClassName = reinterpret_cast<LPCWSTR>(kClassNameText);
 
-void OnCreate(HWND hwnd);
-void OnPaint(HWND hwnd, HFONT font, const char* text);
+void OnCreate(HWND hwnd, const WarningBarLayout& layout);
+void OnPaint(HWND hwnd, HFONT font, const char* line1, const char* line2);
 
 }  // namespace
+
+// Tall enough for the 24-pixel line drawn 9 pixels from the top.
+const WarningBarLayout kLineWarningBar = {780, 40, false};
+const WarningBarLayout kHandsetWarningBar = {760, 120, true};
 
 LRESULT CALLBACK WarningBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     WarningBar* bar = WindowState<WarningBar>(hwnd, message, lParam);
     if (!bar) return DefWindowProcW(hwnd, message, wParam, lParam);
     switch (message) {
-        case WM_CREATE: OnCreate(hwnd); return 0;
-        case WM_PAINT: OnPaint(hwnd, bar->textFont_.get(), bar->text_ ? bar->text_ : kAlertBarText); return 0;
+        case WM_CREATE: OnCreate(hwnd, bar->layout_); return 0;
+        case WM_PAINT:
+            OnPaint(hwnd, bar->textFont_.get(), bar->text_ ? bar->text_ : kAlertBarText,
+                    bar->layout_.handset && bar->text_ != kDiskFullBarText ? kHandsetBarLine2 : nullptr);
+            return 0;
         case WM_COMMAND:
             if (LOWORD(wParam) == kCloseButton) {
                 bar->Close();
@@ -42,25 +46,30 @@ LRESULT CALLBACK WarningBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 
 namespace {
 
-void OnCreate(HWND hwnd) {
+void OnCreate(HWND hwnd, const WarningBarLayout& layout) {
     RECT work;
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    int x = work.left + (work.right - work.left) / 2 - kBarWidth / 2;
-    int y = work.top + (work.bottom - work.top) / 2 - kBarHeight / 2;
-    // A thin bordered strip: no caption, no sizing frame.
-    SetWindowLongPtrW(hwnd, GWL_STYLE, WS_POPUP | WS_BORDER);
-    SetWindowPos(hwnd, HWND_TOPMOST, x, y, kBarWidth, kBarHeight, SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+    int x = work.left + (work.right - work.left) / 2 - layout.width / 2;
+    int y = work.top + (work.bottom - work.top) / 2 - layout.height / 2;
+    // The line recorder's bar is a thin bordered strip: no caption, no
+    // sizing frame. The handset's keeps its caption and close box.
+    if (!layout.handset) SetWindowLongPtrW(hwnd, GWL_STYLE, WS_POPUP | WS_BORDER);
+    SetWindowPos(hwnd, HWND_TOPMOST, x, y, layout.width, layout.height, SWP_FRAMECHANGED | SWP_SHOWWINDOW);
 }
 
-void OnPaint(HWND hwnd, HFONT font, const char* line) {
+void OnPaint(HWND hwnd, HFONT font, const char* line1, const char* line2) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
     SelectIn select(dc, font);
-    std::u16string text = SjisToUtf16(line);
     SetBkMode(dc, OPAQUE);
     SetBkColor(dc, kRed);
     SetTextColor(dc, RGB(0, 0, 0));
+    std::u16string text = SjisToUtf16(line1);
     TextOutW(dc, 6, 9, AsWide(text), static_cast<int>(text.size()));
+    if (line2) {
+        text = SjisToUtf16(line2);
+        TextOutW(dc, 6, 40, AsWide(text), static_cast<int>(text.size()));
+    }
     EndPaint(hwnd, &ps);
 }
 
@@ -93,21 +102,22 @@ bool WarningBar::Raise(const char* text) {
         buttonFont_.Reset(CreateFontW(12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
                                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                       VARIABLE_PITCH | FF_SWISS, AsWide(u"ＭＳ Ｐゴシック")));
-    HWND bar = CreateWindowExW(0, kClassName, AsWide(SjisToUtf16(kAlertBarCaption)),
-                               WS_POPUP | WS_CAPTION | WS_THICKFRAME, 0, 0, kBarWidth, kBarHeight, owner_, nullptr,
-                               instance, this);
+    const DWORD style = layout_.handset ? WS_POPUP | WS_CAPTION | WS_SYSMENU : WS_POPUP | WS_CAPTION | WS_THICKFRAME;
+    HWND bar = CreateWindowExW(0, kClassName, layout_.handset ? L"" : AsWide(SjisToUtf16(kAlertBarCaption)), style, 0,
+                               0, layout_.width, layout_.height, owner_, nullptr, instance, this);
     if (!bar) {
         // Nothing on screen could stop the sound: let it go now.
         if (alarm_) alarm_->End();
         return false;
     }
     window_ = bar;
+    ShowWindow(bar, SW_SHOW);
+    UpdateWindow(bar);
+    if (layout_.handset) return true;
     HWND button = CreateWindowExW(0, L"BUTTON", AsWide(SjisToUtf16("×")), WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0,
                                   0, 0, 0, bar, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCloseButton)), instance,
                                   nullptr);
     SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_.get()), FALSE);
-    ShowWindow(bar, SW_SHOW);
-    UpdateWindow(bar);
     MoveWindow(button, 758, 4, 16, 16, TRUE);
     return true;
 }
@@ -131,7 +141,8 @@ void WarningBar::Tick(std::atomic<int32_t>& savedToEmergency, std::atomic<int32_
     if ((savedToEmergency.load() == 0 && diskFull.load() == 0) || window_) return;
     // A full disk is the cause to name, also when it sent the recording to
     // the emergency folder.
-    Raise(diskFull.load() != 0 ? kDiskFullBarText : kAlertBarText);
+    const char* first = layout_.handset ? kHandsetBarLine1 : kAlertBarText;
+    Raise(diskFull.load() != 0 ? kDiskFullBarText : first);
     savedToEmergency = 0;
     diskFull = 0;
 }

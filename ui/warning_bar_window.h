@@ -17,12 +17,22 @@ namespace suite {
 // Registers the class "メッセージボックス" (red background, arrow cursor).
 bool RegisterWarningBarClass(HINSTANCE instance);
 
+// What differs between the recorders' bars.
+struct WarningBarLayout {
+    int width, height;       // outer size, centred in the work area
+    bool handset;            // keeps its caption with the close box, no "×" button, two lines
+};
+// The line recorder's thin strip with "×"; the handset recorder's 760 x 120 bar.
+extern const WarningBarLayout kLineWarningBar;
+extern const WarningBarLayout kHandsetWarningBar;
+
 // The recorder's one warning bar. The open bar's window points back at this
 // object; closing it ends the alarm.
 class WarningBar {
 public:
     // owner: the main window; alarm: the warning sound, may be null.
-    WarningBar(HWND owner, WarningAlarm* alarm) : owner_(owner), alarm_(alarm) {}
+    WarningBar(HWND owner, WarningAlarm* alarm, const WarningBarLayout& layout = kLineWarningBar)
+        : owner_(owner), alarm_(alarm), layout_(layout) {}
     ~WarningBar();
     WarningBar(const WarningBar&) = delete;
     WarningBar& operator=(const WarningBar&) = delete;
@@ -48,6 +58,7 @@ private:
 
     HWND owner_;
     WarningAlarm* alarm_;
+    const WarningBarLayout& layout_;
     HWND window_ = nullptr;  // the open bar, or none
     const char* text_ = nullptr;  // its line (Shift-JIS)
     GdiObject<HFONT> textFont_;

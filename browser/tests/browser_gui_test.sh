@@ -43,8 +43,10 @@ source "$gui/wine_env.sh"
 trap 'gui_stop rec_pid; gui_stop c_pid; virtual_line_stop; wine_env_cleanup' EXIT
 # shellcheck source=../../tests/gui/corvinet_env.sh
 source "$gui/corvinet_env.sh"
-# shellcheck source=../../tests/gui/corvinet_run.sh
-source "$gui/corvinet_run.sh"
+# shellcheck source=../../tests/gui/recorder_case.sh
+source "$gui/recorder_case.sh"
+RECORDER=Corvinet
+MAIN_PREFIX=$CORVINET_MAIN_PREFIX
 corvinet_line_start "$work" || { echo "FAIL: no virtual line" >&2; exit 1; }
 
 unset DISPLAY
@@ -73,6 +75,11 @@ new_case() {
   case_dir="$cases_dir/$case_name"
   corvinet_make_folder "$case_dir"
   [ -z "${1:-}" ] || put_text "$(ini)" 100 "$1"
+}
+
+start_corvinet() {
+  (cd "$case_dir" && exec wine64 "$program") >>"$work/$case_name.log" 2>&1 &
+  c_pid=$!
 }
 
 # A new case whose browser opens on one 16-second recording, Corvinet started.

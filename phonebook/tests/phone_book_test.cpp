@@ -440,6 +440,28 @@ TEST_F(PhoneBookTest, UnopenableFilesLeaveTheRecorderWithoutAPhoneBook) {
     EXPECT_FALSE(book.IsOpen());
 }
 
+TEST_F(PhoneBookTest, OneWriterAtATimeAndReadersAlongside) {
+    PhoneBook& first = Open();
+    ASSERT_EQ(first.SaveRecord("0123", "a", "b"), SaveResult::Saved);
+
+    RecordedMessages secondMessages;
+    PhoneBook second(secondMessages);
+    EXPECT_FALSE(second.OpenPhoneBook("book"));
+    EXPECT_EQ(secondMessages.inUse, std::vector<std::string>{"book\\EriaTable.binary"});
+    EXPECT_TRUE(secondMessages.cannotOpen.empty());
+    EXPECT_FALSE(second.IsOpen());
+
+    PhoneBookOptions readOnly;
+    readOnly.readOnly = true;
+    PhoneBook reader(secondMessages, readOnly);
+    EXPECT_TRUE(reader.OpenPhoneBook("book"));
+    EXPECT_TRUE(reader.FindEntry("0123").has_value());
+
+    book_.reset();
+    EXPECT_TRUE(second.OpenPhoneBook("book")) << "the lock goes with the first writer";
+    EXPECT_EQ(second.SaveRecord("0124", "c", "d"), SaveResult::Saved);
+}
+
 TEST_F(PhoneBookTest, FailedWriteIsReportedAndStopsFurtherChanges) {
     ASSERT_EQ(symlink("/dev/full", "book/EriaTable.binary"), 0);
     PhoneBook& book = Open();

@@ -21,10 +21,11 @@ struct RecordedMessages : suite::PhoneBookMessages {
     void AppendWarning(int remaining) override { warnings.push_back(remaining); }
     void CannotOpen(const std::string& path) override { cannotOpen.push_back(path); }
     void CannotWrite(const std::string& path) override { cannotWrite.push_back(path); }
+    void InUse(const std::string& path) override { inUse.push_back(path); }
 
     int noSpace = 0;
     std::vector<int> warnings;
-    std::vector<std::string> cannotOpen, cannotWrite;
+    std::vector<std::string> cannotOpen, cannotWrite, inUse;
 };
 
 using Bytes = std::vector<uint8_t>;

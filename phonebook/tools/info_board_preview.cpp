@@ -35,6 +35,7 @@ public:
     void AppendWarning(int remaining) override { std::printf("append warning %d\n", remaining); }
     void CannotOpen(const std::string&) override { std::printf("cannot open\n"); }
     void CannotWrite(const std::string&) override { std::printf("cannot write\n"); }
+    void InUse(const std::string&) override { std::printf("in use\n"); }
 };
 
 const char kName[] = "山田 太郎（株式会社さくら商事）";

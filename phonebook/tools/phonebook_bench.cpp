@@ -43,6 +43,7 @@ struct Printed : suite::PhoneBookMessages {
     void AppendWarning(int remaining) override { std::cerr << "append warning " << remaining << "\n"; }
     void CannotOpen(const std::string& path) override { std::cerr << "cannot open " << path << "\n"; }
     void CannotWrite(const std::string& path) override { std::cerr << "cannot write " << path << "\n"; }
+    void InUse(const std::string& path) override { std::cerr << "in use " << path << "\n"; }
 };
 
 std::string NumberOf(size_t i) { return "0" + std::to_string(310000000 + i * 37); }

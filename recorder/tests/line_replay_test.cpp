@@ -191,6 +191,7 @@ TEST(LineReplayTest, PhoneBookNameWithABackslashByteSurvivesIntoTheName) {
             void AppendWarning(int) override {}
             void CannotOpen(const std::string&) override {}
             void CannotWrite(const std::string&) override {}
+            void InUse(const std::string&) override {}
         } messages;
         ASSERT_TRUE(CreateFolderPath("line\\マニュアル 兼 作業フォルダー"));
         PhoneBook book(messages);

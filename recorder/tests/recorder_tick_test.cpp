@@ -19,6 +19,7 @@ struct QuietMessages : PhoneBookMessages {
     void AppendWarning(int) override {}
     void CannotOpen(const std::string&) override {}
     void CannotWrite(const std::string&) override {}
+    void InUse(const std::string&) override {}
 };
 
 TEST(RecorderTickTest, CountdownRunsOncePerSecondAndStopsAtOne) {

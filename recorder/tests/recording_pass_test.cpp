@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fake_clock.h"
+#include "pass_fakes.h"
 #include "recorder/recorder_tick.h"
 #include "common/settings_record.h"
 #include "common/sjis_text.h"
@@ -20,19 +21,13 @@
 using namespace suite;
 using suite_test::FixedClock;
 using suite_test::TestFolder;
+using suite_test::AtLevel;
+using suite_test::Block;
+using suite_test::FakeField;
+using suite_test::Filled;
+using suite_test::QueueSource;
 
 namespace {
-
-using Block = std::vector<int16_t>;
-
-Block Filled(int16_t value) { return Block(kBlockSampleCount, value); }
-
-// A block whose largest magnitude gives the level (level * 256).
-Block AtLevel(int level) {
-    Block b(kBlockSampleCount, 0);
-    b[100] = static_cast<int16_t>(level * 256);
-    return b;
-}
 
 // Positive half-waves of the given lengths, each followed by 10 samples
 // below zero; the rest of the block zero.
@@ -45,26 +40,6 @@ Block HalfWaves(const std::vector<int>& lengths) {
     }
     return b;
 }
-
-class FakeField : public NumberField {
-public:
-    std::string text;
-    std::string Text() const override { return text; }
-    void Show(const std::string& t) override { text = t; }
-};
-
-class QueueSource : public BlockSource {
-public:
-    std::deque<Block> blocks;
-    bool NextBlock(int16_t* mono) override {
-        if (blocks.empty()) return false;
-        std::copy(blocks.front().begin(), blocks.front().end(), mono);
-        blocks.pop_front();
-        return true;
-    }
-    void Stop() override { blocks.clear(); }
-};
-
 
 // A recorder in its own folder, driven block by block with a tick after
 // each, as the program's threads interleave at best.

@@ -90,6 +90,7 @@ std::string Printable(const Text& t) {
         "  wave-inputs                           print the wave-in device names, one a line\n"
         "  tray-icon CLASS delete|exists         remove, or test for, the window's notification icon 1\n"
         "  send-registered CLASS NAME            send the registered message NAME to the window\n"
+        "  can-write PATH                        exit 0 when PATH opens for writing, as another program would\n"
         "  click-at CLASS X Y                    left click at a client position (the pointer moved there)\n"
         "  is-enabled CLASS [ID]                 exit 0 when the window (or control) is enabled\n"
         "  post-command CLASS ID                 post WM_COMMAND ID to the window (a menu choice)\n"
@@ -692,6 +693,20 @@ int CmdWaveInputs(const Args& a) {
     return 0;
 }
 
+// Whether another program could write a file now (shared as most programs
+// share); prints the refusal's error code.
+int CmdCanWrite(const Args& a) {
+    Need(a, 1, 1, "can-write");
+    HANDLE h = CreateFileW(W(a[0]), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        std::printf("refused %lu\n", GetLastError());
+        return 1;
+    }
+    CloseHandle(h);
+    return 0;
+}
+
 // The notification icon a window added (identifier 1): deleted, as a task
 // bar that restarts loses it, or tested (a change to nothing succeeds only
 // for an icon that exists).
@@ -772,7 +787,7 @@ const Command kCommands[] = {
     {"find-class", CmdFindClass},       {"client-rect", CmdClientRect},
     {"is-visible", CmdIsVisible},       {"wave-inputs", CmdWaveInputs},
     {"window-state", CmdWindowState},   {"tray-icon", CmdTrayIcon},
-    {"send-registered", CmdSendRegistered},
+    {"send-registered", CmdSendRegistered}, {"can-write", CmdCanWrite},
     {"click-at", CmdClickAt},           {"is-enabled", CmdIsEnabled},
     {"post-command", CmdPostCommand},
 };

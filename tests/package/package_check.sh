@@ -49,15 +49,20 @@ for p in "${programs[@]}"; do
   [ -f "$top/$p.exe" ] || problem "$p.exe missing from the top folder"
 done
 
-for d in "マニュアル 兼 作業フォルダー" "非常用フォルダー" "通話記録" "ライセンス"; do
-  [ -d "$top/$d" ] || problem "folder \"$d\" missing"
+# The handset recorder in a folder of its own, with its own working folders.
+[ -f "$top/Pallaby/Pallaby.exe" ] || problem "Pallaby.exe missing from the folder Pallaby"
+[ -d "$top/ライセンス" ] || problem "folder \"ライセンス\" missing"
+for home in "$top" "$top/Pallaby"; do
+  for d in "マニュアル 兼 作業フォルダー" "非常用フォルダー" "通話記録"; do
+    [ -d "$home/$d" ] || problem "folder \"${home#"$top"}/$d\" missing"
+  done
+  ini="$home/マニュアル 兼 作業フォルダー/setting（編集厳禁）.ini"
+  if [ ! -f "$ini" ]; then
+    problem "the settings file of ${home#"$top"/} is missing"
+  elif ! cmp -s "$ini" "$root/install/shipped_settings.ini" || [ "$(stat -c %s "$ini")" -ne 1 ]; then
+    problem "the settings file of ${home#"$top"/} is not the shipped one byte"
+  fi
 done
-ini="$top/マニュアル 兼 作業フォルダー/setting（編集厳禁）.ini"
-if [ ! -f "$ini" ]; then
-  problem "the settings file is missing"
-elif ! cmp -s "$ini" "$root/install/shipped_settings.ini" || [ "$(stat -c %s "$ini")" -ne 1 ]; then
-  problem "the settings file is not the shipped one byte"
-fi
 [ -s "$top/はじめにお読みください.txt" ] || problem "the read-me is missing"
 for l in libogg libvorbis; do
   if [ ! -s "$top/ライセンス/$l COPYING.txt" ] || [ ! -s "$top/ライセンス/$l copyright (Debian).txt" ]; then

@@ -37,6 +37,7 @@ expect_refused() {
 add_dyn() { cp "$tmp/dyn.exe" "$top/Helper.exe"; }
 add_elf() { cp /bin/true "$top/ライセンス/tool.exe"; }
 two_bytes() { printf '\0\0' >"$top/マニュアル 兼 作業フォルダー/setting（編集厳禁）.ini"; }
+handset_two_bytes() { printf '\0\0' >"$top/Pallaby/マニュアル 兼 作業フォルダー/setting（編集厳禁）.ini"; }
 no_emergency() { rmdir "$top/非常用フォルダー"; }
 no_tessimor() { rm "$top/Tessimor.exe"; }
 no_notice() { rm "$top/ライセンス/libvorbis COPYING.txt"; }
@@ -44,6 +45,7 @@ no_notice() { rm "$top/ライセンス/libvorbis COPYING.txt"; }
 expect_refused "an exe needing libstdc++" "imports libstdc++-6.dll" add_dyn
 expect_refused "a Linux program named .exe" "tool.exe: not PE32+" add_elf
 expect_refused "a two-byte settings file" "not the shipped one byte" two_bytes
+expect_refused "Pallaby's settings file of two bytes" "of Pallaby is not the shipped one byte" handset_two_bytes
 expect_refused "no 非常用フォルダー" "非常用フォルダー\" missing" no_emergency
 expect_refused "no Tessimor.exe" "Tessimor.exe missing" no_tessimor
 expect_refused "no libvorbis licence" "licence notice of libvorbis" no_notice

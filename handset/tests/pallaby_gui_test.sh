@@ -1,0 +1,216 @@
+#!/usr/bin/env bash
+# GUI and end-to-end tests of the handset recorder Pallaby: the real program
+# under Wine and Xvfb, listening to the virtual line (a handset cord carries
+# speech only), worked by gui_driver. Each case runs in a fresh folder with
+# a handset settings record made here byte by byte (silence choice 10 s).
+# Prints PASS/FAIL per case; exits non-zero when any case fails.
+#
+#   handset/tests/pallaby_gui_test.sh [--native NATIVE_BUILD_DIR] WINDOWS_BUILD_DIR [CASE...]
+#
+# The native build (default: the folder "native" beside the Windows one)
+# provides speech_wav.
+set -uo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+gui="$here/../../tests/gui"
+native=""
+if [ "${1:-}" = --native ]; then native=${2:?--native needs a folder}; shift 2; fi
+[ $# -ge 1 ] || { echo "usage: $0 [--native DIR] WINDOWS_BUILD_DIR [CASE...]" >&2; exit 2; }
+build=$(cd "$1" && pwd) || exit 2
+shift
+only=("$@")
+[ -n "$native" ] || native="$(dirname "$build")/native"
+native=$(cd "$native" && pwd) || { echo "no native build folder $native" >&2; exit 2; }
+
+program="$build/Pallaby.exe"
+corvinet="$build/Corvinet.exe"
+driver="$build/gui_driver.exe"
+speech_wav="$native/speech_wav"
+for f in "$program" "$corvinet" "$driver" "$speech_wav"; do
+  [ -f "$f" ] || { echo "missing $f (build Pallaby, Corvinet and gui_driver, natively speech_wav)" >&2; exit 2; }
+done
+for c in sox soxi import convert pactl cmp; do
+  command -v "$c" >/dev/null || { echo "$c not found" >&2; exit 2; }
+done
+
+work="$build/pallaby-gui-test"
+cases_dir="$work/cases"
+shots="$work/screenshots"
+reason_file="$work/reason"
+mkdir -p "$work"
+rm -rf "$cases_dir" "$shots"
+mkdir -p "$cases_dir" "$shots"
+
+c_pid=""
+# shellcheck source=../../tests/gui/gui_case.sh
+source "$gui/gui_case.sh"
+# shellcheck source=../../tests/gui/virtual_line.sh
+source "$gui/virtual_line.sh"
+# shellcheck source=../../tests/gui/wine_env.sh
+source "$gui/wine_env.sh"
+trap 'gui_stop c_pid; virtual_line_stop; wine_env_cleanup' EXIT
+# shellcheck source=../../tests/gui/corvinet_env.sh
+source "$gui/corvinet_env.sh"
+# shellcheck source=../../tests/gui/recorder_case.sh
+source "$gui/recorder_case.sh"
+RECORDER=Pallaby
+MAIN_PREFIX=$CORVINET_MAIN_PREFIX
+SETTINGS_REL=$CORVINET_SETTINGS_REL
+
+corvinet_line_start "$work" || { echo "FAIL: no virtual line" >&2; exit 1; }
+unset DISPLAY
+wine_env_init "$work" || { echo "FAIL: no Wine environment" >&2; exit 1; }
+wine_env_unmanaged || { echo "FAIL: cannot configure the Wine prefix" >&2; exit 1; }
+corvinet_find_input "$driver" || { echo "FAIL: the line is not an input" >&2; exit 1; }
+
+# A conversation on the handset: eight seconds of quiet (the blocks after
+# the capture starts are ignored), eight of speech, then quiet.
+talk="$work/talk.wav"
+"$speech_wav" 8 "$work/speech.wav" >/dev/null &&
+  sox -n -r 8000 -c 1 -b 16 "$work/lead.wav" trim 0 8 &&
+  sox "$work/lead.wav" "$work/speech.wav" "$talk" ||
+  { echo "FAIL: cannot make the conversation" >&2; exit 1; }
+
+# A 2790-byte handset record for the line input: automatic, 10 s silence,
+# Ogg, desktop, no connection screen; non-zero bytes beyond 692.
+make_handset_record() {
+  local f=$1
+  local -a b=(put_byte "$f") t=(put_text "$f")
+  head -c 2790 /dev/zero >"$f"
+  "${b[@]}" 0 10; "${b[@]}" 5 1; "${b[@]}" 7 1; "${b[@]}" 9 3; "${b[@]}" 10 2
+  "${b[@]}" 11 201     # reserved, passed through
+  "${b[@]}" 12 1
+  "${t[@]}" 42 277; "${t[@]}" 47 100; "${t[@]}" 52 470; "${t[@]}" 57 200
+  "${t[@]}" 70 202; "${t[@]}" 75 284; "${t[@]}" 80 600; "${t[@]}" 85 200
+  "${b[@]}" 35 "$CORVINET_LINE_INDEX"; "${b[@]}" 36 "$CORVINET_INPUT_COUNT"
+  "${b[@]}" 90 "$CORVINET_INPUT_COUNT"
+  "${t[@]}" 660 "$CORVINET_LINE_INPUT"
+  "${b[@]}" 699 77
+  "${t[@]}" 960 "dd日xx時xx分xx秒"
+  "${t[@]}" 1220 "yyyy年mm月"
+  "${t[@]}" 1480 "通話記録\\"
+  "${b[@]}" 2789 119
+}
+
+ini() { printf '%s/%s' "$case_dir" "$SETTINGS_REL"; }
+new_case() {
+  case_dir="$cases_dir/$case_name"
+  mkdir -p "$case_dir/マニュアル 兼 作業フォルダー" "$case_dir/非常用フォルダー" "$case_dir/通話記録"
+  make_handset_record "$(ini)"
+  cp "$(ini)" "$case_dir/settings.before"
+}
+start_pallaby() {
+  (cd "$case_dir" && exec wine64 "$program") >>"$work/$case_name.log" 2>&1 &
+  c_pid=$!
+}
+recordings() { find "$case_dir/通話記録" "$case_dir/非常用フォルダー" -type f \( -name '*.ogg' -o -name '*.wav' \) | sort; }
+# tail_unchanged [BEFORE AFTER]: only bytes 0..692 may differ after a
+# normal exit, the size stays 2790.
+tail_unchanged() {
+  local before=${1:-$case_dir/settings.before} after=${2:-$(ini)} bad
+  [ "$(stat -c %s "$after")" -eq 2790 ] || { fail "settings file has $(stat -c %s "$after") bytes"; return 1; }
+  bad=$(cmp -l "$before" "$after" | awk '$1 - 1 >= 693 { print $1 - 1 }' | head -n 5 | tr '\n' ' ')
+  [ -z "$bad" ] || fail "settings bytes changed beyond 692 at offsets $bad"
+}
+wait_recording() {  # wait_recording TIMEOUT_S: prints the first recording
+  local deadline=$(( $(date +%s) + $1 ))
+  while [ "$(date +%s)" -lt "$deadline" ]; do
+    [ -n "$(recordings)" ] && { recordings | head -n 1; return 0; }
+    kill -0 "$c_pid" 2>/dev/null || { fail "Pallaby ended"; return 1; }
+    sleep 0.5
+  done
+  fail "no recording within $1 s"
+}
+
+# ---------------------------------------------------------------- cases
+
+# A conversation is recorded and named by date and time only; the number
+# field reads "録音中" meanwhile and the saved name after; no "電話帳".
+case_conversation() {
+  new_case
+  start_pallaby
+  wait_main || return 1
+  wine_env_screenshot "$shots/1_main_idle.png"
+  if drv_quiet get-text "$main_class" 2021 >/dev/null; then fail "a 電話帳 button"; return 1; fi
+  virtual_line_play "$talk"
+  watch_field "録音中" 30 || return 1
+  wine_env_screenshot "$shots/2_main_recording.png"
+  local f; f=$(wait_recording 60) || return 1
+  local rel=${f#"$case_dir/"}
+  [[ $rel =~ ^通話記録/[0-9]{4}年[0-9]{2}月/[0-9]{2}日[0-9]{2}時[0-9]{2}分[0-9]{2}秒\.ogg$ ]] ||
+    { fail "saved as $rel"; return 1; }
+  ogg_ok "$f" || return 1
+  local name; name=$(basename "$f" .ogg)
+  watch_field "$name" 5 || return 1
+  close_main || return 1
+  tail_unchanged
+}
+
+# A record folder that cannot be made: the call goes to the emergency
+# folder and the two-line bar comes with its sound; its close box ends both.
+case_warning_bar() {
+  new_case
+  rmdir "$case_dir/通話記録" && : >"$case_dir/通話記録"  # a file where the folder should be
+  start_pallaby
+  wait_main || return 1
+  virtual_line_play "$talk"
+  drv wait-window "メッセージボックス" 60000 >/dev/null || return 1
+  sleep 0.5
+  wine_env_screenshot "$shots/3_warning_bar.png"
+  local rect; rect=$(drv get-rect "メッセージボックス")
+  [ "$(cut -d' ' -f3-4 <<<"$rect")" = "760 120" ] || { fail "the bar is $rect"; return 1; }
+  case $(drv window-state "メッセージボックス") in *topmost=1*) ;; *) fail "the bar is not topmost"; return 1 ;; esac
+  [ "$(corvinet_speaker_streams)" -ge 1 ] || { fail "no warning sound"; return 1; }
+  drv close "メッセージボックス" >/dev/null || return 1
+  drv wait-gone "メッセージボックス" 5000 >/dev/null || return 1
+  local _
+  for _ in $(seq 1 30); do [ "$(corvinet_speaker_streams)" -eq 0 ] && break; sleep 0.1; done
+  [ "$(corvinet_speaker_streams)" -eq 0 ] || { fail "the sound goes on after the close box"; return 1; }
+  [ -n "$(find "$case_dir/非常用フォルダー" -name '*.ogg')" ] || { fail "nothing in 非常用フォルダー"; return 1; }
+  close_main
+}
+
+# Installed as users get it: Pallaby in a folder of its own beside
+# Corvinet; neither program touches the other's settings.
+case_side_by_side() {
+  new_case
+  local suite="$case_dir/suite"
+  cmake --install "$build" --prefix "$suite" >/dev/null || { fail "install failed"; return 1; }
+  [ -f "$suite/Pallaby/Pallaby.exe" ] || { fail "no Pallaby/Pallaby.exe"; return 1; }
+  [ "$(stat -c %s "$suite/Pallaby/$SETTINGS_REL")" -eq 1 ] || { fail "Pallaby's shipped file is not one byte"; return 1; }
+  corvinet_make_record "$suite/$SETTINGS_REL"
+  make_handset_record "$suite/Pallaby/$SETTINGS_REL"
+  cp "$suite/$SETTINGS_REL" "$case_dir/corvinet.before"
+  cp "$suite/Pallaby/$SETTINGS_REL" "$case_dir/settings.before"
+
+  (cd "$suite/Pallaby" && exec wine64 ./Pallaby.exe) >>"$work/$case_name.log" 2>&1 &
+  c_pid=$!
+  wait_main || return 1
+  close_main || return 1
+  cmp -s "$case_dir/corvinet.before" "$suite/$SETTINGS_REL" || { fail "Pallaby changed Corvinet's settings"; return 1; }
+  tail_unchanged "$case_dir/settings.before" "$suite/Pallaby/$SETTINGS_REL" || return 1
+  cp "$suite/Pallaby/$SETTINGS_REL" "$case_dir/pallaby.after"
+
+  RECORDER=Corvinet
+  (cd "$suite" && exec wine64 ./Corvinet.exe) >>"$work/$case_name.log" 2>&1 &
+  c_pid=$!
+  wait_main || return 1
+  close_main || return 1
+  RECORDER=Pallaby
+  cmp -s "$case_dir/pallaby.after" "$suite/Pallaby/$SETTINGS_REL" ||
+    { fail "Corvinet changed Pallaby's settings"; return 1; }
+  [ "$(stat -c %s "$suite/$SETTINGS_REL")" -eq 3572 ] || { fail "Corvinet's settings resized"; return 1; }
+}
+
+# ---------------------------------------------------------------- run
+
+cases=(conversation warning_bar side_by_side)
+[ ${#only[@]} -gt 0 ] && cases=("${only[@]}")
+failed=0
+for case_name in "${cases[@]}"; do
+  : >"$work/$case_name.log"
+  virtual_line_silence
+  gui_run_case pallaby "$case_name" c_pid || failed=$((failed + 1))
+done
+echo "screenshots in $shots"
+[ $failed -eq 0 ]
