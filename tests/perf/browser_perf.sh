@@ -82,7 +82,7 @@ for _ in $(seq 1 60); do
   sleep 0.5
 done
 [ -n "$main" ] || { echo "no main window" >&2; exit 1; }
-sleep 12  # past the muted start and the first connection check
+sleep 20  # past the muted start and the first connection checks
 echo "processes: $(prefix_processes | tr '\n' ' ')"
 together() { awk -v a="$1" -v b="$2" 'BEGIN { print a + b }'; }
 
@@ -105,6 +105,7 @@ play() {
   wine64 "$driver" click CDialog 1004 >/dev/null 2>&1
   sleep 1
   local pp ps ph all
+  [ "$(wine64 "$driver" get-text CDialog 1004 2>/dev/null)" = "停 止" ] || { echo "  $3 does not play"; status=1; }
   read -r pp ps ph < <(measure "$2")
   all=$(together "$pp" "$ps")
   echo "playing $3, $2 s: program $pp %, wineserver $ps % (together $all %, $(awk -v a="$all" -v b="$idle" 'BEGIN { printf "%.2f", a - b }') above idle; other $ph %)"
@@ -114,4 +115,10 @@ play() {
 }
 play 0 "$seconds" "long.wav ($(( seconds * 2 + 30 )) s)"
 play 1 7 "short.wav (10 s)"
+# Corvinet idle again, the browser closed: its idle varies by a percent
+# from one span to the next.
+wine64 "$driver" close CDialog >/dev/null 2>&1
+sleep 2
+read -r ip is ih < <(measure "$seconds")
+echo "Corvinet idle again, ${seconds} s: program $ip %, wineserver $is % (together $(together "$ip" "$is") %)"
 exit $status
