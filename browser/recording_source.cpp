@@ -1,15 +1,11 @@
 #include "browser/recording_source.h"
 
-// The header's stdio callbacks would bypass the file layer (and its Unicode
-// paths); the source reads through the file layer instead.
-#define OV_EXCLUDE_STATIC_CALLBACKS
-#include <vorbis/vorbisfile.h>
-
 #include <algorithm>
 #include <cstring>
 
 #include "common/byte_io.h"
 #include "common/file_layer.h"
+#include "common/vorbis_file_layer.h"
 #include "common/wav_header.h"
 
 namespace suite {
@@ -22,34 +18,10 @@ constexpr int kMaxDecodeFailures = 64;
 constexpr uint32_t kMaxRate = 192000;
 constexpr uint16_t kMaxChannels = 2;
 
-struct OggFile {
-    File file;
-    uint64_t position = 0;
-    uint64_t size = 0;
-};
-
-size_t ReadCallback(void* ptr, size_t size, size_t count, void* source) {
-    auto* f = static_cast<OggFile*>(source);
-    size_t got = f->file.ReadAt(f->position, ptr, size * count);
-    f->position += got;
-    return size ? got / size : 0;
-}
-
-int SeekCallback(void* source, ogg_int64_t offset, int whence) {
-    auto* f = static_cast<OggFile*>(source);
-    int64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? static_cast<int64_t>(f->position)
-                                                               : static_cast<int64_t>(f->size);
-    if (base + offset < 0) return -1;
-    f->position = static_cast<uint64_t>(base + offset);
-    return 0;
-}
-
-long TellCallback(void* source) { return static_cast<long>(static_cast<OggFile*>(source)->position); }
-
 }  // namespace
 
 struct RecordingSource::Ogg {
-    OggFile file;
+    VorbisFileSource file;
     OggVorbis_File vf;
     bool open = false;
     ~Ogg() {
@@ -83,9 +55,7 @@ bool RecordingSource::Open(const std::string& path, SourceError* error) {
 
 bool RecordingSource::OpenOgg(const std::string& path) {
     auto ogg = std::make_unique<Ogg>();
-    if (!ogg->file.file.Open(path, File::Mode::ReadExisting) || !ogg->file.file.Size(&ogg->file.size)) return false;
-    ov_callbacks callbacks{ReadCallback, SeekCallback, nullptr, TellCallback};
-    if (ov_open_callbacks(&ogg->file, &ogg->vf, nullptr, 0, callbacks) != 0) return false;
+    if (!OpenVorbisFile(path, &ogg->file, &ogg->vf)) return false;
     ogg->open = true;
     vorbis_info* info = ov_info(&ogg->vf, -1);
     if (!info || info->channels != 1 || info->rate <= 0) return false;

@@ -21,10 +21,7 @@ LRESULT CALLBACK CalibrationWindowProc(HWND hwnd, UINT message, WPARAM wParam, L
 }
 
 void OnWaveData(CalibrationWindowState& s, const WAVEHDR* header) {
-    // Once re-queued the buffer belongs to the driver again: measure first.
-    const int16_t* block = s.capture.Reported(header);
-    if (block && s.calibration) s.calibration->OnBuffer(block, s.capture.Stereo());
-    s.capture.Requeue(header);
+    TakeReportedBuffer(s.capture, header, s.calibration);
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ void WaveCapture::Start() {
     waveInStart(device_);
 }
 
-const int16_t* WaveCapture::Reported(const WAVEHDR* reported) const {
+const int16_t* WaveCapture::Reported(const void* reported) const {
     if (!device_ || !prepared_) return nullptr;
     for (int i = 0; i < kCalibrationBuffers; ++i) {
         if (reported == &headers_[i]) return data_[i].data();
@@ -30,7 +30,7 @@ const int16_t* WaveCapture::Reported(const WAVEHDR* reported) const {
     return nullptr;
 }
 
-void WaveCapture::Requeue(const WAVEHDR* reported) {
+void WaveCapture::Requeue(const void* reported) {
     if (!device_ || !prepared_ || closing_) return;
     for (WAVEHDR& h : headers_) {
         if (reported == &h) waveInAddBuffer(device_, &h, sizeof(WAVEHDR));

@@ -12,7 +12,7 @@
 
 namespace suite {
 
-class WaveCapture {
+class WaveCapture : public ReportedBuffers {
 public:
     WaveCapture() = default;
     WaveCapture(const WaveCapture&) = delete;
@@ -25,10 +25,10 @@ public:
     void Start();
     // For MM_WIM_DATA: the samples of the reported buffer, or nullptr for a
     // foreign header. Measure them before Requeue hands the buffer back.
-    const int16_t* Reported(const WAVEHDR* reported) const;
+    const int16_t* Reported(const void* reported) const override;
     // Queues the reported buffer again (not while closing).
-    void Requeue(const WAVEHDR* reported);
-    bool Stereo() const { return stereo_; }
+    void Requeue(const void* reported) override;
+    bool Stereo() const override { return stereo_; }
     // Resets the device, unprepares and frees the buffers, closes it.
     void Close();
 

@@ -51,6 +51,13 @@ float StepVolume(float scalar, float delta) {
     return v;
 }
 
+void TakeReportedBuffer(ReportedBuffers& capture, const void* header, LevelCalibration* calibration) {
+    // Once re-queued the buffer belongs to the driver again: measure first.
+    const int16_t* block = capture.Reported(header);
+    if (block && calibration) calibration->OnBuffer(block, capture.Stereo());
+    capture.Requeue(header);
+}
+
 void LevelCalibration::OnBuffer(const int16_t* buffer, bool stereo) {
     int16_t block[kCalibrationFrames];
     TakeBlock(buffer, stereo, block);

@@ -23,6 +23,21 @@ public:
     virtual void SetMuted(bool muted) = 0;
 };
 
+// Capture buffers as the driver reports them, one at a time.
+class ReportedBuffers {
+public:
+    virtual ~ReportedBuffers() = default;
+    // The samples of a reported buffer, or nullptr for a foreign one.
+    virtual const int16_t* Reported(const void* header) const = 0;
+    virtual bool Stereo() const = 0;
+    // Hands the buffer back; the driver may fill it again at once.
+    virtual void Requeue(const void* header) = 0;
+};
+
+class LevelCalibration;
+// A reported buffer: measured first, then handed back.
+void TakeReportedBuffer(ReportedBuffers& capture, const void* header, LevelCalibration* calibration);
+
 // The program's side of the dialogue. Capture blocks reach
 // LevelCalibration::OnBlock while Tell, Ask or Pump run.
 class CalibrationHost {

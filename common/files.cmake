@@ -6,6 +6,7 @@ list(APPEND SUITE_CORE_SOURCES
   common/settings_file.cpp
   common/recorder_settings.cpp
   common/settings_record.cpp
+  common/vorbis_file_layer.cpp
   common/wav_header.cpp
   common/file_name_rules.cpp)
 list(APPEND SUITE_TEST_SOURCES

@@ -13,6 +13,7 @@
 namespace suite {
 
 constexpr size_t kBlockSampleCount = 4000;  // samples of one block (0.5 s at 8000 Hz)
+constexpr size_t kPendingSampleRoom = 3 * kBlockSampleCount;
 
 class BlockSource {
 public:
@@ -23,11 +24,12 @@ public:
     virtual bool NextBlock(int16_t* mono4000) = 0;
     // Makes a waiting or later NextBlock return false; any thread may call it.
     virtual void Stop() = 0;
-    // At exit: the complete blocks NextBlock has not handed out yet (a
-    // capture runs one block ahead of the pass), oldest first, at most two,
-    // into blocks (2 * kBlockSampleCount samples); returns their count.
-    virtual int PendingBlocks(int16_t* blocks) {
-        (void)blocks;
+    // At exit: the audio NextBlock has not handed out yet, oldest first,
+    // into samples (room for kPendingSampleRoom): the complete blocks (a
+    // capture runs one block ahead of the pass) and what the block in
+    // progress holds so far. A capture stops here. Returns the sample count.
+    virtual size_t PendingSamples(int16_t* samples) {
+        (void)samples;
         return 0;
     }
 };

@@ -117,21 +117,35 @@ void LineCapture::CopyMono(int buffer, int16_t* mono4000) const {
     }
 }
 
-int LineCapture::PendingBlocks(int16_t* blocks) {
+size_t LineCapture::PendingSamples(int16_t* samples) {
     const int32_t last = lastReported_.load();
-    if (last == 0 || data_[last - 1].empty()) return 0;
-    int count = 0;
+    if (!device_ || !prepared_ || last == 0 || data_[last - 1].empty()) return 0;
+    size_t count = 0;
     const int32_t before = last == 1 ? kBuffers : last - 1;
     // Reported but not taken yet: the pass was still waiting for it.
     if (bufferReady_.load() != 0 && lastTaken_.load() != before && !data_[before - 1].empty()) {
-        CopyMono(before - 1, blocks);
-        ++count;
+        CopyMono(before - 1, samples);
+        count += kBlockSampleCount;
     }
     if (lastTaken_.load() != last) {
-        CopyMono(last - 1, blocks + count * kBlockSampleCount);
-        ++count;
+        CopyMono(last - 1, samples + count);
+        count += kBlockSampleCount;
     }
-    return count;
+    // The buffer after the last reported one was being filled; the reset
+    // marks it done with the bytes it holds (its report, posted, is ignored).
+    closing_ = true;
+    waveInReset(device_);
+    const WAVEHDR& partial = headers_[last % kBuffers];
+    const size_t frameBytes = stereo_ ? 4 : 2;
+    size_t frames = (partial.dwFlags & WHDR_DONE) ? partial.dwBytesRecorded / frameBytes : 0;
+    if (frames > kBlockSampleCount) frames = kBlockSampleCount;
+    const int16_t* data = data_[last % kBuffers].data();
+    if (stereo_) {
+        StereoToMono(data, frames, samples + count);
+    } else {
+        std::memcpy(samples + count, data, frames * sizeof(int16_t));
+    }
+    return count + frames;
 }
 
 void LineCapture::Stop() {

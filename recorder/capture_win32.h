@@ -50,9 +50,11 @@ public:
     bool NextBlock(int16_t* mono4000) override;
     void Stop() override;
     // The exit save, on the user-interface thread: the buffer reported last
-    // (and the one before it when it was not taken yet). They stay intact
-    // for a second after their report, while the device fills the others.
-    int PendingBlocks(int16_t* blocks) override;
+    // (and the one before it when it was not taken yet; they stay intact for
+    // a second after their report, while the device fills the others), then
+    // the device is reset, which hands back the buffer in progress with what
+    // it recorded so far.
+    size_t PendingSamples(int16_t* samples) override;
 
 private:
     bool OpenFormat(WORD channels);

@@ -77,6 +77,9 @@ public:
     void OnBrowserButton() override { p_->browserRequest = 1; }
     bool InfoBoardOpen() override { return p_->variant.InfoBoardOpen(); }
     void OnEndSession() override;
+    void OnClosing() override {
+        if (p_->pass) p_->pass->SaveAtExit(&p_->capture);
+    }
 
 private:
     Program* p_;

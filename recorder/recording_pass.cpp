@@ -1,5 +1,6 @@
 #include "recording_pass.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -245,9 +246,11 @@ bool RecordingPass::SaveAtExit(BlockSource* pending, SaveOutcome* saveOutcome) {
     }
     // Not when the recording was already finishing (its last block written).
     if (pending && shared_.SilenceCountdown.load() != 1) {
-        std::vector<int16_t> blocks(2 * kBlockSampleCount);
-        int n = pending->PendingBlocks(blocks.data());
-        for (int i = 0; i < n; ++i) writer_.Append(blocks.data() + i * kBlockSampleCount, kBlockSampleCount);
+        std::vector<int16_t> samples(kPendingSampleRoom);
+        size_t n = pending->PendingSamples(samples.data());
+        for (size_t at = 0; at < n; at += kBlockSampleCount) {
+            writer_.Append(samples.data() + at, std::min(kBlockSampleCount, n - at));
+        }
     }
     CallFacts call;
     call.call_number = shared_.CallNumber.Get();

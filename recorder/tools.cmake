@@ -11,3 +11,5 @@ target_link_libraries(pass_benchmark PRIVATE suite_core)
 # Speech-like test audio as a WAV file: speech_wav SECONDS OUT.wav
 add_executable(speech_wav recorder/tools/speech_wav.cpp)
 target_link_libraries(speech_wav PRIVATE suite_core)
+# Where a recording ends in the audio played (GUI tests): audio_align REC.raw PLAYED.raw EXPECTED_S
+add_executable(audio_align recorder/tools/audio_align.cpp)

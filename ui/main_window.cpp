@@ -197,6 +197,9 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             if (wParam == kTickTimer && s.config.host) s.config.host->OnTimerTick();
             return 0;
         case WM_POWERBROADCAST: OnPowerBroadcast(s, wParam, lParam); return TRUE;
+        case WM_CLOSE:
+            if (s.config.host) s.config.host->OnClosing();
+            break;
         case WM_QUERYENDSESSION: return TRUE;
         case WM_ENDSESSION:
             if (wParam && s.config.host) s.config.host->OnEndSession();
@@ -303,7 +306,10 @@ void OnCommand(MainWindowState& s, int id) {
             ShowWindow(s.hwnd, SW_HIDE);
             s.upkeep.set_visible(false);
             break;
-        case kIdTrayClose: DestroyWindow(s.hwnd); break;
+        case kIdTrayClose:
+            if (s.config.host) s.config.host->OnClosing();
+            DestroyWindow(s.hwnd);
+            break;
         case kIdClearNumberField:
             shared.NumberFieldText.Clear();
             OnNumberFieldChanged(s);

@@ -36,6 +36,10 @@ public:
     // without WM_QUIT, so an open recording is saved and the settings
     // written here.
     virtual void OnEndSession() {}
+    // The window is about to be destroyed ("×", the tray's "閉じる"): an open
+    // recording is saved now, while the capture still reports to the
+    // window, so the call is kept up to the close.
+    virtual void OnClosing() {}
 };
 
 enum DisplayMode { kDisplayDesktop = 0, kDisplayTaskbar = 1, kDisplayTray = 2 };

@@ -24,6 +24,27 @@ std::vector<int16_t> BlockOfPeak(int peak) {
     return block;
 }
 
+// A driver that refills a buffer the moment it is handed back.
+TEST(LevelCalibrationTest, AReportedBufferIsMeasuredBeforeTheDriverGetsItBack) {
+    struct EagerDriver : ReportedBuffers {
+        std::vector<int16_t> buffer = BlockOfPeak(40);
+        const int16_t* Reported(const void* h) const override { return h == this ? buffer.data() : nullptr; }
+        bool Stereo() const override { return false; }
+        void Requeue(const void*) override { buffer = BlockOfPeak(127); }
+    } driver;
+    struct NoVolume : CaptureVolume {
+        float MasterVolume() override { return 1; }
+        void SetMasterVolume(float) override {}
+        bool Muted() override { return false; }
+        void SetMuted(bool) override {}
+    } volume;
+    LevelCalibration calibration(volume);
+    TakeReportedBuffer(driver, &driver, &calibration);
+    EXPECT_EQ(calibration.MaxPeak(), 40);
+    TakeReportedBuffer(driver, nullptr, &calibration);  // a foreign header is not measured
+    EXPECT_EQ(calibration.MaxPeak(), 40);
+}
+
 class FakeVolume : public CaptureVolume {
 public:
     float volume = 0.6f;

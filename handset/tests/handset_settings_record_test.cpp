@@ -35,6 +35,11 @@ TEST(HandsetSettingsRecord, OneByteFileBecomesTheDefaults) {
     EXPECT_STREQ(reinterpret_cast<const char*>(r.data() + 1480), "通話記録\\");
     for (size_t i = 400; i < 660; ++i) ASSERT_EQ(r.data()[i], 0) << i;
 
+    // A deleted file (how users reset the settings) makes the same defaults.
+    HandsetSettingsRecord fresh;
+    EXPECT_EQ(LoadHandsetSettings("deleted.ini", WorkArea{100, 40, 1920, 1040}, &fresh), LoadOutcome::OneByte);
+    EXPECT_EQ(ReadAllBytes("deleted.ini"), file);
+
     // Centred on the work area (1010, 540).
     const int editor[4] = {685, 460, 650, 160};
     const int mainWindow[4] = {775, 440, 470, 200};

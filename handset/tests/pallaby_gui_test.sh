@@ -71,32 +71,10 @@ talk="$work/talk.wav"
   sox "$work/lead.wav" "$work/speech.wav" "$talk" ||
   { echo "FAIL: cannot make the conversation" >&2; exit 1; }
 
-# A 2790-byte handset record for the line input: automatic, 10 s silence,
-# Ogg, desktop, no connection screen; non-zero bytes beyond 692.
-make_handset_record() {
-  local f=$1
-  local -a b=(put_byte "$f") t=(put_text "$f")
-  head -c 2790 /dev/zero >"$f"
-  "${b[@]}" 0 10; "${b[@]}" 5 1; "${b[@]}" 7 1; "${b[@]}" 9 3; "${b[@]}" 10 2
-  "${b[@]}" 11 201     # reserved, passed through
-  "${b[@]}" 12 1
-  "${t[@]}" 42 277; "${t[@]}" 47 100; "${t[@]}" 52 470; "${t[@]}" 57 200
-  "${t[@]}" 70 202; "${t[@]}" 75 284; "${t[@]}" 80 600; "${t[@]}" 85 200
-  "${b[@]}" 35 "$CORVINET_LINE_INDEX"; "${b[@]}" 36 "$CORVINET_INPUT_COUNT"
-  "${b[@]}" 90 "$CORVINET_INPUT_COUNT"
-  "${t[@]}" 660 "$CORVINET_LINE_INPUT"
-  "${b[@]}" 699 77
-  "${t[@]}" 960 "dd日xx時xx分xx秒"
-  "${t[@]}" 1220 "yyyy年mm月"
-  "${t[@]}" 1480 "通話記録\\"
-  "${b[@]}" 2789 119
-}
-
 ini() { printf '%s/%s' "$case_dir" "$SETTINGS_REL"; }
 new_case() {
   case_dir="$cases_dir/$case_name"
-  mkdir -p "$case_dir/マニュアル 兼 作業フォルダー" "$case_dir/非常用フォルダー" "$case_dir/通話記録"
-  make_handset_record "$(ini)"
+  corvinet_make_folder "$case_dir" handset
   cp "$(ini)" "$case_dir/settings.before"
 }
 start_pallaby() {
@@ -179,7 +157,7 @@ case_side_by_side() {
   [ -f "$suite/Pallaby/Pallaby.exe" ] || { fail "no Pallaby/Pallaby.exe"; return 1; }
   [ "$(stat -c %s "$suite/Pallaby/$SETTINGS_REL")" -eq 1 ] || { fail "Pallaby's shipped file is not one byte"; return 1; }
   corvinet_make_record "$suite/$SETTINGS_REL"
-  make_handset_record "$suite/Pallaby/$SETTINGS_REL"
+  handset_make_record "$suite/Pallaby/$SETTINGS_REL"
   cp "$suite/$SETTINGS_REL" "$case_dir/corvinet.before"
   cp "$suite/Pallaby/$SETTINGS_REL" "$case_dir/settings.before"
 

@@ -396,17 +396,18 @@ TEST(RecordingPassTest, ExitSavesTheOpenRecordingAndNoLaterPassOpensOne) {
     rig.FeedMany(AtLevel(50), 2);
     ASSERT_TRUE(rig.TempExists());
     int32_t bytes = rig.shared.RecordedBytes.load();
-    // The block the capture holds beyond the pass is written too.
+    // The block the capture holds beyond the pass is written too, and the
+    // part of the block in progress.
     class OneAhead : public QueueSource {
     public:
-        int PendingBlocks(int16_t* blocks) override {
-            std::fill(blocks, blocks + kBlockSampleCount, static_cast<int16_t>(1234));
-            return 1;
+        size_t PendingSamples(int16_t* samples) override {
+            std::fill(samples, samples + kBlockSampleCount + 1500, static_cast<int16_t>(1234));
+            return kBlockSampleCount + 1500;
         }
     } capture;
     SaveOutcome outcome = SaveOutcome::Failed;
     EXPECT_TRUE(rig.pass->SaveAtExit(&capture, &outcome));
-    bytes += 8000;
+    bytes += 8000 + 3000;
     EXPECT_EQ(outcome, SaveOutcome::Saved);
     EXPECT_FALSE(rig.TempExists());
     const std::string path = u8"通話記録/2026年12月/[着信]07日14時05分33秒-0312345678-山田.wav";

@@ -1,7 +1,7 @@
 #include "recording_readback.h"
 
 #include <ogg/ogg.h>
-#include <vorbis/vorbisfile.h>
+#include "common/vorbis_file_layer.h"
 
 #include <cmath>
 #include <cstdio>
@@ -36,41 +36,11 @@ std::vector<OggPageInfo> ReadOggPages(const std::vector<uint8_t>& bytes) {
     return pages;
 }
 
-namespace {
-
-struct Source {
-    suite::File file;
-    uint64_t position = 0;
-    uint64_t size = 0;
-};
-
-size_t ReadCallback(void* ptr, size_t size, size_t nmemb, void* data) {
-    Source* s = static_cast<Source*>(data);
-    size_t got = s->file.ReadAt(s->position, ptr, size * nmemb);
-    s->position += got;
-    return size ? got / size : 0;
-}
-
-int SeekCallback(void* data, ogg_int64_t offset, int whence) {
-    Source* s = static_cast<Source*>(data);
-    int64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? static_cast<int64_t>(s->position)
-                                                               : static_cast<int64_t>(s->size);
-    if (base + offset < 0) return -1;
-    s->position = static_cast<uint64_t>(base + offset);
-    return 0;
-}
-
-long TellCallback(void* data) { return static_cast<long>(static_cast<Source*>(data)->position); }
-
-}  // namespace
-
 VorbisReadback ReadVorbis(const std::string& path) {
     VorbisReadback result;
-    Source source;
-    if (!source.file.Open(path, suite::File::Mode::ReadCreate) || !source.file.Size(&source.size)) return result;
-    ov_callbacks callbacks{ReadCallback, SeekCallback, nullptr, TellCallback};
+    suite::VorbisFileSource source;
     OggVorbis_File vf;
-    if (ov_open_callbacks(&source, &vf, nullptr, 0, callbacks) != 0) return result;
+    if (!suite::OpenVorbisFile(path, &source, &vf)) return result;
     result.opened = true;
     vorbis_info* info = ov_info(&vf, -1);
     result.channels = info->channels;

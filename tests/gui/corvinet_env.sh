@@ -12,6 +12,9 @@
 #   corvinet_make_record FILE a 3572-byte settings record for that input:
 #                             automatic start, 10 s silence, Ogg, desktop,
 #                             no connection screen; non-zero bytes beyond 692
+#   handset_make_record FILE  the same for the handset recorder Pallaby,
+#                             2790 bytes
+#   corvinet_make_folder DIR [handset]  an install-like folder with a record
 #   corvinet_speaker_streams  streams playing into the speaker sink
 
 # With PulseAudio's default client latency Wine's wave-in wakes some hundred
@@ -101,11 +104,33 @@ corvinet_make_record() {
   "${b[@]}" 3571 119   # reserved
 }
 
+# A 2790-byte handset record for the line input: automatic, 10 s silence,
+# Ogg, desktop, no connection screen; non-zero bytes beyond 692.
+handset_make_record() {
+  local f=$1
+  local -a b=(put_byte "$f") t=(put_text "$f")
+  head -c 2790 /dev/zero >"$f"
+  "${b[@]}" 0 10; "${b[@]}" 5 1; "${b[@]}" 7 1; "${b[@]}" 9 3; "${b[@]}" 10 2
+  "${b[@]}" 11 201     # reserved, passed through
+  "${b[@]}" 12 1
+  "${t[@]}" 42 277; "${t[@]}" 47 100; "${t[@]}" 52 470; "${t[@]}" 57 200
+  "${t[@]}" 70 202; "${t[@]}" 75 284; "${t[@]}" 80 600; "${t[@]}" 85 200
+  "${b[@]}" 35 "$CORVINET_LINE_INDEX"; "${b[@]}" 36 "$CORVINET_INPUT_COUNT"
+  "${b[@]}" 90 "$CORVINET_INPUT_COUNT"
+  "${t[@]}" 660 "$CORVINET_LINE_INPUT"
+  "${b[@]}" 699 77
+  "${t[@]}" 960 "dd日xx時xx分xx秒"
+  "${t[@]}" 1220 "yyyy年mm月"
+  "${t[@]}" 1480 "通話記録\\"
+  "${b[@]}" 2789 119
+}
+
 # A folder laid out like the install folder, with that record.
 corvinet_make_folder() {
-  local dir=$1
+  local dir=$1 make=corvinet_make_record
+  [ "${2:-}" = handset ] && make=handset_make_record
   mkdir -p "$dir/マニュアル 兼 作業フォルダー" "$dir/非常用フォルダー" "$dir/通話記録" &&
-    corvinet_make_record "$dir/$CORVINET_SETTINGS_REL"
+    "$make" "$dir/$CORVINET_SETTINGS_REL"
 }
 
 corvinet_speaker_streams() {

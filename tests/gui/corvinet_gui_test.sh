@@ -28,8 +28,8 @@ program="$build/Corvinet.exe"
 driver="$build/gui_driver.exe"
 linecall="$native/linecall"
 phonebook="$native/phonebook"
-for f in "$program" "$driver" "$linecall" "$phonebook"; do
-  [ -f "$f" ] || { echo "missing $f (build Corvinet and gui_driver, natively linecall and phonebook)" >&2; exit 2; }
+for f in "$program" "$driver" "$linecall" "$phonebook" "$native/audio_align"; do
+  [ -f "$f" ] || { echo "missing $f (build Corvinet and gui_driver, natively linecall, phonebook and audio_align)" >&2; exit 2; }
 done
 for c in sox soxi import convert pactl iconv; do
   command -v "$c" >/dev/null || { echo "$c not found" >&2; exit 2; }
@@ -495,9 +495,21 @@ saved_up_to() {  # saved_up_to RING_TIME END_TIME HOW
   ogg_ok "$f" || return 1
   played=$(awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", b - a }')
   got=$(soxi -D "$f")
-  echo "$3: $played s played from the ring to the close, $(basename "$f") holds $got s" | tee -a "$work/measurements.txt"
   awk -v p="$played" -v g="$got" -v s="$shown_time" -v e="$2" 'BEGIN { exit !(g >= e - s - 0.5 && g <= p + 0.5) }' ||
     { fail "$3: saved $got s of the $played s played"; return 1; }
+  # Where the recording ends in the call played, found by its last second's
+  # sound. The close comes after close_at (the driver starts first), and the
+  # line itself delays the sound on its way to the capture by up to about a
+  # second: the end must lie between 2 s before close_at and 1 s after it.
+  local raw="$work/recording.raw" call_raw="$work/call.raw" close_at align
+  close_at=$(awk -v r="$1" -v e="$2" 'BEGIN { printf "%.2f", e - r + 12 }')
+  sox "$f" -t raw -r 8000 -b 16 -e signed -c 1 "$raw" && sox "$calls/in_long.wav" -t raw -e signed "$call_raw" ||
+    { fail "$3: sox cannot decode"; return 1; }
+  align=$("$native/audio_align" "$raw" "$call_raw" "$close_at") || { fail "$3: the recording's end is not in the call ($align)"; return 1; }
+  echo "$3: closed $close_at s into the call; $(basename "$f") ($got s) ends at ${align% *} s of it (match ${align#* })" |
+    tee -a "$work/measurements.txt"
+  awk -v a="${align% *}" -v c="$close_at" 'BEGIN { d = a - c; exit !(d >= -2 && d <= 1) }' ||
+    { fail "$3: the recording ends at ${align% *} s of the call, closed at $close_at s"; return 1; }
 }
 
 # Closing during a call saves the call so far, as "録音中止+保存" would,

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Measures Corvinet on the virtual line, from /proc:
+# Measures Corvinet (or with --program Pallaby the handset recorder, its
+# calls a conversation only) on the virtual line, from /proc:
 #   - CPU on an idle line over IDLE seconds (program and its wineserver),
 #   - CPU while recording Ogg (a long call playing) over the same span,
 #   - memory (VmRSS) after the first of CALLS simulated calls and after the
@@ -8,34 +9,35 @@
 # at most 1 MiB. Prints the figures; exits 1 when a limit is exceeded or the
 # run goes wrong. Not part of scripts/test (it takes half an hour).
 #
-#   tests/perf/corvinet_perf.sh [--native DIR] [--idle S] [--calls N] [--spacing S] WINDOWS_BUILD_DIR
+#   tests/perf/corvinet_perf.sh [--native DIR] [--program Corvinet|Pallaby] [--idle S] [--calls N] [--spacing S] WINDOWS_BUILD_DIR
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 gui="$here/../gui"
-native="" idle_s=60 calls=20 spacing=90
+native="" idle_s=60 calls=20 spacing=90 name=Corvinet
 while [ $# -gt 1 ]; do
   case $1 in
     --native) native=$2; shift 2 ;;
+    --program) name=$2; shift 2 ;;
     --idle) idle_s=$2; shift 2 ;;
     --calls) calls=$2; shift 2 ;;
     --spacing) spacing=$2; shift 2 ;;
     *) break ;;
   esac
 done
-[ $# -eq 1 ] || { echo "usage: $0 [--native DIR] [--idle S] [--calls N] [--spacing S] WINDOWS_BUILD_DIR" >&2; exit 2; }
+[ $# -eq 1 ] || { echo "usage: $0 [--native DIR] [--program Corvinet|Pallaby] [--idle S] [--calls N] [--spacing S] WINDOWS_BUILD_DIR" >&2; exit 2; }
 build=$(cd "$1" && pwd) || exit 2
 [ -n "$native" ] || native="$(dirname "$build")/native"
 native=$(cd "$native" && pwd) || exit 2
-program="$build/Corvinet.exe"
+program="$build/$name.exe"
 driver="$build/gui_driver.exe"
 linecall="$native/linecall"
-for f in "$program" "$driver" "$linecall"; do
+for f in "$program" "$driver" "$linecall" "$native/speech_wav"; do
   [ -f "$f" ] || { echo "missing $f" >&2; exit 2; }
 done
 [ "$spacing" -ge 30 ] || { echo "--spacing must be at least 30 s (a call takes about 25 s)" >&2; exit 2; }
 
-work="$build/corvinet-perf"
+work="$build/${name,,}-perf"
 dir="$work/folder"
 rm -rf "$dir"
 mkdir -p "$work"
@@ -57,15 +59,23 @@ corvinet_line_start "$work" || { echo "no virtual line" >&2; exit 1; }
 unset DISPLAY
 wine_env_init "$work" && wine_env_unmanaged || { echo "no Wine environment" >&2; exit 1; }
 corvinet_find_input "$driver" || exit 1
-corvinet_make_folder "$dir" || exit 1
-
-"$linecall" incoming "$work/long.wav" --number 0311110000 --lead 0 --speech $(( idle_s + 20 )) --silence 1 >/dev/null &&
-  "$linecall" incoming "$work/call.wav" --number 0322220000 --lead 0 --speech 5 >/dev/null ||
-  { echo "linecall failed" >&2; exit 1; }
+if [ "$name" = Pallaby ]; then
+  corvinet_make_folder "$dir" handset || exit 1
+  # A handset cord carries the conversation only.
+  "$native/speech_wav" $(( idle_s + 20 )) "$work/long.wav" >/dev/null &&
+    "$native/speech_wav" 5 "$work/speech.wav" >/dev/null &&
+    sox "$work/speech.wav" "$work/call.wav" pad 0 12 ||
+    { echo "speech_wav failed" >&2; exit 1; }
+else
+  corvinet_make_folder "$dir" || exit 1
+  "$linecall" incoming "$work/long.wav" --number 0311110000 --lead 0 --speech $(( idle_s + 20 )) --silence 1 >/dev/null &&
+    "$linecall" incoming "$work/call.wav" --number 0322220000 --lead 0 --speech 5 >/dev/null ||
+    { echo "linecall failed" >&2; exit 1; }
+fi
 
 # shellcheck source=wine_cpu.sh
 source "$here/wine_cpu.sh"
-WINE_CPU_PROGRAM=Corvinet.exe
+WINE_CPU_PROGRAM="$name.exe"
 
 rss_kib() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
 
@@ -80,7 +90,7 @@ wait_recordings() {  # wait_recordings COUNT TIMEOUT_S
   return 1
 }
 
-(cd "$dir" && exec wine64 "$program") >"$work/corvinet.log" 2>&1 &
+(cd "$dir" && exec wine64 "$program") >"$work/$name.log" 2>&1 &
 c_pid=$!
 main=""
 for _ in $(seq 1 60); do
