@@ -567,7 +567,18 @@ bool BrowserThread::Close(DWORD timeoutMs) {
     if (!running_.load()) return true;
     HWND window = window_.load();
     if (window) PostMessageW(window, WM_CLOSE, 0, 0);
-    if (thread_) WaitForSingleObject(thread_, timeoutMs);
+    // The thread's end enables and raises the main window, which sends to
+    // this thread: those are served while waiting, or each would hold the
+    // close until the bound.
+    const DWORD start = GetTickCount();
+    while (thread_) {
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= timeoutMs) break;
+        const DWORD r = MsgWaitForMultipleObjectsEx(1, &thread_, timeoutMs - elapsed, QS_SENDMESSAGE, 0);
+        if (r != WAIT_OBJECT_0 + 1) break;
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
     return !running_.load();
 }
 

@@ -77,9 +77,7 @@ public:
     void OnBrowserButton() override { p_->browserRequest = 1; }
     bool InfoBoardOpen() override { return p_->variant.InfoBoardOpen(); }
     void OnEndSession() override;
-    void OnClosing() override {
-        if (p_->pass) p_->pass->SaveAtExit(&p_->capture);
-    }
+    void OnClosing() override;
 
 private:
     Program* p_;
@@ -221,6 +219,13 @@ void ProgramHost::OnEndSession() {
     CloseBrowser(*p_);
     p_->pass->SaveAtExit(&p_->capture);
     WriteSettingsOnExit(*p_);
+}
+
+// The browser goes first, then the call is saved while the capture still
+// reports to the window.
+void ProgramHost::OnClosing() {
+    CloseBrowser(*p_);
+    if (p_->pass) p_->pass->SaveAtExit(&p_->capture);
 }
 
 void Shutdown(Program& p) {

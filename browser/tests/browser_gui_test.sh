@@ -395,8 +395,10 @@ case_close() {
   drv click "$B" $AMPLIFY >/dev/null || return 1
   drv click "$B" $PLAY >/dev/null || return 1
   sleep 1
+  local t0; t0=$(date +%s%N)
   drv post-command "$main_class" 3 >/dev/null || return 1
   wait_exit 15 || return 1
+  echo "closed from the tray menu in $(( ($(date +%s%N) - t0) / 1000000 )) ms (the driver's start included)"
   local place
   place=$(for o in 70 75 80 85; do get_text "$(ini)" $o 5; done | tr '\n' ' ')
   [ "$place" = "30 40 700 300 " ] || fail "browser_window_text after the program's close: $place" || bad=1
@@ -481,7 +483,12 @@ case_session() {
   drv click "$B" $AMPLIFY >/dev/null || return 1
   drv click "$B" $PLAY >/dev/null || return 1
   sleep 1
+  # Answered at once, not after a wait for the browser's thread.
+  local t0; t0=$(date +%s%N)
   drv end-session "$main_class" >/dev/null || return 1
+  local ms=$(( ($(date +%s%N) - t0) / 1000000 ))
+  echo "session's end answered in $ms ms (the driver's start included)"
+  [ $ms -lt 2500 ] || fail "the session's end took $ms ms: the close waited for the browser's bound"
   drv_quiet exists "$B" && { fail "the browser is still open after the session's end"; return 1; }
   [ "$(byte_at "$(ini)" 13)" = 2 ] || fail "browser_amplify $(byte_at "$(ini)" 13) after the session's end"
 }
