@@ -160,8 +160,12 @@ private:
                     words_.seekMute = 0;
                 }
                 last = MarkerPosition(x0, now - start, source_.lengthMs(), bar_, last);
-                words_.positionMarker = last;
-                host_.Repaint(false);
+                // Only a moved thumb is painted: a repaint request wakes the
+                // next wait at once, so one per pass would never let it sleep.
+                if (last != words_.positionMarker) {
+                    words_.positionMarker = last;
+                    host_.Repaint(false);
+                }
                 if (device_.Done(k)) queued[k] = false;
             }
         }

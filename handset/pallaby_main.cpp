@@ -32,6 +32,7 @@ public:
     bool InfoBoardOpen() override { return false; }
     void CloseParts() override {}
     void StoreExitFields() override {}
+    const char* BrowserChooserTitle() const override { return "通話記録フォルダーの選択"; }
 
 private:
     HandsetSettingsRecord settings_;

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <memory>
 
+#include "browser/browser_window.h"
 #include "capture_win32.h"
 #include "clock.h"
 #include "common/settings_file.h"
@@ -29,6 +30,8 @@ const char kStartErrorCaption[] = "起動エラー";
 const char kAlreadyRunningMessage[] =
     "この録音アプリはすでに起動しています。\n"
     "同じ一時ファイルと電話帳に二重に書き込まないよう、この起動は終了します。";
+// How long the end of the program waits for the browser to close.
+const DWORD kBrowserCloseMs = 3000;
 
 // Everything the user-interface thread owns for the whole run.
 struct Program {
@@ -54,6 +57,7 @@ struct Program {
 
     std::atomic<bool> tickFlag{false};
     int browserRequest = 0;
+    std::unique_ptr<BrowserThread> browser;
     HANDLE recordingThread = nullptr;
 };
 
@@ -73,9 +77,7 @@ public:
     void OnBrowserButton() override { p_->browserRequest = 1; }
     bool InfoBoardOpen() override { return p_->variant.InfoBoardOpen(); }
     void OnEndSession() override;
-    void OnClosing() override {
-        if (p_->pass) p_->pass->SaveAtExit(&p_->capture);
-    }
+    void OnClosing() override;
 
 private:
     Program* p_;
@@ -121,7 +123,7 @@ DWORD WINAPI RecordingThread(LPVOID parameter) {
 
 void RegisterBrowserClass(HINSTANCE instance, HBRUSH background) {
     std::u16string name = SjisToUtf16(kBrowserClass);
-    RegisterSuiteWindowClass(instance, AsWide(name), DefWindowProcW, background);
+    RegisterSuiteWindowClass(instance, AsWide(name), BrowserWindowProc, background);
 }
 
 // Start-up step 5: the record folder and the shared words from the settings.
@@ -148,6 +150,20 @@ void ShowSaveFailure(Program& p) {
     ShowMessage(nullptr, kSaveFailedMessage, kSaveFailedCaption, MB_OK | MB_ICONERROR | MB_TOPMOST);
 }
 
+// Only after a call: while a recording is open the press is dropped. A
+// browser already open ignores it.
+void OpenBrowser(Program& p) {
+    const std::string folder = p.pass->RecordingPath();
+    if (folder.empty() || p.shared.RecordedBytes.load() != kNoRecordingBytes) return;
+    p.browser->Start(folder, p.pass->LastSavedName());
+}
+
+// The browser writes settings bytes and plays sound until it has ended:
+// it goes first when the program ends.
+void CloseBrowser(Program& p) {
+    if (p.browser) p.browser->Close(kBrowserCloseMs);
+}
+
 // One tick, every 500 ms, in its fixed order.
 void RunTick(Program& p) {
     // 1 to 3. Information board upkeep, number hand-over, phone book requests.
@@ -166,7 +182,11 @@ void RunTick(Program& p) {
     if (!p.variant.IsLineRecorder()) p.pass->MarkRecordingInField();
     // 9. Phone book list.
     p.variant.TickPhoneBookList();
-    // 10: the browser keeps its request until its window exists.
+    // 10. The browser: a press is taken at this tick or dropped.
+    if (p.browserRequest != 0) {
+        p.browserRequest = 0;
+        OpenBrowser(p);
+    }
 }
 
 // Waits for the next message without spinning: the same messages in the
@@ -197,11 +217,20 @@ void WriteSettingsOnExit(Program& p) {
 // now (the Ogg finish takes milliseconds; the wait for a pass is bounded).
 void ProgramHost::OnEndSession() {
     if (!p_->pass) return;
+    CloseBrowser(*p_);
     p_->pass->SaveAtExit(&p_->capture);
     WriteSettingsOnExit(*p_);
 }
 
+// The browser goes first, then the call is saved while the capture still
+// reports to the window.
+void ProgramHost::OnClosing() {
+    CloseBrowser(*p_);
+    if (p_->pass) p_->pass->SaveAtExit(&p_->capture);
+}
+
 void Shutdown(Program& p) {
+    CloseBrowser(p);
     // Save an open recording as "録音中止+保存" would, with the number known
     // by now, up to the last block captured; no later pass opens one.
     p.pass->SaveAtExit(&p.capture);
@@ -319,6 +348,13 @@ int RunRecorder(HINSTANCE instance, RecorderVariant& variant) {
     if (!p.mainWindow) return 0;
     p.numberField.Attach(p.mainWindow);
     runningCopy.Publish(p.mainWindow);
+    BrowserConfig browser;
+    browser.instance = instance;
+    browser.settings = &settings;
+    browser.settingsPath = kSettingsFilePath;
+    browser.chooserTitle = variant.BrowserChooserTitle();
+    browser.mainWindow = p.mainWindow;
+    p.browser = std::make_unique<BrowserThread>(browser);
 
     RunMainLoop(p);
     p.numberField.Attach(nullptr);

@@ -57,6 +57,8 @@ public:
     virtual void CloseParts() = 0;
     // Fields this recorder writes back at exit besides the shared ones.
     virtual void StoreExitFields() = 0;
+    // Title of the browser's folder chooser (Shift-JIS).
+    virtual const char* BrowserChooserTitle() const { return "再生フォルダーの選択"; }
 };
 
 // Runs the recorder from start-up to shutdown; returns the exit code.

@@ -319,6 +319,39 @@ TEST(Player, PauseStopSeekAndQuit) {
     EXPECT_FALSE(quit.device.open);
 }
 
+// A repaint request is input for the window's thread: the next wait
+// returns at once, as it does under Windows.
+struct PaintingHost : FakeHost {
+    bool paintPending = false;
+    int repaints = 0;
+    bool Wait(uint32_t timeoutMs) override {
+        if (!paintPending) return FakeHost::Wait(timeoutMs);
+        paintPending = false;
+        // A player that keeps asking would spin here forever.
+        return ++waits < 100000;
+    }
+    void Repaint(bool) override {
+        paintPending = true;
+        ++repaints;
+    }
+};
+
+TEST(Player, TheThumbIsRepaintedOnlyWhenItMovesSoTheWaitsSleep) {
+    TestFolder dir;
+    WriteAllBytes("r.wav", MakeWav(WavFields{}, Ramp(8000 * 20)));
+    PaintingHost host;
+    FakeDevice device{&host.now};
+    host.device = &device;
+    PlayerWords words;
+    const BarGeometry bar = BarFor(620, 200);
+    static const GainTables gains;
+    EXPECT_EQ(Play("r.wav", bar, gains, words, device, host), 0);
+    // At most one repaint per pixel of the bar and a wait per block besides.
+    EXPECT_LE(host.repaints, bar.right - bar.left);
+    EXPECT_LE(host.waits, 2 * (bar.right - bar.left) + 100);
+    EXPECT_GT(host.repaints, (bar.right - bar.left) / 2);
+}
+
 TEST(Player, AFileThatShrinksEndsThePlayback) {
     TestFolder dir;
     WriteAllBytes("r.wav", MakeWav(WavFields{}, Ramp(8000 * 10)));

@@ -92,6 +92,9 @@ std::string Printable(const Text& t) {
         "  tray-icon CLASS delete|exists         remove, or test for, the window's notification icon 1\n"
         "  send-registered CLASS NAME            send the registered message NAME to the window\n"
         "  can-write PATH                        exit 0 when PATH opens for writing, as another program would\n"
+        "  click-at CLASS X Y                    left click at a client position (the pointer moved there)\n"
+        "  is-enabled CLASS [ID]                 exit 0 when the window (or control) is enabled\n"
+        "  post-command CLASS ID                 post WM_COMMAND ID to the window (a menu choice)\n"
         "BUTTON/B: OK, CANCEL, YES, NO or none.\n");
     std::exit(2);
 }
@@ -932,15 +935,38 @@ int CmdListViewEditText(const Args& a) {
     return 0;
 }
 
-// client-click WINDOW X Y: a click of the left button at a client point of
-// the window itself (what it paints, not a control).
-int CmdClientClick(const Args& a) {
-    Need(a, 3, 3, "client-click");
+// ---- the browser's commands ----
+
+// A left-button click at a client position of the window, with the pointer
+// moved there first: the window may read the pointer, not the message.
+int CmdClickAt(const Args& a) {
+    Need(a, 3, 3, "click-at");
     HWND top = RequireTop(a[0]);
-    LPARAM at = MAKELPARAM(ParseSigned(a[1], "x"), ParseSigned(a[2], "y"));
+    POINT p = {ParseSigned(a[1], "x"), ParseSigned(a[2], "y")};
+    POINT screen = p;
+    ClientToScreen(top, &screen);
+    if (!SetCursorPos(screen.x, screen.y)) Fail("SetCursorPos failed");
+    const LPARAM at = MAKELPARAM(p.x, p.y);
     PostMessageW(top, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(top, WM_LBUTTONUP, 0, at);
     Sync(top);
+    return 0;
+}
+
+// Exit code 0 when the window (or its control ID) takes input.
+int CmdIsEnabled(const Args& a) {
+    Need(a, 1, 2, "is-enabled");
+    HWND top = RequireTop(a[0]);
+    HWND target = a.size() > 1 ? RequireControl(top, a[0], static_cast<int>(ParseNumber(a[1], "id"))) : top;
+    return IsWindowEnabled(target) ? 0 : 1;
+}
+
+// A menu choice (the tray menu's "閉じる") as the window receives it; posted,
+// as a menu posts it, and reaching a disabled window too.
+int CmdPostCommand(const Args& a) {
+    Need(a, 2, 2, "post-command");
+    HWND top = RequireTop(a[0]);
+    PostMessageW(top, WM_COMMAND, MAKEWPARAM(ParseNumber(a[1], "id"), 0), 0);
     return 0;
 }
 
@@ -964,6 +990,8 @@ const Command kCommands[] = {
     {"is-visible", CmdIsVisible},       {"wave-inputs", CmdWaveInputs},
     {"window-state", CmdWindowState},   {"tray-icon", CmdTrayIcon},
     {"send-registered", CmdSendRegistered}, {"can-write", CmdCanWrite},
+    {"click-at", CmdClickAt},           {"is-enabled", CmdIsEnabled},
+    {"post-command", CmdPostCommand},
 };
 
 const Command kListViewCommands[] = {
@@ -972,7 +1000,7 @@ const Command kListViewCommands[] = {
     {"lv-selected", CmdListViewSelected}, {"lv-click", CmdListViewClick},
     {"lv-select-range", CmdListViewSelectRange},
     {"lv-edit", CmdListViewEdit},         {"lv-end-edit", CmdListViewEndEdit},
-    {"lv-edit-text", CmdListViewEditText}, {"client-click", CmdClientClick},
+    {"lv-edit-text", CmdListViewEditText}, {"client-click", CmdClickAt},
 };
 
 template <size_t N>
