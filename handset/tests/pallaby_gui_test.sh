@@ -148,6 +148,34 @@ case_warning_bar() {
   close_main
 }
 
+# The browser of the handset recorder offers the handset record's own
+# folder slots (up to the first empty one) and its own chooser title.
+case_browser() {
+  new_case
+  put_text "$(ini)" 1742 "録音2\\"
+  cp "$(ini)" "$case_dir/settings.before"
+  start_pallaby
+  wait_main || return 1
+  virtual_line_play "$talk"
+  local f; f=$(wait_recording 60) || return 1
+  sleep 1
+  drv click "$main_class" 3009 >/dev/null && drv wait-window CDialog 10000 >/dev/null || return 1
+  local entries
+  entries=$(drv list-items CDialog 1100) || return 1
+  [ "$(sed -n 2p <<<"$entries")" = "通話記録\\" ] && [ "$(sed -n 3p <<<"$entries")" = "録音2\\" ] &&
+    [ "$(wc -l <<<"$entries")" -eq 3 ] || { fail "folder list: $(tr '\n' ' ' <<<"$entries")"; return 1; }
+  [ "$(drv get-text CDialog 1007)" = "$(basename "$f" .ogg)" ] || { fail "name box: $(drv get-text CDialog 1007)"; return 1; }
+  drv select CDialog 1100 1 >/dev/null || return 1
+  local title=""
+  # The chooser's title is the text above its tree (control 0x3742).
+  for _ in $(seq 1 25); do title=$(drv_quiet get-text "#32770" 14146) && [ -n "$title" ] && break; sleep 0.2; done
+  [ "$title" = "通話記録フォルダーの選択" ] || { fail "the chooser is titled \"$title\""; return 1; }
+  drv browse-cancel >/dev/null || return 1
+  drv close CDialog >/dev/null && drv wait-gone CDialog 5000 >/dev/null || return 1
+  close_main || return 1
+  tail_unchanged
+}
+
 # Installed as users get it: Pallaby in a folder of its own beside
 # Corvinet; neither program touches the other's settings.
 case_side_by_side() {
@@ -182,7 +210,7 @@ case_side_by_side() {
 
 # ---------------------------------------------------------------- run
 
-cases=(conversation warning_bar side_by_side)
+cases=(conversation warning_bar browser side_by_side)
 [ ${#only[@]} -gt 0 ] && cases=("${only[@]}")
 failed=0
 for case_name in "${cases[@]}"; do
