@@ -5,15 +5,14 @@
 # search, rename and delete; closing during playback and with the program.
 # Prints PASS/FAIL per case; exits non-zero when any case fails.
 #
-#   browser/tests/browser_gui_test.sh WINDOWS_BUILD_DIR [CASE...]
+#   browser/tests/browser_gui_test.sh [--native DIR] WINDOWS_BUILD_DIR [CASE...]
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 gui="$here/../../tests/gui"
-[ $# -ge 1 ] || { echo "usage: $0 WINDOWS_BUILD_DIR [CASE...]" >&2; exit 2; }
-build=$(cd "$1" && pwd) || exit 2
-shift
-only=("$@")
+# shellcheck source=../../tests/gui/gui_case.sh
+source "$gui/gui_case.sh"
+gui_script_args "$@"
 
 program="$build/Corvinet.exe"
 driver="$build/gui_driver.exe"
@@ -24,18 +23,10 @@ for c in sox import convert pactl parec iconv python3; do
   command -v "$c" >/dev/null || { echo "$c not found" >&2; exit 2; }
 done
 
-work="$build/browser-gui-test"
-cases_dir="$work/cases"
-shots="$work/screenshots"
-reason_file="$work/reason"
-mkdir -p "$work"
-rm -rf "$cases_dir" "$shots"
-mkdir -p "$cases_dir" "$shots"
+gui_script_folders browser-gui-test
 
 c_pid=""
 rec_pid=""
-# shellcheck source=../../tests/gui/gui_case.sh
-source "$gui/gui_case.sh"
 # shellcheck source=../../tests/gui/virtual_line.sh
 source "$gui/virtual_line.sh"
 # shellcheck source=../../tests/gui/wine_env.sh
@@ -47,12 +38,7 @@ source "$gui/corvinet_env.sh"
 source "$gui/recorder_case.sh"
 RECORDER=Corvinet
 MAIN_PREFIX=$CORVINET_MAIN_PREFIX
-corvinet_line_start "$work" || { echo "FAIL: no virtual line" >&2; exit 1; }
-
-unset DISPLAY
-wine_env_init "$work" || { echo "FAIL: no Wine environment" >&2; exit 1; }
-wine_env_unmanaged || { echo "FAIL: cannot configure the Wine prefix" >&2; exit 1; }
-corvinet_find_input "$driver" || { echo "FAIL: the line is not an input" >&2; exit 1; }
+corvinet_env_start
 
 B="CDialog"
 LIST=1001; ACTION=1002; PLAY=1004; END=1005; DELETE=1006; NAMEBOX=1007; AMPLIFY=1008

@@ -13,14 +13,9 @@ set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 gui="$here/../../tests/gui"
-native=""
-if [ "${1:-}" = --native ]; then native=${2:?--native needs a folder}; shift 2; fi
-[ $# -ge 1 ] || { echo "usage: $0 [--native DIR] WINDOWS_BUILD_DIR [CASE...]" >&2; exit 2; }
-build=$(cd "$1" && pwd) || exit 2
-shift
-only=("$@")
-[ -n "$native" ] || native="$(dirname "$build")/native"
-native=$(cd "$native" && pwd) || { echo "no native build folder $native" >&2; exit 2; }
+# shellcheck source=../../tests/gui/gui_case.sh
+source "$gui/gui_case.sh"
+gui_script_args "$@"
 
 program="$build/Pallaby.exe"
 corvinet="$build/Corvinet.exe"
@@ -33,17 +28,9 @@ for c in sox soxi import convert pactl cmp; do
   command -v "$c" >/dev/null || { echo "$c not found" >&2; exit 2; }
 done
 
-work="$build/pallaby-gui-test"
-cases_dir="$work/cases"
-shots="$work/screenshots"
-reason_file="$work/reason"
-mkdir -p "$work"
-rm -rf "$cases_dir" "$shots"
-mkdir -p "$cases_dir" "$shots"
+gui_script_folders pallaby-gui-test
 
 c_pid=""
-# shellcheck source=../../tests/gui/gui_case.sh
-source "$gui/gui_case.sh"
 # shellcheck source=../../tests/gui/virtual_line.sh
 source "$gui/virtual_line.sh"
 # shellcheck source=../../tests/gui/wine_env.sh
@@ -57,11 +44,7 @@ RECORDER=Pallaby
 MAIN_PREFIX=$CORVINET_MAIN_PREFIX
 SETTINGS_REL=$CORVINET_SETTINGS_REL
 
-corvinet_line_start "$work" || { echo "FAIL: no virtual line" >&2; exit 1; }
-unset DISPLAY
-wine_env_init "$work" || { echo "FAIL: no Wine environment" >&2; exit 1; }
-wine_env_unmanaged || { echo "FAIL: cannot configure the Wine prefix" >&2; exit 1; }
-corvinet_find_input "$driver" || { echo "FAIL: the line is not an input" >&2; exit 1; }
+corvinet_env_start
 
 # A conversation on the handset: eight seconds of quiet (the blocks after
 # the capture starts are ignored), eight of speech, then quiet.

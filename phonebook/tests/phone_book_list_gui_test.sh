@@ -14,14 +14,9 @@ set -uo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
 gui="$root/tests/gui"
-native=""
-if [ "${1:-}" = --native ]; then native=${2:?--native needs a folder}; shift 2; fi
-[ $# -ge 1 ] || { echo "usage: $0 [--native DIR] WINDOWS_BUILD_DIR [CASE...]" >&2; exit 2; }
-build=$(cd "$1" && pwd) || exit 2
-shift
-only=("$@")
-[ -n "$native" ] || native="$(dirname "$build")/native"
-native=$(cd "$native" && pwd) || { echo "no native build folder $native" >&2; exit 2; }
+# shellcheck source=../../tests/gui/gui_case.sh
+source "$gui/gui_case.sh"
+gui_script_args "$@"
 
 program="$build/Corvinet.exe"
 driver="$build/gui_driver.exe"
@@ -31,18 +26,10 @@ for f in "$program" "$driver" "$linecall" "$phonebook"; do
   [ -f "$f" ] || { echo "missing $f" >&2; exit 2; }
 done
 
-work="$build/phone-book-list-gui"
-cases_dir="$work/cases"
-shots="$work/screenshots"
-reason_file="$work/reason"
-mkdir -p "$work"
-rm -rf "$cases_dir" "$shots"
-mkdir -p "$cases_dir" "$shots"
+gui_script_folders phone-book-list-gui
 rm -f "$work/baseline_short"
 
 c_pid=""
-# shellcheck source=../../tests/gui/gui_case.sh
-source "$gui/gui_case.sh"
 # shellcheck source=../../tests/gui/virtual_line.sh
 source "$gui/virtual_line.sh"
 # shellcheck source=../../tests/gui/wine_env.sh
@@ -54,11 +41,7 @@ source "$gui/corvinet_env.sh"
 source "$gui/recorder_case.sh"
 RECORDER=Corvinet
 MAIN_PREFIX=$CORVINET_MAIN_PREFIX
-corvinet_line_start "$work" || { echo "FAIL: no virtual line" >&2; exit 1; }
-unset DISPLAY
-wine_env_init "$work" || { echo "FAIL: no Wine environment" >&2; exit 1; }
-wine_env_unmanaged || { echo "FAIL: cannot configure the Wine prefix" >&2; exit 1; }
-corvinet_find_input "$driver" || { echo "FAIL: the line is not an input" >&2; exit 1; }
+corvinet_env_start
 
 LIST="電話帳リスト"
 BOARD="情報ボードt"

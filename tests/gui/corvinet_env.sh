@@ -7,6 +7,9 @@
 #                             input) and an output sink "speaker", so that
 #                             the warning sound shows as a stream on it
 #   corvinet_unplug_line / corvinet_plug_line / corvinet_plug_speaker
+#   corvinet_env_start        a test script's line, Wine prefix (in $work)
+#                             and the line input found with $driver; exits
+#                             the script when one of them fails
 #   corvinet_find_input DRIVER   after wine_env_init: sets CORVINET_LINE_INDEX
 #                             and CORVINET_INPUT_COUNT from Wine's wave-in list
 #   corvinet_make_record FILE a 3572-byte settings record for that input:
@@ -137,4 +140,12 @@ corvinet_speaker_streams() {
   local sink
   sink=$(pactl list short sinks | awk '$2 == "speaker" { print $1 }')
   pactl list short sink-inputs | awk -v s="$sink" '$2 == s' | wc -l
+}
+
+corvinet_env_start() {
+  corvinet_line_start "$work" || { echo "FAIL: no virtual line" >&2; exit 1; }
+  unset DISPLAY
+  wine_env_init "$work" || { echo "FAIL: no Wine environment" >&2; exit 1; }
+  wine_env_unmanaged || { echo "FAIL: cannot configure the Wine prefix" >&2; exit 1; }
+  corvinet_find_input "$driver" || { echo "FAIL: the line is not an input" >&2; exit 1; }
 }

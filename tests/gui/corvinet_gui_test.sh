@@ -15,14 +15,9 @@
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-native=""
-if [ "${1:-}" = --native ]; then native=${2:?--native needs a folder}; shift 2; fi
-[ $# -ge 1 ] || { echo "usage: $0 [--native DIR] WINDOWS_BUILD_DIR [CASE...]" >&2; exit 2; }
-build=$(cd "$1" && pwd) || exit 2
-shift
-only=("$@")
-[ -n "$native" ] || native="$(dirname "$build")/native"
-native=$(cd "$native" && pwd) || { echo "no native build folder $native" >&2; exit 2; }
+# shellcheck source=gui_case.sh
+source "$here/gui_case.sh"
+gui_script_args "$@"
 
 program="$build/Corvinet.exe"
 driver="$build/gui_driver.exe"
@@ -35,17 +30,9 @@ for c in sox soxi import convert pactl iconv; do
   command -v "$c" >/dev/null || { echo "$c not found" >&2; exit 2; }
 done
 
-work="$build/corvinet-gui-test"
-cases_dir="$work/cases"
-shots="$work/screenshots"
-reason_file="$work/reason"
-mkdir -p "$work"
-rm -rf "$cases_dir" "$shots"
-mkdir -p "$cases_dir" "$shots"
+gui_script_folders corvinet-gui-test
 
 c_pid=""
-# shellcheck source=gui_case.sh
-source "$here/gui_case.sh"
 # shellcheck source=virtual_line.sh
 source "$here/virtual_line.sh"
 # shellcheck source=wine_env.sh
@@ -57,11 +44,7 @@ source "$here/corvinet_env.sh"
 # shellcheck source=recorder_case.sh
 source "$here/recorder_case.sh"
 RECORDER=Corvinet
-corvinet_line_start "$work" || { echo "FAIL: no virtual line" >&2; exit 1; }
-
-unset DISPLAY
-wine_env_init "$work" || { echo "FAIL: no Wine environment" >&2; exit 1; }
-wine_env_unmanaged || { echo "FAIL: cannot configure the Wine prefix" >&2; exit 1; }
+corvinet_env_start
 
 MAIN_PREFIX=$CORVINET_MAIN_PREFIX
 BOARD_CLASS="情報ボード"

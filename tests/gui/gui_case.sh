@@ -9,6 +9,13 @@
 #   drv ARGS...         one driver command; its complaint becomes the reason
 #   drv_quiet ARGS...   a driver command whose failure is an answer, not a fault
 #   gui_stop VAR        kills the process whose id VAR holds and empties VAR
+#   gui_script_args "$@" a test script's arguments, [--native DIR]
+#                       WINDOWS_BUILD_DIR [CASE...]: sets build, native (by
+#                       default the folder "native" beside the Windows build)
+#                       and the array only; exits 2 on a usage error
+#   gui_script_folders NAME
+#                       work ($build/NAME), cases_dir and shots made anew,
+#                       reason_file
 #   gui_run_case PROGRAM CASE VAR
 #                       runs the function case_CASE, prints PASS or FAIL with
 #                       the reason, then stops the program (gui_stop VAR);
@@ -51,4 +58,25 @@ gui_run_case() {
   fi
   gui_stop "$3"
   return $rc
+}
+
+gui_script_args() {
+  native=""
+  if [ "${1:-}" = --native ]; then native=${2:?--native needs a folder}; shift 2; fi
+  [ $# -ge 1 ] || { echo "usage: $0 [--native DIR] WINDOWS_BUILD_DIR [CASE...]" >&2; exit 2; }
+  build=$(cd "$1" && pwd) || exit 2
+  shift
+  only=("$@")
+  [ -n "$native" ] || native="$(dirname "$build")/native"
+  native=$(cd "$native" && pwd) || { echo "no native build folder $native" >&2; exit 2; }
+}
+
+gui_script_folders() {
+  work="$build/$1"
+  cases_dir="$work/cases"
+  shots="$work/screenshots"
+  reason_file="$work/reason"
+  mkdir -p "$work"
+  rm -rf "$cases_dir" "$shots"
+  mkdir -p "$cases_dir" "$shots"
 }
