@@ -333,6 +333,35 @@ big_run() {  # big_run 1|0: with the list's work or without (the baseline)
 case_call_alone() { big_run 0; }
 case_big() { big_run 1; }
 
+# "参照": a cancelled chooser changes nothing; a chosen folder shows in the
+# folder field, asks for a restart and becomes the work folder at exit.
+case_folder() {
+  new_case || return 1
+  mkdir -p "$case_dir/別の電話帳"
+  start_corvinet || return 1
+  open_list || return 1
+  local before; before=$(drv get-text "$LIST" 2007)
+  drv click "$LIST" 308 >/dev/null || return 1
+  drv browse-cancel >/dev/null || return 1
+  drv no-message 1000 >/dev/null || return 1
+  expect_eq "folder field after cancel" "$(drv get-text "$LIST" 2007)" "$before" || return 1
+  local chosen="Z:${case_dir//\//\\}\\別の電話帳"
+  drv click "$LIST" 308 >/dev/null || return 1
+  drv browse-select "$chosen" >/dev/null || return 1
+  expect_box "いったん録音アプリを閉じて再起動してください。" 再起動要請 || return 1
+  expect_eq "folder field" "$(drv get-text "$LIST" 2007)" "$chosen" || return 1
+  # A folder whose path has 240 Shift-JIS bytes or more is refused.
+  local long="電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳"
+  mkdir -p "$case_dir/$long/$long"
+  drv click "$LIST" 308 >/dev/null || return 1
+  drv browse-select "Z:${case_dir//\//\\}\\$long\\$long" >/dev/null || return 1
+  expect_box "パスの文字サイズが240Byteを超えました場所を見直してください。" 再設定 || return 1
+  expect_eq "folder field after the refusal" "$(drv get-text "$LIST" 2007)" "$chosen" || return 1
+  drv close "$LIST" >/dev/null && drv wait-gone "$LIST" 5000 >/dev/null || return 1
+  close_main || return 1
+  expect_eq "stored work folder" "$(get_text "$(ini)" 400 260)" "$chosen"
+}
+
 # Keeps a started list open for a person or a script to look at (not run by default).
 case_hold() {
   printf '0398765432,田中,\n0312345678,山田,\n0451112222,,\n' >"$work/book.csv"
@@ -343,7 +372,7 @@ case_hold() {
   sleep "${HOLD_SECONDS:-120}"
 }
 
-cases=(list board duplicate call_alone big)
+cases=(list board duplicate folder call_alone big)
 [ ${#only[@]} -gt 0 ] && cases=("${only[@]}")
 failed=0
 for case_name in "${cases[@]}"; do
