@@ -167,45 +167,28 @@ void CallerTables() {
         PrintCell(cell, totals);
     };
     Totals totals;
-
-    std::printf("\n### Caller number: level x SNR (success %% ours / reference, 10-digit number, burst anywhere in the first block)\n\n");
-    Header("level", SnrColumns(kCallerSnrs));
-    for (double level : {-40.0, -20.0, -6.0, 0.0, 3.0}) {
-        std::printf("| %+.0f dBFS%s |", level, level > 0 ? " (clipped)" : "");
-        for (double snr : kCallerSnrs) {
-            CallerCase c;
-            c.levelDbfs = level;
-            c.snrDb = snr;
-            run(c, totals);
+    // One table: a row per value, the case of each row made by set, a cell per SNR.
+    auto table = [&](const char* title, const char* label, std::vector<double> values, const char* rowFormat,
+                     void (*set)(CallerCase&, double), bool levels) {
+        std::printf("\n### Caller number: %s\n\n", title);
+        Header(label, SnrColumns(kCallerSnrs));
+        for (double v : values) {
+            std::printf(rowFormat, v, levels && v > 0 ? " (clipped)" : "");
+            for (double snr : kCallerSnrs) {
+                CallerCase c;
+                set(c, v);
+                c.snrDb = snr;
+                run(c, totals);
+            }
+            std::printf("\n");
         }
-        std::printf("\n");
-    }
-
-    std::printf("\n### Caller number: carrier offset x SNR (-20 dBFS)\n\n");
-    Header("offset", SnrColumns(kCallerSnrs));
-    for (double offset : {-3.0, -2.0, -1.0, 1.0, 2.0, 3.0}) {
-        std::printf("| %+.0f %% |", offset);
-        for (double snr : kCallerSnrs) {
-            CallerCase c;
-            c.frequencyScale = 1 + offset / 100;
-            c.snrDb = snr;
-            run(c, totals);
-        }
-        std::printf("\n");
-    }
-
-    std::printf("\n### Caller number: bit clock drift x SNR (-20 dBFS)\n\n");
-    Header("drift", SnrColumns(kCallerSnrs));
-    for (double drift : {-0.3, -0.2, -0.1, 0.1, 0.2, 0.3}) {
-        std::printf("| %+.1f %% |", drift);
-        for (double snr : kCallerSnrs) {
-            CallerCase c;
-            c.baudScale = 1 + drift / 100;
-            c.snrDb = snr;
-            run(c, totals);
-        }
-        std::printf("\n");
-    }
+    };
+    table("level x SNR (success % ours / reference, 10-digit number, burst anywhere in the first block)", "level",
+          {-40.0, -20.0, -6.0, 0.0, 3.0}, "| %+.0f dBFS%s |", [](CallerCase& c, double v) { c.levelDbfs = v; }, true);
+    table("carrier offset x SNR (-20 dBFS)", "offset", {-3.0, -2.0, -1.0, 1.0, 2.0, 3.0}, "| %+.0f %%%s |",
+          [](CallerCase& c, double v) { c.frequencyScale = 1 + v / 100; }, false);
+    table("bit clock drift x SNR (-20 dBFS)", "drift", {-0.3, -0.2, -0.1, 0.1, 0.2, 0.3}, "| %+.1f %%%s |",
+          [](CallerCase& c, double v) { c.baudScale = 1 + v / 100; }, false);
     PrintTotals(totals);
 }
 
