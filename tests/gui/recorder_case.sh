@@ -1,7 +1,8 @@
 # shellcheck shell=bash
 # Sourceable bash library for the GUI cases of both recorders, after
 # gui_case.sh and wine_env.sh. The test sets RECORDER (the program's name
-# in messages), MAIN_PREFIX, c_pid, case_name and shots.
+# in messages), RECORD_SIZE (its settings record's size), MAIN_PREFIX,
+# c_pid, case_name, shots and an ini function (the case's settings file).
 # shellcheck disable=SC2154
 #
 #   wait_main           until the main window is visible; sets main_class
@@ -9,6 +10,10 @@
 #   close_main          closes the main window as "×" does and waits for the end
 #   ogg_ok FILE         a valid Ogg Vorbis stream, 8000 Hz, mono, decoding to its end
 #   watch_field TEXT S  the number field shows TEXT within S seconds
+#   tail_unchanged [BEFORE AFTER]
+#                       after a normal exit the settings file (ini) keeps its
+#                       size and differs from $case_dir/settings.before only
+#                       in bytes 0..692
 
 # The main window's class, once it is visible.
 main_class=""
@@ -64,3 +69,10 @@ watch_field() {
   fail "the number field never showed \"$1\" (last \"$seen\")"
 }
 
+
+tail_unchanged() {
+  local before=${1:-$case_dir/settings.before} after=${2:-$(ini)} bad
+  [ "$(stat -c %s "$after")" -eq "$RECORD_SIZE" ] || { fail "settings file has $(stat -c %s "$after") bytes"; return 1; }
+  bad=$(cmp -l "$before" "$after" | awk '$1 - 1 >= 693 { print $1 - 1 }' | head -n 5 | tr '\n' ' ')
+  [ -z "$bad" ] || fail "settings bytes changed beyond 692 at offsets $bad"
+}
