@@ -21,10 +21,11 @@ gui_script_args "$@"
 
 program="$build/Corvinet.exe"
 driver="$build/gui_driver.exe"
+line_tap="$build/line_tap.exe"
 linecall="$native/linecall"
 phonebook="$native/phonebook"
-for f in "$program" "$driver" "$linecall" "$phonebook" "$native/audio_align"; do
-  [ -f "$f" ] || { echo "missing $f (build Corvinet and gui_driver, natively linecall, phonebook and audio_align)" >&2; exit 2; }
+for f in "$program" "$driver" "$line_tap" "$linecall" "$phonebook" "$native/audio_align"; do
+  [ -f "$f" ] || { echo "missing $f (build Corvinet, gui_driver and line_tap, natively linecall, phonebook and audio_align)" >&2; exit 2; }
 done
 for c in sox soxi import convert pactl iconv; do
   command -v "$c" >/dev/null || { echo "$c not found" >&2; exit 2; }
@@ -33,11 +34,12 @@ done
 gui_script_folders corvinet-gui-test
 
 c_pid=""
+tap_pid=""
 # shellcheck source=virtual_line.sh
 source "$here/virtual_line.sh"
 # shellcheck source=wine_env.sh
 source "$here/wine_env.sh"
-trap 'gui_stop c_pid; virtual_line_stop; wine_env_cleanup' EXIT
+trap 'gui_stop c_pid; gui_stop tap_pid; virtual_line_stop; wine_env_cleanup' EXIT
 
 # shellcheck source=corvinet_env.sh
 source "$here/corvinet_env.sh"
@@ -446,6 +448,11 @@ start_long_call() {
   start_corvinet
   wait_main || return 1
   local t0
+  # A second listener on the line notes when its sound reaches Wine.
+  gui_stop tap_pid
+  rm -f "$work"/tap.*
+  (cd "$work" && exec wine64 "$line_tap" tap 120) >>"$work/$case_name.log" 2>&1 &
+  tap_pid=$!
   virtual_line_play "$calls/in_long.wav"
   # From the moment the stream exists on the line, not from the player's start.
   for _ in $(seq 1 50); do [ -n "$(pactl list short sink-inputs 2>/dev/null)" ] && break; sleep 0.05; done
@@ -455,12 +462,18 @@ start_long_call() {
   shown_time=$(date +%s.%N)
 }
 
-# The one recording of the case: saved under the call's number, reaching the
-# moment given; the figures go to measurements.txt. It began before the
-# number was shown, so it holds at least the time from then to the close,
-# and at most the time from the ring (whose own block is not recorded).
-saved_up_to() {  # saved_up_to RING_TIME END_TIME HOW
+# The one recording of the case: saved under the call's number, holding the
+# call up to the close; the figures go to measurements.txt. It began before
+# the number was shown, so it holds at least the time from then to the
+# close, and at most the time from the ring (whose own block is not
+# recorded).
+saved_up_to() {  # saved_up_to RING_TIME END_TIME HOW ASKED_AT
   local f n played got
+  # Half a second more of the line, then the listener ends.
+  sleep 0.5
+  touch "$work/tap.stop"
+  wait "$tap_pid"
+  tap_pid=""
   n=$(recordings | wc -l)
   [ "$n" -eq 1 ] || { fail "$3: $n recordings ($(recordings | xargs -r -n1 basename | tr '\n' ' '))"; return 1; }
   f=$(recordings)
@@ -472,45 +485,49 @@ saved_up_to() {  # saved_up_to RING_TIME END_TIME HOW
   got=$(soxi -D "$f")
   awk -v p="$played" -v g="$got" -v s="$shown_time" -v e="$2" 'BEGIN { exit !(g >= e - s - 0.5 && g <= p + 0.5) }' ||
     { fail "$3: saved $got s of the $played s played"; return 1; }
-  # Where the recording ends in the call played, found by its last second's
-  # sound. The close comes after close_at (the driver starts first), and the
-  # line itself delays the sound on its way to the capture by up to about a
-  # second: the end must lie between 2 s before close_at and 1 s after it.
-  local raw="$work/recording.raw" call_raw="$work/call.raw" close_at align
-  close_at=$(awk -v r="$1" -v e="$2" 'BEGIN { printf "%.2f", e - r + 12 }')
-  sox "$f" -t raw -r 8000 -b 16 -e signed -c 1 "$raw" && sox "$calls/in_long.wav" -t raw -e signed "$call_raw" ||
-    { fail "$3: sox cannot decode"; return 1; }
-  align=$("$native/audio_align" "$raw" "$call_raw" "$close_at") || { fail "$3: the recording's end is not in the call ($align)"; return 1; }
-  echo "$3: closed $close_at s into the call; $(basename "$f") ($got s) ends at ${align% *} s of it (match ${align#* })" |
+  # Where the recording ends in what the second listener heard (found by
+  # its last second's sound), and when that sound reached Wine, against the
+  # moment the driver asked to close: the line's own delay drops out. The
+  # sound that had arrived when the close was asked must be saved, give or
+  # take half a second.
+  local raw="$work/recording.raw" asked=$4 heard align arrived
+  sox "$f" -t raw -r 8000 -b 16 -e signed -c 1 "$raw" || { fail "$3: sox cannot decode"; return 1; }
+  heard=$(awk -v t="$asked" '$2 <= t { s = $1 } END { printf "%.3f", s / 8000 }' "$work/tap.times")
+  align=$("$native/audio_align" "$raw" "$work/tap.raw" "$heard") ||
+    { fail "$3: the recording's end is not in what the line carried ($align)"; return 1; }
+  arrived=$(awk -v k="${align% *}" -v t="$asked" '$1 >= k * 8000 { printf "%+.3f", $2 - t; found = 1; exit }
+                                                   END { exit !found }' "$work/tap.times") ||
+    { fail "$3: the line tap ended before the recording's end"; return 1; }
+  echo "$3: $(basename "$f") ($got s) ends with the sound that reached Wine ${arrived} s from the moment the close was asked (match ${align#* })" |
     tee -a "$work/measurements.txt"
-  awk -v a="${align% *}" -v c="$close_at" 'BEGIN { d = a - c; exit !(d >= -2 && d <= 1) }' ||
-    { fail "$3: the recording ends at ${align% *} s of the call, closed at $close_at s"; return 1; }
+  awk -v d="$arrived" 'BEGIN { exit !(d >= -0.5 && d <= 0.5) }' ||
+    { fail "$3: the recording ends with the sound that arrived $arrived s from the close"; return 1; }
 }
 
 # Closing during a call saves the call so far, as "録音中止+保存" would,
 # under its number; no TMP.tmp is left; the settings file changes only in
 # bytes 0..692.
 case_close_while_recording() {
-  local t1
+  local t1 asked
   start_long_call || return 1
   sleep 4
   t1=$(date +%s.%N)
-  close_main || return 1
+  asked=$(drv close "$main_class") && wait_exit 15 || return 1
   [ ! -e "$(tmp_file)" ] || { fail "TMP.tmp left after closing"; return 1; }
-  saved_up_to "$ring_time" "$t1" "closed by ×" || return 1
+  saved_up_to "$ring_time" "$t1" "closed by ×" "${asked#asked_at=}" || return 1
   tail_unchanged
 }
 
 # Windows ending the session during a call: the call is saved before the
 # window's answer to WM_ENDSESSION, after which the process may be ended.
 case_end_session_while_recording() {
-  local t1
+  local t1 asked
   start_long_call || return 1
   sleep 4
   t1=$(date +%s.%N)
-  drv end-session "$main_class" >/dev/null || return 1
+  asked=$(drv end-session "$main_class" | sed -n 's/^asked_at=//p') && [ -n "$asked" ] || return 1
   [ ! -e "$(tmp_file)" ] || { fail "TMP.tmp left after WM_ENDSESSION"; return 1; }
-  saved_up_to "$ring_time" "$t1" "session ended" || return 1
+  saved_up_to "$ring_time" "$t1" "session ended" "$asked" || return 1
   tail_unchanged || return 1
   close_main || return 1
   [ "$(recordings | wc -l)" -eq 1 ] || { fail "closing after the session's end saved again"; return 1; }

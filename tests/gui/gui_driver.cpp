@@ -22,6 +22,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/gui/wall_clock.h"
+
 namespace {
 
 using Text = std::u16string;  // UTF-16, as the W functions take it
@@ -95,7 +97,8 @@ std::string Printable(const Text& t) {
         "  click-at CLASS X Y                    left click at a client position (the pointer moved there)\n"
         "  is-enabled CLASS [ID]                 exit 0 when the window (or control) is enabled\n"
         "  post-command CLASS ID                 post WM_COMMAND ID to the window (a menu choice)\n"
-        "BUTTON/B: OK, CANCEL, YES, NO or none.\n");
+        "BUTTON/B: OK, CANCEL, YES, NO or none.\n"
+        "close and end-session print asked_at=UNIX_SECONDS, the moment they ask.\n");
     std::exit(2);
 }
 
@@ -396,6 +399,7 @@ int CmdClose(const Args& a) {
     Need(a, 1, 1, "close");
     HWND top = RequireTop(a[0]);
     // Posted: closing may show a modal message box.
+    std::printf("asked_at=%.4f\n", UnixSeconds());
     PostMessageW(top, WM_CLOSE, 0, 0);
     Sync(top);
     return 0;
@@ -407,6 +411,7 @@ int CmdEndSession(const Args& a) {
     Need(a, 1, 1, "end-session");
     HWND top = RequireTop(a[0]);
     DWORD_PTR answer = 0;
+    std::printf("asked_at=%.4f\n", UnixSeconds());
     if (!SendMessageTimeoutW(top, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 10000, &answer))
         Fail("WM_QUERYENDSESSION was not answered");
     std::printf("query=%d\n", answer ? 1 : 0);
