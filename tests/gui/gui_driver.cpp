@@ -97,6 +97,8 @@ std::string Printable(const Text& t) {
         "  click-at CLASS X Y                    left click at a client position (the pointer moved there)\n"
         "  is-enabled CLASS [ID]                 exit 0 when the window (or control) is enabled\n"
         "  post-command CLASS ID                 post WM_COMMAND ID to the window (a menu choice)\n"
+        "  post-message CLASS MSG WPARAM LPARAM  post a message to the window (decimal numbers)\n"
+        "  is-foreground CLASS                   exit 0 when the window is the foreground window\n"
         "BUTTON/B: OK, CANCEL, YES, NO or none.\n"
         "close and end-session print asked_at=UNIX_SECONDS, the moment they ask.\n");
     std::exit(2);
@@ -975,6 +977,19 @@ int CmdPostCommand(const Args& a) {
     return 0;
 }
 
+// Any message, posted: the window may answer it with a modal loop (a menu).
+int CmdPostMessage(const Args& a) {
+    Need(a, 4, 4, "post-message");
+    HWND top = RequireTop(a[0]);
+    PostMessageW(top, ParseNumber(a[1], "message"), ParseNumber(a[2], "wparam"), ParseNumber(a[3], "lparam"));
+    return 0;
+}
+
+int CmdIsForeground(const Args& a) {
+    Need(a, 1, 1, "is-foreground");
+    return GetForegroundWindow() == RequireTop(a[0]) ? 0 : 1;
+}
+
 struct Command {
     const char* name;
     int (*run)(const Args&);
@@ -996,7 +1011,8 @@ const Command kCommands[] = {
     {"window-state", CmdWindowState},   {"tray-icon", CmdTrayIcon},
     {"send-registered", CmdSendRegistered}, {"can-write", CmdCanWrite},
     {"click-at", CmdClickAt},           {"is-enabled", CmdIsEnabled},
-    {"post-command", CmdPostCommand},
+    {"post-command", CmdPostCommand},   {"post-message", CmdPostMessage},
+    {"is-foreground", CmdIsForeground},
 };
 
 const Command kListViewCommands[] = {

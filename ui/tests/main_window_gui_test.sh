@@ -57,7 +57,9 @@ driver click "$class" 3001
 driver click "$class" 3103
 driver move "$class" 120 90 520 230
 finish >"$out.closed"  # not in a subshell: only this shell can wait for the preview
-check "report after closing" "command 3 threshold 35 topmost 1 number_ready 0 main 120 90 520 230" "$(cat "$out.closed")"
+check "report after closing" "command 3 threshold 35 topmost 1 number_ready 0 main 120 90 520 230" "$(head -n 1 "$out.closed")"
+# The resize gave the controls a new font: none held a deleted one meanwhile.
+check "messages to controls holding a deleted font" 0 "$(awk '$1 == "dead_font_messages" { print $2 }' "$out.closed")"
 
 # Recording: the number field shows what the program put there.
 start recording
@@ -73,7 +75,17 @@ driver tray-icon "$class" delete
 driver send-registered "$class" TaskbarCreated
 if driver tray-icon "$class" exists; then check "tray icon back after TaskbarCreated" yes yes
 else check "tray icon back after TaskbarCreated" yes no; fi
-finish >/dev/null
+# The icon's menu (right button up on icon 1, the window's WM_USER + 1): the
+# window is brought to the foreground first, and a WM_NULL follows the menu,
+# so that it closes when the user clicks elsewhere.
+driver post-message "$class" 1025 1 517
+driver wait-window "#32768" 5000 >/dev/null || check "tray menu shown" yes no
+if driver is-foreground "$class"; then check "foreground while the tray menu is open" yes yes
+else check "foreground while the tray menu is open" yes no; fi
+driver post-message "$class" 256 27 0  # Escape
+driver wait-gone "#32768" 5000 >/dev/null || check "tray menu closed by Escape" yes no
+finish >"$out.tray"
+check "WM_NULL posted after the tray menu" 1 "$(awk '$1 == "dead_font_messages" { print $4 }' "$out.tray")"
 
 # Task bar: minimised, and while recording the flashing "録音中" entry is shown.
 start taskbar
@@ -100,7 +112,7 @@ for bar in 2 3; do
 done
 finish >"$out.alert"  # not in a subshell: finish waits for the preview
 check "bars raised, alarm after the last close" "bars 3 alarm 0" "$(head -n 1 "$out.alert")"
-rm -f "$out.alert" "$out.closed"
+rm -f "$out.alert" "$out.closed" "$out.tray"
 
 rm -f "$out"
 echo "main window GUI test: $failures failed"
