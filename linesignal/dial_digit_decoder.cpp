@@ -488,7 +488,9 @@ void DialDigitDecoder::Decode(const int16_t* block) {
             }
             const int from = (pairedEnd >= 0 ? pairedC : c) + kThresholdDelay;
             if (DialToneGoesOn(from)) {
-                pos = std::max(pos, from);  // skip on from here
+                // Skip on from where the paired count ended: the plain one
+                // may have run on into a key that began under the tone.
+                pos = std::max(pairedEnd >= 0 ? pairedEnd : pos, from);
                 break;
             }
             SetThresholdFrom(c + kThresholdDelay);
