@@ -23,6 +23,7 @@ constexpr int kThresholdSpan = 100;
 constexpr int kQuietBlocks = 16;
 constexpr int kShortestKey = 256;   // samples of a key (32 ms) before its pause
 constexpr int kPlainEndGrace = 512;  // samples the plain tone end may come after the paired one
+constexpr int kGoesOnSpan = 256;    // samples that tell whether the dial tone goes on
 
 struct KeyRange {
     int from;
@@ -300,16 +301,17 @@ bool DialDigitDecoder::LoudAround(int p, int threshold) const {
 
 // Where the half-waves say the tone ended, noise may only have broken them
 // up: the tone goes on when 400 Hz still holds a quarter of the power and
-// four times any touch tone's.
+// four times any touch tone's. Near the block end the samples left tell
+// it: taking T from a tone that goes on loses the key that ends it.
 bool DialDigitDecoder::DialToneGoesOn(int p) const {
-    constexpr int kSpan = 256;
-    if (p + kSpan > end_) return false;
+    const int span = std::min(kGoesOnSpan, end_ - p);
+    if (span < kThresholdSpan) return false;
     double power = 0;
-    for (int k = 0; k < kSpan; ++k) power += static_cast<double>(area_[p + k]) * area_[p + k];
-    power /= kSpan;
-    const double tone = ToneAmplitude2(area_ + p, kSpan, 400.0);
+    for (int k = 0; k < span; ++k) power += static_cast<double>(area_[p + k]) * area_[p + k];
+    power /= span;
+    const double tone = ToneAmplitude2(area_ + p, span, 400.0);
     double key = 0;
-    for (double hz : kDtmfHz) key = std::max(key, ToneAmplitude2(area_ + p, kSpan, hz));
+    for (double hz : kDtmfHz) key = std::max(key, ToneAmplitude2(area_ + p, span, hz));
     return tone > 4 * key && tone > 0.5 * power;
 }
 
