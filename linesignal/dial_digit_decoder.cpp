@@ -361,7 +361,7 @@ void DialDigitDecoder::Decode(const int16_t* block) {
         case DialScanState::ConfirmCarried: step = Step::Confirm; break;
         case DialScanState::TransformCarried: step = Step::Transform; break;
         case DialScanState::ThresholdNextBlock:
-            SetThresholdFrom(kHistory);
+            SetThresholdFrom(end_ - kBlockSamples);  // where the new block begins
             step = Step::Search;
             break;
         }
@@ -498,11 +498,14 @@ void DialDigitDecoder::Decode(const int16_t* block) {
                 }
                 c = pairedC;  // the block ends within the key: do not lose it
             }
+            const int from = (pairedEnd >= 0 ? pairedC : c) + kThresholdDelay;
             if (c + kThresholdDelay + kThresholdSpan > end_) {
-                state_ = DialScanState::ThresholdNextBlock;
+                // The search starts at the paired end: a key under way there
+                // is kept for the next block rather than left in the history.
+                if (pairedEnd >= 0) Carry(from, DialScanState::ThresholdNextBlock);
+                else state_ = DialScanState::ThresholdNextBlock;
                 return;
             }
-            const int from = (pairedEnd >= 0 ? pairedC : c) + kThresholdDelay;
             if (DialToneGoesOn(from)) {
                 // Skip on from where the paired count ended: the plain one
                 // may have run on into a key that began under the tone.
