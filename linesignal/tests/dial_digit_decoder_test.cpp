@@ -462,7 +462,8 @@ TEST_F(DialDigitTest, NoisyLineStillGivesTheDialledNumber) {
 
 // Noise breaks the dial tone's half-waves up just before the key that ends
 // it, and near full level fills the ringing tone's trough: the first key is
-// still read, and the ringing still completes the number, not empties it.
+// still read, also where the tone ends at a block's end, and the ringing
+// still completes the number, not empties it.
 TEST_F(DialDigitTest, NoisyLineFromTheDialToneToTheRinging) {
     struct Case {
         std::string keys;
@@ -470,10 +471,12 @@ TEST_F(DialDigitTest, NoisyLineFromTheDialToneToTheRinging) {
         double toneMs;
         double lowDbfs;
         double highDbfs;
+        double snrDb;
     };
     const Case cases[] = {
-        {"*6796*1", 535, 40, -24, -22},  // a short key, 30 of its 40 ms under the tone
-        {"6683120", 529, 100, -4, -2},   // clipped now and then
+        {"*6796*1", 535, 40, -24, -22, 10},  // a short key, 30 of its 40 ms under the tone
+        {"6683120", 529, 100, -4, -2, 10},   // clipped now and then
+        {"##9935*", 457, 40, -24, -22, 30},  // the tone ends just before a block ends
     };
     for (const Case& c : cases) {
         for (uint32_t seed = 321; seed <= 332; ++seed) {
@@ -491,7 +494,7 @@ TEST_F(DialDigitTest, NoisyLineFromTheDialToneToTheRinging) {
             s.resize(ringAt + 16000, 0.0);
             const double keyPower = (std::pow(AmplitudeAt(c.lowDbfs), 2) + std::pow(AmplitudeAt(c.highDbfs), 2)) / 2;
             std::mt19937 rng(seed);
-            AddWhiteNoise(s, std::sqrt(keyPower / 10), rng);  // 10 dB
+            AddWhiteNoise(s, std::sqrt(keyPower / std::pow(10.0, c.snrDb / 10)), rng);
             const Blocks blocks = ToBlocks(s, 40);
             EXPECT_GT(Run(blocks), 0);
             EXPECT_EQ(Number(), Expected(c.keys));
