@@ -502,7 +502,7 @@ void DialDigitDecoder::Decode(const int16_t* block) {
             if (c + kThresholdDelay + kThresholdSpan > end_) {
                 // The search starts at the paired end: a key under way there
                 // is kept for the next block rather than left in the history.
-                if (pairedEnd >= 0) Carry(from, DialScanState::ThresholdNextBlock);
+                if (pairedEnd >= 0 && from < end_) Carry(from, DialScanState::ThresholdNextBlock);
                 else state_ = DialScanState::ThresholdNextBlock;
                 return;
             }
