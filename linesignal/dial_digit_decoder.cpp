@@ -23,6 +23,7 @@ constexpr int kThresholdSpan = 100;
 constexpr int kQuietBlocks = 16;
 constexpr int kShortestKey = 256;   // samples of a key (32 ms) before its pause
 constexpr int kPlainEndGrace = 512;  // samples the plain tone end may come after the paired one
+constexpr int kGoesOnSpan = 256;    // samples that tell whether the dial tone goes on
 
 struct KeyRange {
     int from;
@@ -47,6 +48,9 @@ constexpr int kNeighbourGap = 8;     // nearer bins belong to the peak's own ton
 constexpr int kNeighbourRatio = 6;   // any other bin of the band is this much weaker
 constexpr int kCountedFrom = 8;      // below ~60 Hz: hum and offset, not noise
 constexpr int kProgressFrom = 46, kProgressTo = 58;  // about 360..450 Hz
+// 16 Hz beat of the 400 Hz amplitude over its mean: about 0.9 for the
+// ringing tone, above 0.5 under noise at 10 dB, below 0.2 for a steady one.
+constexpr double kBeatShare = 0.4;
 
 int BandPeak(const int32_t* spectrum, int from, int to) {
     int peak = from;
@@ -256,18 +260,29 @@ bool DialDigitDecoder::ToneIsModulated(int p) const {
 
 // The 400 Hz amplitude in eight slices of 8 ms: the ringing tone's swings
 // by far more than 4:1, a steady tone under noise does not (noise alone can
-// make the half-wave peaks above look modulated).
+// make the half-wave peaks above look modulated). Strong noise fills the
+// ringing tone's trough and hides the swing; its 16 Hz beat (one cycle over
+// the slices) still stands out from the mean amplitude, a steady tone's
+// does not.
 bool DialDigitDecoder::EnvelopeIsModulated(int p) const {
     constexpr int kSlices = 8;
     constexpr int kSlice = DtmfTransform::kSamples / kSlices;
     double mx = 0;
     double mn = 1e300;
+    double sum = 0;
+    double re = 0;
+    double im = 0;
     for (int k = 0; k < kSlices; ++k) {
         const double a2 = ToneAmplitude2(area_ + p + k * kSlice, kSlice, 400.0);
         mx = std::max(mx, a2);
         mn = std::min(mn, a2);
+        const double a = std::sqrt(a2);
+        const double angle = 6.283185307179586 * k / kSlices;
+        sum += a;
+        re += a * std::cos(angle);
+        im += a * std::sin(angle);
     }
-    return mn * 16 <= mx;
+    return mn * 16 <= mx || 2 * std::hypot(re, im) >= kBeatShare * sum;
 }
 
 // A sample at or above T belongs to a signal when the 32 samples before or
@@ -286,16 +301,17 @@ bool DialDigitDecoder::LoudAround(int p, int threshold) const {
 
 // Where the half-waves say the tone ended, noise may only have broken them
 // up: the tone goes on when 400 Hz still holds a quarter of the power and
-// four times any touch tone's.
+// four times any touch tone's. Near the block end the samples left tell
+// it: taking T from a tone that goes on loses the key that ends it.
 bool DialDigitDecoder::DialToneGoesOn(int p) const {
-    constexpr int kSpan = 256;
-    if (p + kSpan > end_) return false;
+    const int span = std::min(kGoesOnSpan, end_ - p);
+    if (span < kThresholdSpan) return false;
     double power = 0;
-    for (int k = 0; k < kSpan; ++k) power += static_cast<double>(area_[p + k]) * area_[p + k];
-    power /= kSpan;
-    const double tone = ToneAmplitude2(area_ + p, kSpan, 400.0);
+    for (int k = 0; k < span; ++k) power += static_cast<double>(area_[p + k]) * area_[p + k];
+    power /= span;
+    const double tone = ToneAmplitude2(area_ + p, span, 400.0);
     double key = 0;
-    for (double hz : kDtmfHz) key = std::max(key, ToneAmplitude2(area_ + p, kSpan, hz));
+    for (double hz : kDtmfHz) key = std::max(key, ToneAmplitude2(area_ + p, span, hz));
     return tone > 4 * key && tone > 0.5 * power;
 }
 
@@ -345,7 +361,7 @@ void DialDigitDecoder::Decode(const int16_t* block) {
         case DialScanState::ConfirmCarried: step = Step::Confirm; break;
         case DialScanState::TransformCarried: step = Step::Transform; break;
         case DialScanState::ThresholdNextBlock:
-            SetThresholdFrom(kHistory);
+            SetThresholdFrom(end_ - kBlockSamples);  // where the new block begins
             step = Step::Search;
             break;
         }
@@ -482,13 +498,18 @@ void DialDigitDecoder::Decode(const int16_t* block) {
                 }
                 c = pairedC;  // the block ends within the key: do not lose it
             }
+            const int from = (pairedEnd >= 0 ? pairedC : c) + kThresholdDelay;
             if (c + kThresholdDelay + kThresholdSpan > end_) {
-                state_ = DialScanState::ThresholdNextBlock;
+                // The search starts at the paired end: a key under way there
+                // is kept for the next block rather than left in the history.
+                if (pairedEnd >= 0 && from < end_) Carry(from, DialScanState::ThresholdNextBlock);
+                else state_ = DialScanState::ThresholdNextBlock;
                 return;
             }
-            const int from = (pairedEnd >= 0 ? pairedC : c) + kThresholdDelay;
             if (DialToneGoesOn(from)) {
-                pos = std::max(pos, from);  // skip on from here
+                // Skip on from where the paired count ended: the plain one
+                // may have run on into a key that began under the tone.
+                pos = std::max(pairedEnd >= 0 ? pairedEnd : pos, from);
                 break;
             }
             SetThresholdFrom(c + kThresholdDelay);

@@ -460,6 +460,48 @@ TEST_F(DialDigitTest, NoisyLineStillGivesTheDialledNumber) {
     }
 }
 
+// Noise breaks the dial tone's half-waves up just before the key that ends
+// it, and near full level fills the ringing tone's trough: the first key is
+// still read, also where the tone ends at a block's end, and the ringing
+// still completes the number, not empties it.
+TEST_F(DialDigitTest, NoisyLineFromTheDialToneToTheRinging) {
+    struct Case {
+        std::string keys;
+        double dialToneMs;
+        double toneMs;
+        double lowDbfs;
+        double highDbfs;
+        double snrDb;
+    };
+    const Case cases[] = {
+        {"*6796*1", 535, 40, -24, -22, 10},  // a short key, 30 of its 40 ms under the tone
+        {"6683120", 529, 100, -4, -2, 10},   // clipped now and then
+        {"##9935*", 457, 40, -24, -22, 30},  // the tone ends just before a block ends
+    };
+    for (const Case& c : cases) {
+        for (uint32_t seed = 321; seed <= 332; ++seed) {
+            SCOPED_TRACE(testing::Message() << c.keys << " seed " << seed);
+            Dialling d;
+            d.dialToneMs = c.dialToneMs;
+            d.toneMs = c.toneMs;
+            d.gapMs = c.toneMs;
+            d.lowDbfs = c.lowDbfs;
+            d.highDbfs = c.highDbfs;
+            d.dialToneDbfs = c.lowDbfs - 4;
+            Signal s = Dialled(c.keys, d, 0);
+            const size_t ringAt = s.size() + SamplesFor(1500);
+            MixAt(s, RingingTone(1000, d.dialToneDbfs), ringAt);
+            s.resize(ringAt + 16000, 0.0);
+            const double keyPower = (std::pow(AmplitudeAt(c.lowDbfs), 2) + std::pow(AmplitudeAt(c.highDbfs), 2)) / 2;
+            std::mt19937 rng(seed);
+            AddWhiteNoise(s, std::sqrt(keyPower / std::pow(10.0, c.snrDb / 10)), rng);
+            const Blocks blocks = ToBlocks(s, 40);
+            EXPECT_GT(Run(blocks), 0);
+            EXPECT_EQ(Number(), Expected(c.keys));
+        }
+    }
+}
+
 // ---- The transform against the direct 1024 × 1024 sum ----
 
 // The formula as written, with its cosines and sines computed once.
