@@ -24,6 +24,8 @@ constexpr int kQuietBlocks = 16;
 constexpr int kShortestKey = 256;   // samples of a key (32 ms) before its pause
 constexpr int kPlainEndGrace = 512;  // samples the plain tone end may come after the paired one
 constexpr int kGoesOnSpan = 256;    // samples that tell whether the dial tone goes on
+constexpr int kKeyCheckSpan = 256;  // samples that tell a key from the dial tone
+constexpr int kKeyCheckStep = 128;
 
 struct KeyRange {
     int from;
@@ -317,15 +319,23 @@ bool DialDigitDecoder::DialToneGoesOn(int p) const {
 
 // The last 256 samples hold a touch tone four times the 400 Hz one: a key
 // began under the dial tone's end, and the next block would cut it short.
-bool DialDigitDecoder::KeyAtTheEnd() const {
-    constexpr int kSpan = 256;
-    const int p = end_ - kSpan;
+bool DialDigitDecoder::KeyAtTheEnd() const { return KeyAt(end_ - kKeyCheckSpan, false); }
+
+// 256 samples from p hold a touch tone four times the 400 Hz one; with
+// `owning`, its two tones also carry most of the power, which noise alone
+// never gives them.
+bool DialDigitDecoder::KeyAt(int p, bool owning) const {
+    constexpr int kSpan = kKeyCheckSpan;
     const double tone = ToneAmplitude2(area_ + p, kSpan, 400.0);
     double low = 0;
     double high = 0;
     for (int k = 0; k < 4; ++k) low = std::max(low, ToneAmplitude2(area_ + p, kSpan, kDtmfHz[k]));
     for (int k = 4; k < 8; ++k) high = std::max(high, ToneAmplitude2(area_ + p, kSpan, kDtmfHz[k]));
-    return low > 4 * tone && high > tone;
+    if (!(low > 4 * tone && high > tone)) return false;
+    if (!owning) return true;
+    double power = 0;
+    for (int k = 0; k < kSpan; ++k) power += static_cast<double>(area_[p + k]) * area_[p + k];
+    return low + high > power / kSpan;  // each amplitude² is twice its tone's power
 }
 
 void DialDigitDecoder::AppendDigit(const char* digit) {
@@ -460,7 +470,25 @@ void DialDigitDecoder::Decode(const int16_t* block) {
             int pairedNonTone = 0;
             int pairedEnd = -1;  // where the paired count ended
             int pending = -1;    // a tone-length half-wave, its negative one still open
+            // Some keys under reverse twist beat into tone-length pairs often
+            // enough to hold both counts up: a key the spectrum has seen in
+            // two spans in a row ends the tone where the first one began.
+            const int skipFrom = pos;
+            int checked = pos;
+            int keySeen = -1;
             while (nonTone < kToneEndRuns) {
+                if (pairedEnd < 0 && pos - checked >= kKeyCheckStep && pos - kKeyCheckSpan >= skipFrom) {
+                    checked = pos;
+                    if (!KeyAt(pos - kKeyCheckSpan, true)) {
+                        keySeen = -1;
+                    } else if (keySeen < 0) {
+                        keySeen = pos - kKeyCheckSpan;
+                    } else {
+                        c = pairedC = keySeen;
+                        pairedEnd = c;
+                        break;
+                    }
+                }
                 const int negative = pos;
                 while (pos < end_ && area_[pos] <= 0) ++pos;
                 if (pos >= end_) break;

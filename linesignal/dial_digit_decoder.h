@@ -89,6 +89,7 @@ private:
     bool LoudAround(int p, int threshold) const;
     bool DialToneGoesOn(int p) const;
     bool KeyAtTheEnd() const;
+    bool KeyAt(int p, bool owning) const;
     void AppendDigit(const char* digit);
 
     int16_t* area_;                  // front of LineAnalysisBuffer

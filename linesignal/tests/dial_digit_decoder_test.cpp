@@ -416,6 +416,16 @@ TEST_F(DialDigitTest, ReverseTwistedFirstKeyIsRead) {
             EXPECT_EQ(Number(), Expected(keys));
         }
     }
+    // A "3" 6 dB reverse-twisted beats into tone-length half-wave pairs all
+    // through, and a silent line after it leaves no half-waves to end the
+    // dial tone with: the spectrum must see the key.
+    Dialling d;
+    d.dialToneMs = 819;
+    d.lowDbfs = -20.97;
+    d.highDbfs = -26.97;
+    d.dialToneDbfs = d.lowDbfs - 4;
+    Run(ToBlocks(Dialled("38992#*", d)));
+    EXPECT_EQ(Number(), Expected("38992#*"));
 }
 
 // White noise over the whole band: noise peaks reach T between the keys,
