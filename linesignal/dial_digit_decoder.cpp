@@ -26,6 +26,7 @@ constexpr int kPlainEndGrace = 512;  // samples the plain tone end may come afte
 constexpr int kGoesOnSpan = 256;    // samples that tell whether the dial tone goes on
 constexpr int kKeyCheckSpan = 256;  // samples that tell a key from the dial tone
 constexpr int kKeyCheckStep = 128;
+constexpr int kRetryStep = 128;     // a first key's transform tried again this much later
 
 struct KeyRange {
     int from;
@@ -50,6 +51,8 @@ constexpr int kNeighbourGap = 8;     // nearer bins belong to the peak's own ton
 constexpr int kNeighbourRatio = 6;   // any other bin of the band is this much weaker
 constexpr int kCountedFrom = 8;      // below ~60 Hz: hum and offset, not noise
 constexpr int kProgressFrom = 46, kProgressTo = 58;  // about 360..450 Hz
+
+bool InProgressBand(int bin) { return bin >= kProgressFrom && bin <= kProgressTo; }
 // 16 Hz beat of the 400 Hz amplitude over its mean: about 0.9 for the
 // ringing tone, above 0.5 under noise at 10 dB, below 0.2 for a steady one.
 constexpr double kBeatShare = 0.4;
@@ -377,6 +380,7 @@ void DialDigitDecoder::Decode(const int16_t* block) {
         }
     }
 
+    int retryUntil = pos + DtmfTransform::kSamples;  // a first key's transform may be tried again before this
     for (;;) {
         const int threshold = burstThreshold_;  // SkipTone may set a new one
         switch (step) {
@@ -406,6 +410,7 @@ void DialDigitDecoder::Decode(const int16_t* block) {
                 Carry(pos, DialScanState::TransformCarried);
                 return;
             }
+            retryUntil = pos + DtmfTransform::kSamples;
             step = Step::Transform;
             break;
         }
@@ -429,6 +434,15 @@ void DialDigitDecoder::Decode(const int16_t* block) {
                 }
                 callNumber_[0] = 0;  // dial tone again: start over
                 step = Step::Skip;
+                break;
+            } else if (callNumber_[0] == 0 && pos < retryUntil && InProgressBand(PickDtmfPeaks(spectrum_).low)) {
+                // The span began under the dial tone's end and takes in the
+                // first key: look again a little later, not past the key.
+                pos += kRetryStep;
+                if (pos > end_ - DtmfTransform::kSamples) {
+                    Carry(pos, DialScanState::TransformCarried);
+                    return;
+                }
                 break;
             }
             pos += DtmfTransform::kSamples;
