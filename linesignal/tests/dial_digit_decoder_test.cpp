@@ -74,6 +74,15 @@ Signal Dialled(const std::string& keys, const Dialling& d = {}, double tailMs = 
     return s;
 }
 
+// 1.5 s after the last key, a second of the ringing tone, then quiet;
+// returns where the ringing begins.
+size_t AddRinging(Signal& s, double dbfs, size_t quietSamples) {
+    const size_t ringAt = s.size() + SamplesFor(1500);
+    MixAt(s, RingingTone(1000, dbfs), ringAt);
+    s.resize(ringAt + quietSamples, 0.0);
+    return ringAt;
+}
+
 void AddFloor(Signal& s, uint32_t seed = 3) {
     std::mt19937 rng(seed);
     AddWhiteNoise(s, 4.0, rng);
@@ -240,9 +249,7 @@ TEST_F(DialDigitTest, SteadyToneMidCallEmptiesTheDigits) {
 
 TEST_F(DialDigitTest, RingingToneCompletesAtOnce) {
     Signal s = Dialled("0312", {}, 0);
-    const size_t ringAt = s.size() + SamplesFor(1500);
-    MixAt(s, RingingTone(1000, -12), ringAt);
-    s.resize(ringAt + 40000, 0.0);
+    const size_t ringAt = AddRinging(s, -12, 40000);
     AddFloor(s);
     const Blocks blocks = ToBlocks(s);
     const int fed = Run(blocks);
@@ -502,9 +509,7 @@ TEST_F(DialDigitTest, NoisyLineFromTheDialToneToTheRinging) {
         d.lowDbfs = d.highDbfs = -23.01;
         d.dialToneDbfs = d.lowDbfs - 4;
         Signal s = Dialled(keys, d, 0);
-        const size_t ringAt = s.size() + SamplesFor(1500);
-        MixAt(s, RingingTone(1000, d.dialToneDbfs), ringAt);
-        s.resize(ringAt + 16000, 0.0);
+        AddRinging(s, d.dialToneDbfs, 16000);
         AddWhiteNoise(s, NoiseRmsFor(-20, 15), rng);
         SCOPED_TRACE(keys);
         Run(ToBlocks(s, 40));
@@ -521,9 +526,7 @@ TEST_F(DialDigitTest, NoisyLineFromTheDialToneToTheRinging) {
             d.highDbfs = c.highDbfs;
             d.dialToneDbfs = c.lowDbfs - 4;
             Signal s = Dialled(c.keys, d, 0);
-            const size_t ringAt = s.size() + SamplesFor(1500);
-            MixAt(s, RingingTone(1000, d.dialToneDbfs), ringAt);
-            s.resize(ringAt + 16000, 0.0);
+            AddRinging(s, d.dialToneDbfs, 16000);
             const double keyPower = (std::pow(AmplitudeAt(c.lowDbfs), 2) + std::pow(AmplitudeAt(c.highDbfs), 2)) / 2;
             std::mt19937 rng(seed);
             AddWhiteNoise(s, std::sqrt(keyPower / std::pow(10.0, c.snrDb / 10)), rng);
