@@ -260,17 +260,15 @@ big_run() {  # big_run 1|0: with the list's work or without (the baseline)
   awk 'BEGIN { for (i = 0; i < 100000; i++) printf "0%09d,名前%d,\n", i * 7919, i }' >"$work/big.csv"
   printf '0312345678,山田,\n' >>"$work/big.csv"
   new_case "$work/big.csv" || return 1
-  # A 12 s lead, as in the recorder's own cases: the start with a book of
-  # 100,001 numbers must not outlast the quiet before the ring.
-  "$linecall" incoming "$work/long.wav" --number 0312345678 --lead 12 --speech 40 >/dev/null 2>&1 ||
+  "$linecall" incoming "$work/long.wav" --number 0312345678 --lead 8 --speech 40 >/dev/null 2>&1 ||
     { fail "linecall failed"; return 1; }
   start_corvinet || return 1
   local t0 ring t_open t_shown t_delete t_end t_close got played n f call _
-  call=$(awk -v d="$(soxi -D "$work/long.wav")" 'BEGIN { printf "%.2f", d - 12 }')
+  call=$(awk -v d="$(soxi -D "$work/long.wav")" 'BEGIN { printf "%.2f", d - 8 }')
   virtual_line_play "$work/long.wav"
   for _ in $(seq 1 50); do [ -n "$(pactl list short sink-inputs 2>/dev/null)" ] && break; sleep 0.05; done
   t0=$(date +%s.%N)
-  ring=$(awk -v t="$t0" 'BEGIN { printf "%.2f", t + 12 }')
+  ring=$(awk -v t="$t0" 'BEGIN { printf "%.2f", t + 8 }')
   for _ in $(seq 1 100); do
     [ "$(drv_quiet get-text "$main_class" 2020)" = 0312345678 ] && break
     sleep 0.2
