@@ -38,7 +38,9 @@ wait_exit() {
     if ! kill -0 "$c_pid" 2>/dev/null; then
       wait "$c_pid"; rc=$?
       c_pid=""
-      [ $rc -eq "${2:-0}" ] || fail "$RECORDER ended with exit code $rc"
+      # The program's own output tells a crash in Wine from one of ours.
+      [ $rc -eq "${2:-0}" ] ||
+        fail "$RECORDER ended with exit code $rc; its output ends: $(grep -v '^$' "$work/$case_name.log" | tail -n 4 | tr '\n' '|')"
       return
     fi
     sleep 0.1
