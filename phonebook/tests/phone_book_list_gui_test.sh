@@ -269,10 +269,10 @@ big_run() {  # big_run 1|0: with the list's work or without (the baseline)
   for _ in $(seq 1 50); do [ -n "$(pactl list short sink-inputs 2>/dev/null)" ] && break; sleep 0.05; done
   t0=$(date +%s.%N)
   ring=$(awk -v t="$t0" 'BEGIN { printf "%.2f", t + 8 }')
-  for _ in $(seq 1 100); do
-    [ "$(drv_quiet get-text "$main_class" 2020)" = 0312345678 ] && break
-    sleep 0.2
-  done
+  # Not asked before the ring: each question starts a Wine process, and a
+  # stream of them while the number is sent would test the machine's load.
+  sleep 8
+  watch_field "0312345678 山田" 20 || return 1
   if [ "$with_list" = 1 ]; then
     t_open=$(date +%s.%N)
     drv click "$main_class" "$PHONE_BOOK_BUTTON" >/dev/null || return 1
