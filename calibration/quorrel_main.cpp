@@ -11,6 +11,7 @@
 #include "calibration_window.h"
 #include "endpoint_volume_win32.h"
 #include "level_calibration.h"
+#include "common/process_end_win32.h"
 #include "common/text_convert.h"
 
 namespace suite {
@@ -75,7 +76,7 @@ int RunQuorrel(HINSTANCE instance) {
     timeEndPeriod(1);
     CoUninitialize();
     DestroyWindow(hwnd);
-    return 0;
+    EndProcessAfterCleanUp(0);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "browser/browser_window.h"
 #include "capture_win32.h"
 #include "clock.h"
+#include "common/process_end_win32.h"
 #include "common/settings_file.h"
 #include "common/win32_text.h"
 #include "common/window_win32.h"
@@ -359,13 +360,8 @@ int RunRecorder(HINSTANCE instance, RecorderVariant& variant) {
     RunMainLoop(p);
     p.numberField.Attach(nullptr);
     if (IsWindow(p.mainWindow)) DestroyWindow(p.mainWindow);
-    // The call is saved, the settings written, every device and file closed:
-    // the process ends here, without the modules' detach. Under Wine the
-    // sound driver's detach tears down a connection whose thread the exit has
-    // just killed, and the process crashed now and then after everything was
-    // done; nothing of ours is left for a detach to do.
-    TerminateProcess(GetCurrentProcess(), 0);
-    return 0;
+    // The call is saved, the settings written, every device and file closed.
+    EndProcessAfterCleanUp(0);
 }
 
 }  // namespace suite
