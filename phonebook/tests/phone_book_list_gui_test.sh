@@ -261,8 +261,8 @@ big_run() {  # big_run 1|0: with the list's work or without
   printf '0312345678,山田,\n' >>"$work/big.csv"
   new_case "$work/big.csv" || return 1
   # Twelve seconds of quiet before the ring: no sound starts a recording in
-  # the first eight seconds of the capture, which begins only once the book
-  # of 100,001 numbers is read.
+  # the first 7.5 s of the capture (fifteen blocks), which begins only once
+  # the book of 100,001 numbers is read.
   local lead=12
   "$linecall" incoming "$work/long.wav" --number 0312345678 --lead $lead --speech 40 >/dev/null 2>&1 ||
     { fail "linecall failed"; return 1; }
