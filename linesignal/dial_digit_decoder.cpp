@@ -417,6 +417,7 @@ void DialDigitDecoder::Decode(const int16_t* block) {
 
         case Step::Transform: {
             transform_.Compute(area_ + pos, spectrum_);
+            const DtmfPeaks peaks = PickDtmfPeaks(spectrum_);
             if (const char* digit = ValidatedDtmfDigit(spectrum_)) {
                 AppendDigit(digit);
                 dialCountdown_ = kQuietBlocks;
@@ -427,7 +428,7 @@ void DialDigitDecoder::Decode(const int16_t* block) {
                 quiet_ = 0;
                 step = Step::Gap;
                 break;
-            } else if (IsCallProgressTone(PickDtmfPeaks(spectrum_)) || HoldsCallProgressTone(spectrum_)) {
+            } else if (IsCallProgressTone(peaks) || HoldsCallProgressTone(spectrum_)) {
                 if (ToneIsModulated(pos) && EnvelopeIsModulated(pos)) {
                     dialComplete_ = true;  // ringing: the number is complete
                     return;
@@ -435,7 +436,7 @@ void DialDigitDecoder::Decode(const int16_t* block) {
                 callNumber_[0] = 0;  // dial tone again: start over
                 step = Step::Skip;
                 break;
-            } else if (callNumber_[0] == 0 && pos < retryUntil && InProgressBand(PickDtmfPeaks(spectrum_).low)) {
+            } else if (callNumber_[0] == 0 && pos < retryUntil && InProgressBand(peaks.low)) {
                 // The span began under the dial tone's end and takes in the
                 // first key: look again a little later, not past the key.
                 pos += kRetryStep;
