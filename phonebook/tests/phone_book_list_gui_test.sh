@@ -317,9 +317,8 @@ big_run() {  # big_run 1|0: with the list's work or without
   # length against the time from the ring would vary with where the ring
   # fell in a capture block.)
   local raw="$work/recording.raw" line="$work/long.raw" head tail span lost at
-  sox "$f" -t raw -r 8000 -b 16 -e signed -c 1 "$raw" &&
-    sox "$f" -t raw -r 8000 -b 16 -e signed -c 1 "$work/head.raw" trim 0 1 &&
-    sox "$work/long.wav" -t raw -r 8000 -b 16 -e signed -c 1 "$line" || { fail "sox cannot convert"; return 1; }
+  to_raw "$f" "$raw" && to_raw "$f" "$work/head.raw" trim 0 1 && to_raw "$work/long.wav" "$line" ||
+    { fail "sox cannot convert"; return 1; }
   head=$("$audio_align" "$work/head.raw" "$line" $((lead + 3)) 3) || { fail "the recording's start is not in the call ($head)"; return 1; }
   at=$(awk -v a="$t0" -v b="$t_close" 'BEGIN { printf "%.2f", b - a }')
   tail=$("$audio_align" "$raw" "$line" "$at" 3) || { fail "the recording's end is not in the call ($tail)"; return 1; }

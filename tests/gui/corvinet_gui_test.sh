@@ -491,7 +491,7 @@ saved_up_to() {  # saved_up_to RING_TIME END_TIME HOW ASKED_AT
   # sound that had arrived when the close was asked must be saved, give or
   # take half a second.
   local raw="$work/recording.raw" asked=$4 heard align arrived
-  sox "$f" -t raw -r 8000 -b 16 -e signed -c 1 "$raw" || { fail "$3: sox cannot decode"; return 1; }
+  to_raw "$f" "$raw" || { fail "$3: sox cannot decode"; return 1; }
   heard=$(awk -v t="$asked" '$2 <= t { s = $1 } END { printf "%.3f", s / 8000 }' "$work/tap.times")
   align=$("$native/audio_align" "$raw" "$work/tap.raw" "$heard") ||
     { fail "$3: the recording's end is not in what the line carried ($align)"; return 1; }

@@ -10,6 +10,9 @@
 #   close_main          closes the main window as "×" does and waits for the end
 #   ogg_ok FILE         a valid Ogg Vorbis stream, 8000 Hz, mono, decoding to its end
 #   watch_field TEXT S  the number field shows TEXT within S seconds
+#   to_raw IN OUT [EFFECT...]
+#                       IN as raw 16-bit mono at 8000 Hz (what audio_align
+#                       reads), through sox's EFFECTs
 #   tail_unchanged [BEFORE AFTER]
 #                       after a normal exit the settings file (ini) keeps its
 #                       size and differs from $case_dir/settings.before only
@@ -71,6 +74,11 @@ watch_field() {
   fail "the number field never showed \"$1\" (last \"$seen\")"
 }
 
+to_raw() {
+  local in=$1 out=$2
+  shift 2
+  sox "$in" -t raw -r 8000 -b 16 -e signed -c 1 "$out" "$@"
+}
 
 tail_unchanged() {
   local before=${1:-$case_dir/settings.before} after=${2:-$(ini)} bad
