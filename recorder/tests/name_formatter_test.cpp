@@ -39,6 +39,9 @@ TEST(NameFormatter, SmallValuesArePaddedAndTheClockIsReadOnce) {
     suite_test::FixedClock clock;
     clock.now = LocalTime{987, 1, 2, 0, 0, 9};
     EXPECT_EQ(NameFormatter("yyyy.mm.dd xx:xx:xx", clock), "0987.01.02 00:00:09");
+    // A year past 9999 keeps its last four digits: the name keeps its length.
+    clock.now = LocalTime{12026, 1, 2, 0, 0, 9};
+    EXPECT_EQ(NameFormatter("yyyy.mm.dd", clock), "2026.01.02");
     clock.now = LocalTime{2026, 12, 7, 14, 5, 33};
     EXPECT_EQ(NameFormatter(kFallbackNameFormat, clock),
               "電話終了時刻は2026年12月07日14時05分です。（設定を見直してください）");
