@@ -76,7 +76,11 @@ ListRect ListRectFromFile(const std::vector<uint8_t>& bytes, const WorkArea& are
     bool usable = stored.width >= kMinListWidth && stored.height >= kMinListHeight && stored.width <= 32767 &&
                   stored.height <= 32767 && stored.x > -32768 && stored.x < 32767 && stored.y > -32768 &&
                   stored.y < 32767;
-    if (!usable) return rect;
+    // A place wholly off the work area (a screen since removed or made
+    // smaller) would open the window out of sight.
+    bool onArea = stored.x < area.right && stored.x + stored.width > area.left && stored.y < area.bottom &&
+                  stored.y + stored.height > area.top;
+    if (!usable || !onArea) return rect;
     *usedDefaults = false;
     return stored;
 }
@@ -147,7 +151,7 @@ PhoneBookList::PhoneBookList(PhoneBook& book, PhoneBookListView& view) : book_(b
 void PhoneBookList::Fill() {
     rows_.clear();
     for (PhoneBook::NamedEntry& e : book_.ReadAllNames()) {
-        rows_.push_back(ListRow{std::move(e.number), std::move(e.name), e.entry, true});
+        rows_.push_back(ListRow{std::move(e.number), std::move(e.name), e.entry, true, nextRowId_++});
     }
     sortDescending_ = false;
     std::sort(rows_.begin(), rows_.end(), [](const ListRow& a, const ListRow& b) { return a.number < b.number; });
@@ -173,7 +177,8 @@ void PhoneBookList::Click(size_t row, bool nameColumn) {
 }
 
 void PhoneBookList::SortBy(int column) {
-    if (addState_ != 0 || deleting_ || rows_.empty()) return;
+    // The open edit box stays where it is: its row must too.
+    if (addState_ != 0 || deleting_ || openEdit_ || rows_.empty()) return;
     // std::string compares as unsigned bytes, as the C string comparison does.
     bool descending = sortDescending_;
     auto key = [column](const ListRow& r) -> const std::string& { return column == 0 ? r.number : r.name; };
@@ -187,26 +192,55 @@ void PhoneBookList::SortBy(int column) {
     view_.Redraw();
 }
 
+PhoneBookList::Edit PhoneBookList::EditOf(size_t row) const {
+    Edit edit;
+    edit.rowId = rows_[row].id;
+    edit.adding = addState_ == 2 && row + 1 == rows_.size();
+    edit.nameColumn = nameColumnEdit_ && !edit.adding;
+    return edit;
+}
+
+size_t PhoneBookList::RowWithId(uint32_t id) const {
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        if (rows_[i].id == id) return i;
+    }
+    return rows_.size();
+}
+
 std::optional<std::string> PhoneBookList::BeginEdit(size_t row) {
     if (row >= rows_.size() || deleting_) return std::nullopt;
+    Edit edit = EditOf(row);
     if (addState_ != 0) {
-        if (row + 1 != rows_.size()) return std::nullopt;
+        // Only the new row, and only until its edit ended.
+        if (!edit.adding) return std::nullopt;
+        openEdit_ = edit;
         return std::string();
     }
     const ListRow& r = rows_[row];
     if (!r.hasEntry) return std::nullopt;  // a deleted row
-    return nameColumnEdit_ ? r.name : r.number;
+    openEdit_ = edit;
+    return edit.nameColumn ? r.name : r.number;
 }
 
 void PhoneBookList::EndEdit(size_t row, const FieldText& text, bool cancelled) {
-    editDone_ = true;
-    editRow_ = row;
-    editText_ = text;
-    editCancelled_ = cancelled;
+    // The click that ended the edit arrives after it: the edit goes where it
+    // began, as it began.
+    std::optional<Edit> edit = openEdit_;
+    openEdit_.reset();
+    if (!edit) {
+        if (row >= rows_.size()) return;
+        edit = EditOf(row);
+    }
+    edit->text = text;
+    edit->cancelled = cancelled;
+    if (edit->adding) addState_ = 3;
+    endedEdits_.push_back(*edit);
 }
 
 void PhoneBookList::RequestAdd() {
-    if (addState_ == 0 && !deleting_) addState_ = 1;
+    if (deleting_) return;
+    if (addState_ == 0) addState_ = 1;
+    else if (addState_ >= 2) addAfterEdit_ = true;
 }
 
 void PhoneBookList::RequestSearch(const std::string& key) {
@@ -227,7 +261,11 @@ void PhoneBookList::SearchTextChanged() {
 }
 
 bool PhoneBookList::Tick() {
-    if (editDone_) HandleEdit();
+    // Edits first, each as its own step; a message box of one may let
+    // more edits end, which wait for the next tick.
+    std::vector<Edit> edits;
+    edits.swap(endedEdits_);
+    for (const Edit& edit : edits) HandleEdit(edit);
     if (deleting_) return true;
     if (searchState_ == 1 && addState_ == 0) {
         SearchStep();
@@ -286,7 +324,7 @@ bool PhoneBookList::RowStillValid(size_t row) {
 }
 
 bool PhoneBookList::IsDuplicate(const std::string& number, size_t row) const {
-    size_t pending = addState_ != 0 ? rows_.size() - 1 : rows_.size();
+    size_t pending = addState_ >= 2 ? rows_.size() - 1 : rows_.size();
     for (size_t i = 0; i < rows_.size(); ++i) {
         if (i != row && i != pending && rows_[i].number == number) return true;
     }
@@ -295,22 +333,24 @@ bool PhoneBookList::IsDuplicate(const std::string& number, size_t row) const {
     return entry && !(rows_[row].hasEntry && rows_[row].entry == *entry);
 }
 
-void PhoneBookList::HandleEdit() {
-    editDone_ = false;
-    size_t row = editRow_;
-    bool adding = addState_ != 0;
+void PhoneBookList::HandleEdit(const Edit& edit) {
+    const bool adding = edit.adding;
     if (adding) {
-        addState_ = 0;
-        row = rows_.size() - 1;
+        addState_ = addAfterEdit_ ? 1 : 0;
+        addAfterEdit_ = false;
     }
+    size_t row = RowWithId(edit.rowId);
     if (row >= rows_.size()) return;
     view_.Redraw();
-    const std::string& text = editText_.text;
+    const std::string& text = edit.text.text;
+    const bool cancelled = edit.cancelled;
+    // Deleted here since the edit began: nothing left to change.
+    if (!adding && !rows_[row].hasEntry) return;
 
-    if (adding || !nameColumnEdit_) {
+    if (adding || !edit.nameColumn) {
         bool refused = false;
-        if (!editCancelled_) {
-            if (!editText_.exact || text.size() > kMaxNumberLength) {
+        if (!cancelled) {
+            if (!edit.text.exact || text.size() > kMaxNumberLength) {
                 view_.Tell(kNumberTooLongText, kInputCaption);
                 refused = true;
             } else if (!text.empty() && IsDuplicate(text, row)) {
@@ -323,32 +363,32 @@ void PhoneBookList::HandleEdit() {
         }
         if (adding) {
             std::optional<uint32_t> entry;
-            if (!editCancelled_ && !refused && !text.empty() && static_cast<unsigned char>(text[0]) >= '0') {
+            if (!cancelled && !refused && !text.empty() && static_cast<unsigned char>(text[0]) >= '0') {
                 entry = book_.AddNumber(text);
             }
             if (!entry) {
-                rows_.pop_back();
+                rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row));
                 view_.SetRowCount(rows_.size());
                 currentRow_ = rows_.empty() ? 0 : std::min(currentRow_, rows_.size() - 1);
                 if (!rows_.empty()) view_.ShowRow(rows_.size() - 1);
                 return;
             }
-            rows_[row] = ListRow{text, std::string(), *entry, true};
+            rows_[row] = ListRow{text, std::string(), *entry, true, edit.rowId};
             return;
         }
         // A refused text leaves the number as it was: a typo must not empty
         // a contact.
-        if (editCancelled_ || refused || text == rows_[row].number || !RowStillValid(row)) return;
+        if (cancelled || refused || text == rows_[row].number || !RowStillValid(row)) return;
         if (book_.SetNumber(rows_[row].entry, text)) rows_[row].number = text;
         return;
     }
 
-    if (editCancelled_ || !RowStillValid(row)) return;
+    if (cancelled || !RowStillValid(row)) return;
     if (rows_[row].number.empty()) {
         view_.Tell(kNumberFirstText, kInputCaption);
         return;
     }
-    std::string refusal = BoardTextRefusal(editText_, FieldText());
+    std::string refusal = BoardTextRefusal(edit.text, FieldText());
     if (!refusal.empty()) {
         view_.Tell(refusal, kBoardSaveCaption);
         return;
@@ -362,6 +402,7 @@ void PhoneBookList::StartAdd() {
         return;
     }
     rows_.push_back(ListRow{});
+    rows_.back().id = nextRowId_++;
     currentRow_ = rows_.size() - 1;
     view_.SetRowCount(rows_.size());
     addState_ = 2;

@@ -35,6 +35,7 @@ struct ListRow {
     std::string name;    // at most 201 bytes
     uint32_t entry = 0;  // index entry the row stands for
     bool hasEntry = false;  // false for the new row of an add and for deleted rows
+    uint32_t id = 0;        // the row's own while the list is open; sorts move rows, not ids
 };
 
 // ---- Geometry (client coordinates, F = character size) ----
@@ -118,13 +119,17 @@ public:
     void FocusMoved(size_t row) {
         if (addState_ == 0 && row < rows_.size()) currentRow_ = row;
     }
-    // Column click. Ignored while an add or a delete is under way.
+    // Column click. Ignored while an add, a delete or an in-place edit is under way.
     void SortBy(int column);
     // Start of an in-place edit of row: the text to edit, or nothing when
-    // the row may not be edited (the edit is then refused).
+    // the row may not be edited (the edit is then refused). The edit keeps
+    // the row and the column it starts on, whatever is clicked or sorted
+    // before the tick handles it.
     std::optional<std::string> BeginEdit(size_t row);
     // End of the in-place edit; cancelled when the user pressed Esc.
     void EndEdit(size_t row, const FieldText& text, bool cancelled);
+    // "追加"; pressed while the add's own edit is open or waiting, a second
+    // add follows once that edit is handled.
     void RequestAdd();
     void RequestDelete() { deleteRequest_ = true; }
     // "検索"/"次へ" with the search field's text; SearchTextChanged resets.
@@ -146,11 +151,21 @@ public:
     bool Adding() const { return addState_ != 0; }
 
 private:
+    // An in-place edit: its row by id, its column, whether it is an add's.
+    struct Edit {
+        uint32_t rowId = 0;
+        bool nameColumn = false;
+        bool adding = false;
+        FieldText text;
+        bool cancelled = false;
+    };
+    Edit EditOf(size_t row) const;
+    size_t RowWithId(uint32_t id) const;
     bool RowHolds(size_t row) const;
     void Reread(size_t row);
     bool RowStillValid(size_t row);
     bool IsDuplicate(const std::string& number, size_t row) const;
-    void HandleEdit();
+    void HandleEdit(const Edit& edit);
     void StartAdd();
     void SearchStep();
     void FinishDelete();
@@ -162,11 +177,14 @@ private:
     bool nameColumnEdit_ = false;
     bool sortDescending_ = false;
 
-    int addState_ = 0;  // 0 none, 1 requested, 2 new row waiting for its edit
-    bool editDone_ = false;
-    size_t editRow_ = 0;
-    FieldText editText_;
-    bool editCancelled_ = false;
+    uint32_t nextRowId_ = 1;
+
+    // 0 none, 1 requested, 2 new row with its edit (to open or open),
+    // 3 that edit ended, waiting for the tick
+    int addState_ = 0;
+    bool addAfterEdit_ = false;        // "追加" again during the add's edit
+    std::optional<Edit> openEdit_;     // from BeginEdit to EndEdit
+    std::vector<Edit> endedEdits_;     // in the order they ended, for the tick
 
     int searchState_ = 0;  // 0 off, 1 step requested, 2 step done
     std::string searchText_;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,23 @@ protected:
         EXPECT_TRUE(e && book.ReadRecord(*e, &r)) << number;
         return r;
     }
+    // Every contact in the store: number -> name and information.
+    std::map<std::string, std::pair<std::string, std::string>> Contacts() {
+        std::map<std::string, std::pair<std::string, std::string>> all;
+        for (const PhoneBook::NamedEntry& e : book.ReadAllNames()) {
+            InfoRecord r;
+            EXPECT_TRUE(book.ReadRecord(e.entry, &r)) << e.number;
+            all[e.number] = {r.name, r.information};
+        }
+        return all;
+    }
+    // The user starts an in-place edit of a cell and types text; the edit
+    // ends later (EndTyped), after whatever the case does in between.
+    void StartTyping(size_t row, bool nameColumn) {
+        list.Click(row, nameColumn);
+        ASSERT_TRUE(list.BeginEdit(row).has_value());
+    }
+    void EndTyped(size_t row, const std::string& text) { list.EndEdit(row, FieldText{text, true}, false); }
     void Edit(size_t row, bool nameColumn, const std::string& text) {
         list.Click(row, nameColumn);
         ASSERT_TRUE(list.BeginEdit(row).has_value());
@@ -199,6 +217,69 @@ TEST_F(PhoneBookListTest, NameEditsKeepTheBoardsLimit) {
     list.Tick();
     EXPECT_EQ(Read("0312").name, name);
     EXPECT_EQ(view.told.size(), 2u);
+}
+
+// Windows ends an open edit before it delivers the click, the column click
+// or the "追加" that took the focus away; the tick comes up to 500 ms later.
+TEST_F(PhoneBookListTest, AnEditLandsInTheCellWhereItBegan) {
+    Put("0311", "Alice", "a");
+    Put("0322", "Bob", "b");
+    Put("0333", "Carol", "c");
+    list.Fill();
+    auto want = Contacts();
+
+    // A number edit ended by a click on another row's name cell.
+    StartTyping(RowOf("0311"), false);
+    EndTyped(RowOf("0311"), "0399");
+    list.Click(RowOf("0322"), true);
+    list.Tick();
+    want["0399"] = want["0311"];
+    want.erase("0311");
+    EXPECT_EQ(Contacts(), want);
+
+    // A name edit whose ending click on a number cell came first.
+    StartTyping(RowOf("0322"), true);
+    list.Click(RowOf("0399"), false);
+    EndTyped(RowOf("0322"), "1F desk");
+    list.Tick();
+    want["0322"].first = "1F desk";
+    EXPECT_EQ(Contacts(), want);
+
+    // Enter, then a column click moves the rows before the tick.
+    size_t before = RowOf("0322");
+    StartTyping(before, true);
+    EndTyped(before, "Robert");
+    list.SortBy(0);
+    EXPECT_NE(list.Row(before).number, "0322");  // another row stands there now
+    list.Tick();
+    want["0322"].first = "Robert";
+    EXPECT_EQ(Contacts(), want);
+
+    // "追加" ends a name edit: the edit first, then the add as its own step.
+    StartTyping(RowOf("0333"), true);
+    EndTyped(RowOf("0333"), "Carol Jr");
+    list.RequestAdd();
+    list.Tick();
+    want["0333"].first = "Carol Jr";
+    EXPECT_EQ(Contacts(), want);
+    ASSERT_TRUE(list.Adding());
+    EXPECT_EQ(list.RowCount(), 4u);
+    EXPECT_TRUE(view.editStarted);
+    // "追加" again ends the add's own edit: that number, then another add.
+    EXPECT_EQ(list.BeginEdit(3).value_or("x"), "");
+    EndTyped(3, "0344");
+    list.RequestAdd();
+    list.Tick();
+    want["0344"] = {"", ""};
+    EXPECT_EQ(Contacts(), want);
+    ASSERT_TRUE(list.Adding());
+    EXPECT_EQ(list.RowCount(), 5u);
+    list.EndEdit(4, FieldText{"", true}, true);  // Esc
+    list.Tick();
+    EXPECT_FALSE(list.Adding());
+    EXPECT_EQ(list.RowCount(), 4u);
+    EXPECT_TRUE(view.told.empty());
+    for (const auto& c : want) EXPECT_EQ(list.Row(RowOf(c.first)).name, c.second.first) << c.first;
 }
 
 TEST_F(PhoneBookListTest, DeletesTheSelectedRowsInChunks) {
@@ -363,6 +444,15 @@ TEST(PhoneBookListSettings, PositionFileAndSettingsBytes) {
     EXPECT_TRUE(defaults);
     ListRectFromFile(ListRectBytes(ListRect{0, 0, 2, 2}), area, &defaults);
     EXPECT_TRUE(defaults);
+    // Wholly off the work area: right of it, above it; one pixel on it is kept.
+    for (ListRect off : {ListRect{1024, 20, 300, 640}, ListRect{-640, 20, 300, 640}, ListRect{10, -300, 300, 640},
+                         ListRect{10, 740, 300, 640}}) {
+        d = ListRectFromFile(ListRectBytes(off), area, &defaults);
+        EXPECT_TRUE(defaults) << off.x << "," << off.y;
+        EXPECT_EQ(d.x, 512 - 235);
+    }
+    ListRectFromFile(ListRectBytes(ListRect{1023, 739, 300, 640}), area, &defaults);
+    EXPECT_FALSE(defaults);
     EXPECT_EQ(UsableListCharSize(4), 7);
     EXPECT_EQ(UsableListCharSize(14), 14);
     EXPECT_EQ(UsableListCharSize(15), 7);
