@@ -190,13 +190,13 @@ bool InfoBoardWindow::Create(const BoardRect& rect, const std::string& title, co
                                 WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN, place.x, place.y, place.width,
                                 place.height, owner_, nullptr, instance_, this);
     if (!hwnd) return false;
-    ShowWindow(hwnd, SW_SHOWNORMAL);
-    MoveWindow(hwnd, place.x, place.y, place.width, place.height, TRUE);
-
+    // Filled while hidden: the board never shows empty, not even for a moment.
+    MoveWindow(hwnd, place.x, place.y, place.width, place.height, FALSE);
     SetWindowTextSjis(hwnd, title);
     SetWindowTextSjis(name_, name);
     SetWindowTextSjis(information_, information);
     EnableWindow(GetDlgItem(hwnd, kBoardSaveId), editable);
+    ShowWindow(hwnd, SW_SHOWNORMAL);
     if (editable) SetFocus(name_);
     UpdateWindow(hwnd);
     return true;

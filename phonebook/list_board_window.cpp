@@ -122,12 +122,13 @@ bool ListBoardWindow::Create(const BoardRect& rect, const std::string& title, co
                                 WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN, rect.x, rect.y, rect.width,
                                 rect.height, owner_, nullptr, instance_, this);
     if (!hwnd) return false;
-    ShowWindow(hwnd, SW_SHOWNORMAL);
-    MoveWindow(hwnd, rect.x, rect.y, rect.width, rect.height, TRUE);
+    // Filled while hidden: the board never shows empty, not even for a moment.
+    MoveWindow(hwnd, rect.x, rect.y, rect.width, rect.height, FALSE);
     SetWindowTextSjis(hwnd, title);
     SetWindowTextSjis(GetDlgItem(hwnd, kListBoardNameId), name);
     HWND info = GetDlgItem(hwnd, kListBoardInformationId);
     SetWindowTextSjis(info, information);
+    ShowWindow(hwnd, SW_SHOWNORMAL);
     SetFocus(info);
     UpdateWindow(hwnd);
     return true;

@@ -96,9 +96,6 @@ void PhoneBookListWindow::Open() {
     bool defaults = false;
     ListRect place = ListRectFromFile(bytes, area, &defaults);
     if (bytes.empty()) SetListDefaults(&settings_);
-    // A place kept on a screen that is gone would open out of sight.
-    RECT wanted{place.x, place.y, place.x + place.width, place.y + place.height};
-    if (!MonitorFromRect(&wanted, MONITOR_DEFAULTTONULL)) place = ListRectFromFile({}, area, &defaults);
 
     charSize_ = UsableListCharSize(settings_.phone_book_font());
     appliedCharSize_ = 0;
@@ -112,14 +109,18 @@ void PhoneBookListWindow::Open() {
                                 place.y, place.width, place.height, nullptr, nullptr, instance_, this);
     if (!hwnd) return;
     boardWindow_.Attach(&board_, hwnd);
+    // Filled while hidden: fonts, folder and rows are there when it shows.
+    ApplyCharSize();
+    SetWindowTextSjis(GetDlgItem(hwnd, kListFolderId), folder_);
+    list_->Fill();
     ShowWindow(hwnd, SW_SHOWNORMAL);
     if (settings_.topmost()) {
         SetWindowPos(hwnd, HWND_TOPMOST, place.x, place.y, place.width, place.height, 0);
     }
-    ApplyCharSize();
-    SetWindowTextSjis(GetDlgItem(hwnd, kListFolderId), folder_);
     UpdateWindow(hwnd);
-    list_->Fill();
+    if (listView_) SetFocus(listView_);
+    if (!openingCount_.empty()) DrawCount(openingCount_, false);
+    openingCount_.clear();
 }
 
 void PhoneBookListWindow::Tick() {
@@ -383,7 +384,7 @@ void PhoneBookListWindow::SelectRow(size_t row, bool edit) {
     SendMessageW(listView_, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
     SendMessageW(listView_, LVM_SETSELECTIONMARK, 0, static_cast<LPARAM>(row));
     ShowRow(row);
-    SetFocus(listView_);
+    if (IsWindowVisible(hwnd_)) SetFocus(listView_);
     if (edit) SendMessageW(listView_, LVM_EDITLABELW, row, 0);
 }
 
@@ -402,6 +403,14 @@ void PhoneBookListWindow::Redraw() {
 
 void PhoneBookListWindow::ShowCount(const std::string& text, bool deleting, bool final) {
     if (!listView_) return;
+    // The fill's count waits until the window shows.
+    if (IsWindowVisible(hwnd_)) DrawCount(text, deleting);
+    else openingCount_ = text;
+    // The count stays 2 s by a timer: the user-interface thread never waits.
+    if (final) SetTimer(hwnd_, kCountTimer, 2000, nullptr);
+}
+
+void PhoneBookListWindow::DrawCount(const std::string& text, bool deleting) {
     // Rows first, so the count is not painted over at once.
     UpdateWindow(listView_);
     RECT client;
@@ -415,8 +424,6 @@ void PhoneBookListWindow::ShowCount(const std::string& text, bool deleting, bool
         TextAt(dc, client.right / 2 - (deleting ? 100 : 80), client.bottom / 2 - (deleting ? 16 : 12), text.c_str());
     }
     ReleaseDC(listView_, dc);
-    // The count stays 2 s by a timer: the user-interface thread never waits.
-    if (final) SetTimer(hwnd_, kCountTimer, 2000, nullptr);
 }
 
 void PhoneBookListWindow::SetSearchButton(bool next) {

@@ -70,6 +70,7 @@ private:
     void ApplyCharSize();
     void ChooseFolder();
     void StorePlace();
+    void DrawCount(const std::string& text, bool deleting);
 
     HINSTANCE instance_;
     SettingsRecord& settings_;
@@ -86,6 +87,7 @@ private:
     int charSize_ = 7;        // F
     int appliedCharSize_ = 0; // 0: none
     bool helpRequest_ = false, folderRequest_ = false, infoRequest_ = false;
+    std::string openingCount_;  // the fill's count, drawn once the window shows
 };
 
 }  // namespace suite

@@ -448,7 +448,8 @@ HWND CreateMainWindow(const MainWindowConfig& config, const std::string& classNa
     HWND hwnd = CreateWindowExW(0, W(name), W(name), style, x, y, width, height, nullptr, nullptr, config.instance,
                                 state);
     if (!hwnd) return nullptr;
-    if (s.topmost()) SetWindowPos(hwnd, HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW);
+    // Topmost while still hidden: it shows once the input device is open.
+    if (s.topmost()) SetWindowPos(hwnd, HWND_TOPMOST, x, y, width, height, SWP_NOACTIVATE);
     ShowWindow(hwnd, config.displayMode == kDisplayTaskbar ? SW_SHOWMINIMIZED : SW_HIDE);
     UpdateWindow(hwnd);
     return hwnd;

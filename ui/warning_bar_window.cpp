@@ -111,14 +111,15 @@ bool WarningBar::Raise(const char* text) {
         return false;
     }
     window_ = bar;
+    // The bar shows whole, its "×" already in place.
+    if (!layout_.handset) {
+        HWND button = CreateWindowExW(0, L"BUTTON", AsWide(SjisToUtf16("×")), WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
+                                      758, 4, 16, 16, bar, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCloseButton)),
+                                      instance, nullptr);
+        SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_.get()), FALSE);
+    }
     ShowWindow(bar, SW_SHOW);
     UpdateWindow(bar);
-    if (layout_.handset) return true;
-    HWND button = CreateWindowExW(0, L"BUTTON", AsWide(SjisToUtf16("×")), WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0,
-                                  0, 0, 0, bar, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCloseButton)), instance,
-                                  nullptr);
-    SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_.get()), FALSE);
-    MoveWindow(button, 758, 4, 16, 16, TRUE);
     return true;
 }
 

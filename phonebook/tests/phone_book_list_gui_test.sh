@@ -109,15 +109,27 @@ add_number() {
   drv lv-end-edit "$LIST" 400 "$1" >/dev/null
 }
 
-# wait_count N: the list shows N rows within 3 s.
-wait_count() {
-  local n="" _
+# wait_for WHAT WANTED COMMAND...: COMMAND prints WANTED within 3 s (the
+# tick that does the work comes up to 500 ms after the click).
+wait_for() {
+  local what=$1 want=$2 got="" _
+  shift 2
   for _ in $(seq 1 15); do
-    n=$(drv_quiet lv-count "$LIST" 400)
-    [ "$n" = "$1" ] && return 0
+    got=$("$@")
+    [ "$got" = "$want" ] && return 0
     sleep 0.2
   done
-  fail "the list has \"$n\" rows, expected $1"
+  fail "$what: \"$got\", expected \"$want\""
+}
+wait_count() { wait_for "rows in the list" "$1" drv_quiet lv-count "$LIST" 400; }
+wait_cell() { wait_for "cell $1,$2" "$3" drv_quiet lv-text "$LIST" 400 "$1" "$2"; }
+
+# wait_board NUMBER NAME INFORMATION: the list board is open for NUMBER and
+# shows its name and information.
+wait_board() {
+  drv wait-text "$BOARD" 0 "情報ボード（ $1 ）" 3000 >/dev/null || return 1
+  drv wait-text "$BOARD" 401 "$2" 1000 >/dev/null || return 1
+  drv wait-text "$BOARD" 402 "$3" 1000 >/dev/null
 }
 
 shot() { wine_env_screenshot "$shots/$1.png" && echo "  screenshot $shots/$1.png"; }
@@ -134,10 +146,10 @@ case_list() {
   expect_eq "row 0 name" "$(cell 0 1)" 山田 || return 1
   shot list_f7
   # The first column click sorts descending, the next ascending by name.
-  drv lv-click "$LIST" 400 -1 0 >/dev/null && sleep 1
-  expect_eq "row 0 after the first click" "$(cell 0 0)" 0451112222 || return 1
-  drv lv-click "$LIST" 400 -1 1 >/dev/null && sleep 1
-  expect_eq "row 2 after the name click" "$(cell 2 1)" 田中 || return 1
+  drv lv-click "$LIST" 400 -1 0 >/dev/null
+  wait_cell 0 0 0451112222 || return 1
+  drv lv-click "$LIST" 400 -1 1 >/dev/null
+  wait_cell 2 1 田中 || return 1
 
   # The red "？" at 45.4F, 7 (F = 7): the help.
   drv client-click "$LIST" 320 10 >/dev/null || return 1
@@ -149,34 +161,32 @@ case_list() {
   expect_box 半角数字で入力してください 入力ミス || return 1
   wait_count 3 || return 1
   add_number 0111 || return 1
-  sleep 1
+  wait_cell 3 0 0111 || return 1
   wait_count 4 || return 1
   drv no-message 600 >/dev/null || return 1
 
   # Search: rows are 0451112222 (no name), 0312345678 山田, 0398765432 田中, 0111.
   drv set-text "$LIST" 301 田 >/dev/null
   drv click "$LIST" 303 >/dev/null
-  sleep 0.8
-  expect_eq "search button" "$(drv get-text "$LIST" 303)" 次へ || return 1
-  expect_eq "first hit" "$(drv lv-selected "$LIST" 400)" 1 || return 1
-  drv click "$LIST" 303 >/dev/null && sleep 0.8
-  expect_eq "second hit" "$(drv lv-selected "$LIST" 400)" 2 || return 1
+  drv wait-text "$LIST" 303 次へ 3000 >/dev/null || return 1
+  wait_for "first hit" 1 drv_quiet lv-selected "$LIST" 400 || return 1
+  drv click "$LIST" 303 >/dev/null
+  wait_for "second hit" 2 drv_quiet lv-selected "$LIST" 400 || return 1
   drv click "$LIST" 303 >/dev/null
   expect_box 最後まで検索しました。 検索終了 || return 1
-  expect_eq "search button after the end" "$(drv get-text "$LIST" 303)" 検索 || return 1
+  drv wait-text "$LIST" 303 検索 3000 >/dev/null || return 1
 
   # Name edit through the name column, then delete rows 0 and 2.
   drv lv-select "$LIST" 400 3 >/dev/null
   drv lv-click "$LIST" 400 3 1 >/dev/null
   drv lv-edit "$LIST" 400 3 >/dev/null || return 1
   drv lv-end-edit "$LIST" 400 新規 >/dev/null
-  sleep 0.8
-  expect_eq "name of the added row" "$(cell 3 1)" 新規 || return 1
+  wait_cell 3 1 新規 || return 1
   drv lv-select "$LIST" 400 0 >/dev/null
   drv lv-select "$LIST" 400 2 add >/dev/null
-  drv click "$LIST" 306 >/dev/null && sleep 0.8
-  expect_eq "row 0 deleted" "$(cell 0 0)" 削除済み || return 1
-  expect_eq "row 2 deleted" "$(cell 2 0)" 削除済み || return 1
+  drv click "$LIST" 306 >/dev/null
+  wait_cell 0 0 削除済み || return 1
+  wait_cell 2 0 削除済み || return 1
   expect_eq "row 1 kept" "$(cell 1 0)" 0312345678 || return 1
 
   # F = 14, then close: place and sizes are kept.
@@ -202,10 +212,7 @@ case_board() {
   wait_count 2 || return 1
   drv lv-select "$LIST" 400 0 >/dev/null
   drv click "$LIST" 305 >/dev/null
-  drv wait-window "$BOARD" 3000 >/dev/null || return 1
-  expect_eq "board title" "$(drv get-text "$BOARD" 0)" "情報ボード（ 0312345678 ）" || return 1
-  expect_eq "board name" "$(drv get-text "$BOARD" 401)" 山田 || return 1
-  expect_eq "board information" "$(drv get-text "$BOARD" 402)" 前の情報 || return 1
+  wait_board 0312345678 山田 前の情報 || return 1
   shot board_f7
   drv set-text "$BOARD" 402 "新しい情報" >/dev/null
   drv click "$BOARD" 404 >/dev/null
@@ -213,7 +220,7 @@ case_board() {
 
   drv lv-select "$LIST" 400 1 >/dev/null
   drv click "$LIST" 305 >/dev/null
-  drv wait-window "$BOARD" 3000 >/dev/null || return 1
+  wait_board 0398765432 田中 消す情報 || return 1
   drv click "$BOARD" 405 >/dev/null
   drv wait-gone "$BOARD" 3000 >/dev/null || return 1
 
@@ -221,7 +228,7 @@ case_board() {
   drv select "$LIST" 302 9 >/dev/null && sleep 0.6
   drv lv-select "$LIST" 400 0 >/dev/null
   drv click "$LIST" 305 >/dev/null
-  drv wait-window "$BOARD" 3000 >/dev/null || return 1
+  wait_board 0312345678 山田 新しい情報 || return 1
   sleep 0.6
   shot board_f14
   drv set-text "$BOARD" 402 "閉じる前の情報" >/dev/null
@@ -245,7 +252,7 @@ case_duplicate() {
   wait_count 1 || return 1
   drv lv-select "$LIST" 400 0 >/dev/null
   drv click "$LIST" 305 >/dev/null
-  drv wait-window "$BOARD" 3000 >/dev/null || return 1
+  wait_board 0312345678 山田 情報 || return 1
   virtual_line_play "$work/call.wav"
   drv wait-window "$CALL_BOARD" 25000 >/dev/null || return 1
   # Within 5 s (every tenth tick) while both boards show the number.
@@ -345,7 +352,8 @@ case_folder() {
   mkdir -p "$case_dir/別の電話帳"
   start_corvinet || return 1
   open_list || return 1
-  local before; before=$(drv get-text "$LIST" 2007)
+  local before; before=$(get_text "$(ini)" 400 260)
+  drv wait-text "$LIST" 2007 "$before" 3000 >/dev/null || return 1
   drv click "$LIST" 308 >/dev/null || return 1
   drv browse-cancel >/dev/null || return 1
   drv no-message 1000 >/dev/null || return 1

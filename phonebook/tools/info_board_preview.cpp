@@ -20,6 +20,7 @@
 
 #include "phonebook/info_board.h"
 #include "phonebook/info_board_window.h"
+#include "phonebook/list_board_window.h"
 #include "common/text_convert.h"
 #include "common/win32_text.h"
 
@@ -94,6 +95,36 @@ LOGFONTW FontOf(HWND control) {
     return font;
 }
 
+// What a board held the moment it was shown: a window filled only after
+// showing is seen empty for a moment (and read empty by a quick test).
+struct AtShow {
+    int nameId = 0;
+    bool seen = false;
+    std::string title, name;
+} atShow;
+
+LRESULT CALLBACK WatchShow(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && m->message == WM_SHOWWINDOW && m->wParam && !atShow.seen &&
+        !(GetWindowLongPtrW(m->hwnd, GWL_STYLE) & WS_CHILD)) {
+        atShow.seen = true;
+        atShow.title = TextOf(m->hwnd);
+        atShow.name = TextOf(GetDlgItem(m->hwnd, atShow.nameId));
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+template <class Open>
+AtShow TextsWhenShown(int nameId, Open open) {
+    atShow = AtShow();
+    atShow.nameId = nameId;
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, WatchShow, nullptr, GetCurrentThreadId());
+    open();
+    Pump();
+    if (hook) UnhookWindowsHookEx(hook);
+    return atShow;
+}
+
 // Red pixels where the counter is drawn.
 int CounterRedPixels(HWND board) {
     HDC dc = GetDC(board);
@@ -129,8 +160,8 @@ int Check(HINSTANCE instance) {
 
     // A call opens the board with the record, at once in the stored size.
     settings.info_board_font() = 10;
-    board.HandOver(kNumber, kNumberDecoded);
-    Pump();
+    AtShow shown = TextsWhenShown(kBoardNameId, [&] { board.HandOver(kNumber, kNumberDecoded); });
+    Expect(shown.seen && shown.title == BoardTitle(kNumber) && shown.name == kName, "board filled before it shows");
     HWND w = Board();
     Expect(w != nullptr, "board window exists");
     if (!w) return 1;
@@ -208,6 +239,16 @@ int Check(HINSTANCE instance) {
     if (w) Click(w, kBoardUnregisterId);
     Tick(board);
     Expect(!Board(), "unregister closes the non-number board");
+
+    // The list's board too is filled before it shows.
+    ListBoardWindow listBoard(instance);
+    Expect(RegisterListBoardClass(instance), "list board class");
+    shown = TextsWhenShown(kListBoardNameId, [&] {
+        listBoard.Create(BoardRect{40, 40, 520, 200}, BoardTitle(kNumber), kName, kInformation);
+    });
+    Expect(shown.seen && shown.title == BoardTitle(kNumber) && shown.name == kName,
+           "list board filled before it shows");
+    listBoard.Destroy();
 
     book.ClosePhoneBook();
     std::printf("%s\n", failures ? "board check: FAILED" : "board check: passed");

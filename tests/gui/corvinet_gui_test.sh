@@ -164,8 +164,7 @@ case_calls() {
   [ ! -e "$(tmp_file)" ] || { fail "TMP.tmp left after the save"; return 1; }
   # Mode 0: the board opened for this number too, with nothing in it.
   if drv wait-window "$BOARD_CLASS" 3000 >/dev/null; then
-    title=$(drv get-text "$BOARD_CLASS" 0)
-    [ "$title" = "情報ボード（ 0312345678 ）" ] || fail "board titled \"$title\"" || bad=1
+    drv wait-text "$BOARD_CLASS" 0 "情報ボード（ 0312345678 ）" 3000 >/dev/null || bad=1
     drv click "$BOARD_CLASS" 2 >/dev/null || bad=1   # 登録不要: not in the book, only closes
     drv wait-gone "$BOARD_CLASS" 3000 >/dev/null || bad=1
   else
@@ -176,12 +175,9 @@ case_calls() {
   virtual_line_play "$calls/in_book.wav"
   watch_field "0398765432 山田" 20 || bad=1
   if drv wait-window "$BOARD_CLASS" 3000 >/dev/null; then
-    title=$(drv get-text "$BOARD_CLASS" 0)
-    [ "$title" = "情報ボード（ 0398765432 ）" ] || fail "board titled \"$title\"" || bad=1
-    local name info
-    name=$(drv get-text "$BOARD_CLASS" 202)
-    info=$(drv get-text "$BOARD_CLASS" 201)
-    { [ "$name" = 山田 ] && [ "$info" = 取引先 ]; } || fail "board shows \"$name\" / \"$info\"" || bad=1
+    drv wait-text "$BOARD_CLASS" 0 "情報ボード（ 0398765432 ）" 3000 >/dev/null || bad=1
+    drv wait-text "$BOARD_CLASS" 202 山田 1000 >/dev/null || bad=1
+    drv wait-text "$BOARD_CLASS" 201 取引先 1000 >/dev/null || bad=1
     # The tick after the opening applies the stored character size 8 (button 205).
     local checked=0
     for _ in 1 2 3 4 5 6 7 8 9 10; do
@@ -343,8 +339,7 @@ case_first_start() {
   drv click "接続 設定" 5001 >/dev/null || return 1
   drv close "接続 設定" >/dev/null || return 1
   wait_main || return 1
-  local title; title=$(drv get-text "$main_class" 0)
-  [ "$title" = "めるとあ - $CORVINET_LINE_INPUT" ] || fail "main window titled \"$title\"" || return 1
+  drv wait-text "$main_class" 0 "めるとあ - $CORVINET_LINE_INPUT" 3000 >/dev/null || return 1
   [ "$(stat -c %s "$f")" -eq 3572 ] || { fail "settings file of $(stat -c %s "$f") bytes"; return 1; }
   local got
   got=$(od -An -tu1 -v -j 34 -N 3 "$f" | xargs)

@@ -72,6 +72,7 @@ std::string Printable(const Text& t) {
         "  click CLASS ID                        press a button\n"
         "  set-text CLASS ID TEXT                replace a control's text\n"
         "  get-text CLASS ID                     print a control's text (ID 0: the window's)\n"
+        "  wait-text CLASS ID TEXT [TIMEOUT_MS]  until a visible window of CLASS shows TEXT in ID (0: title)\n"
         "  get-selection CLASS ID                print the chosen index of a list (a button: 1 checked, 0 not)\n"
         "  list-items CLASS ID                   print the items of a list, one a line\n"
         "  get-rect CLASS                        print x y width height of the window\n"
@@ -342,6 +343,25 @@ int CmdGetText(const Args& a) {
     HWND target = id == 0 ? top : RequireControl(top, a[0], id);
     std::printf("%s\n", ToUtf8(WindowText(target)).c_str());
     return 0;
+}
+
+int CmdWaitText(const Args& a) {
+    Need(a, 3, 4, "wait-text");
+    int id = static_cast<int>(ParseNumber(a[1], "id"));
+    DWORD timeout = a.size() > 3 ? ParseNumber(a[3], "timeout") : kDefaultTimeoutMs;
+    DWORD start = GetTickCount();
+    Text seen;
+    for (;;) {
+        HWND top = FindTop(a[0]);
+        if (top && IsWindowVisible(top)) {
+            seen = WindowText(id == 0 ? top : RequireControl(top, a[0], id));
+            if (seen == a[2]) return 0;
+        }
+        if (GetTickCount() - start >= timeout)
+            Fail("control " + ToUtf8(a[1]) + " of \"" + ToUtf8(a[0]) + "\" shows \"" + Printable(seen) + "\", not \"" +
+                 Printable(a[2]) + "\" within " + std::to_string(timeout) + " ms");
+        Sleep(kPollMs);
+    }
 }
 
 int CmdGetSelection(const Args& a) {
@@ -1013,6 +1033,7 @@ const Command kCommands[] = {
     {"click-at", CmdClickAt},           {"is-enabled", CmdIsEnabled},
     {"post-command", CmdPostCommand},   {"post-message", CmdPostMessage},
     {"is-foreground", CmdIsForeground},
+    {"wait-text", CmdWaitText},
 };
 
 const Command kListViewCommands[] = {

@@ -321,8 +321,7 @@ case_format_token_limit() {
 
   # A valid text is taken over and written when the format editor closes.
   drv click Tessimor 2017 || return 1
-  drv wait-window 各種編集 || return 1
-  expect_eq "$(drv get-text 各種編集 2000)" "dd日xx時xx分xx秒" "text in the format editor" || return 1
+  drv wait-text 各種編集 2000 "dd日xx時xx分xx秒" || return 1
   drv set-text 各種編集 2000 "$valid" || return 1
   drv no-message 700 || return 1
   expect_eq "$(drv get-text Tessimor 2010)" "$valid" "edit 2010 after a valid text" || return 1
