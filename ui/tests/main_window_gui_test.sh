@@ -98,6 +98,7 @@ finish >/dev/null
 # The warning bar: 780 wide, centred, closed by its button.
 start alert
 driver wait-window "メッセージボックス" 20000 >/dev/null || check "warning bar shown" yes no
+wine_env_screenshot "$build/main-window-gui/warning_bar.png" && echo "screenshot $build/main-window-gui/warning_bar.png"
 read -r x y w h < <(driver get-rect "メッセージボックス")
 check "warning bar width" 780 "$w"
 check "warning bar centred" 1 "$(( x + w / 2 >= 510 && x + w / 2 <= 514 ))"
