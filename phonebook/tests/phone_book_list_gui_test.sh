@@ -6,7 +6,8 @@
 #
 #   phonebook/tests/phone_book_list_gui_test.sh [--native NATIVE_BUILD_DIR] WINDOWS_BUILD_DIR [CASE...]
 #
-# Cases: list (fill, sort, help, add, search, delete, sizes, close),
+# Cases: list (fill, sort, help, add, search, delete, sizes, close), edits
+# (ended by a click elsewhere or by "追加"),
 # board (save, "情報不要", closing the list over typed text), duplicate
 # ("重複開帳" while the call board shows the number), big (100,000 numbers
 # opened and 1,000 deleted while a call is recorded; prints the figures).
@@ -204,6 +205,36 @@ case_list() {
   ! grep -q '^"0451112222"\|^"0398765432"' <<<"$book" || fail "deleted numbers are still exported: $book"
 }
 
+# An in-place edit ended by a click on another cell, or by "追加", lands
+# in the cell where it began; the click and the add follow it.
+case_edits() {
+  printf '0311,Alice,a\n0322,Bob,b\n' >"$work/book.csv"
+  new_case "$work/book.csv" || return 1
+  start_corvinet || return 1
+  open_list || return 1
+  wait_count 2 || return 1
+  # Bob's name typed as "1F desk", ended by a click on Alice's number cell.
+  drv lv-select "$LIST" 400 1 >/dev/null
+  drv lv-click "$LIST" 400 1 1 >/dev/null
+  drv lv-edit "$LIST" 400 1 >/dev/null || return 1
+  wait_for "Bob's name edit" Bob drv_quiet lv-edit-text "$LIST" 400 || return 1
+  drv lv-end-edit "$LIST" 400 "1F desk" --no-enter >/dev/null || return 1
+  drv lv-click "$LIST" 400 0 0 >/dev/null
+  wait_cell 1 1 "1F desk" || return 1
+  # Alice's name typed, ended by "追加": the name first, then the add.
+  drv lv-click "$LIST" 400 0 1 >/dev/null
+  drv lv-edit "$LIST" 400 0 >/dev/null || return 1
+  wait_for "Alice's name edit" Alice drv_quiet lv-edit-text "$LIST" 400 || return 1
+  drv lv-end-edit "$LIST" 400 "Alice B" --no-enter >/dev/null || return 1
+  add_number 0333 || return 1
+  wait_cell 2 0 0333 || return 1
+  drv no-message 600 >/dev/null || return 1
+  drv close "$LIST" >/dev/null && drv wait-gone "$LIST" 5000 >/dev/null || return 1
+  close_main || return 1
+  local book; book=$(export_book | tr -d '\r' | tail -n +2 | sort)
+  expect_eq "book" "$book" "$(printf '"0311","Alice B","a"\n"0322","1F desk","b"\n"0333","",""')"
+}
+
 case_board() {
   printf '0312345678,山田,前の情報\n0398765432,田中,消す情報\n' >"$work/book.csv"
   new_case "$work/book.csv" || return 1
@@ -385,7 +416,7 @@ case_hold() {
   sleep "${HOLD_SECONDS:-120}"
 }
 
-cases=(list board duplicate folder call_alone big)
+cases=(list edits board duplicate folder call_alone big)
 [ ${#only[@]} -gt 0 ] && cases=("${only[@]}")
 failed=0
 for case_name in "${cases[@]}"; do

@@ -932,7 +932,8 @@ int CmdListViewClick(const Args& a) {
 }
 
 // lv-edit WINDOW ID ROW: opens the in-place edit of ROW. lv-end-edit
-// WINDOW ID TEXT: types TEXT into the open edit and presses Enter.
+// WINDOW ID TEXT [--no-enter]: types TEXT into the open edit and presses
+// Enter (or leaves the edit open, for a click elsewhere to end it).
 int CmdListViewEdit(const Args& a) {
     Need(a, 3, 3, "lv-edit");
     HWND list = RequireListView(a);
@@ -942,12 +943,13 @@ int CmdListViewEdit(const Args& a) {
 }
 
 int CmdListViewEndEdit(const Args& a) {
-    Need(a, 3, 3, "lv-end-edit");
+    Need(a, 3, 4, "lv-end-edit");
+    if (a.size() == 4 && a[3] != u"--no-enter") Usage("lv-end-edit: unknown option");
     HWND list = RequireListView(a);
     HWND edit = reinterpret_cast<HWND>(Send(list, LVM_GETEDITCONTROL, 0, 0, "LVM_GETEDITCONTROL"));
     if (!edit) Fail("no in-place edit is open");
     Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(W(a[2])), "WM_SETTEXT");
-    PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
+    if (a.size() == 3) PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
     Sync(list);
     return 0;
 }
