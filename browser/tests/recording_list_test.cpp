@@ -24,6 +24,9 @@ TEST(RecordingList, FolderExampleTakesNamesWithADotInByteOrder) {
     ASSERT_TRUE(CreateFolderPath("old.calls"));
     // A name with no Shift-JIS form is left out, not shown garbled.
     WriteAllBytes(u8"\U0001F600.ogg", {1});
+    // The recorder's temporary recording is never offered to play or rename.
+    WriteAllBytes("TMP.tmp", {1});
+    WriteAllBytes("tmp.TMP", {1});
 
     RecordingList list;
     list.SetFolder("");
