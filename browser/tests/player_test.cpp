@@ -447,6 +447,34 @@ TEST(Player, AFileThatShrinksEndsThePlayback) {
     EXPECT_LT(rig.host.now, 1000u + 4000);
 }
 
+TEST(Player, APlayedFileMayBeMovedOrDeletedButNeverEmptied) {
+    TestFolder dir;
+    const std::vector<uint8_t> data = Ramp(8000 * 3);
+    WriteAllBytes("r.wav", MakeWav(WavFields{}, data));
+    const std::vector<uint8_t> ogg = EncodeOgg(Tone(24000, 1000), 8000, 1);
+    WriteAllBytes("r.ogg", ogg);
+    // What the recorder does meanwhile: a create under the played name,
+    // the move of a save, the delete of a discarded recording.
+    auto recorder = [](const char* name, bool moveAndDelete) {
+        File writer;
+        EXPECT_FALSE(writer.Open(name, File::Mode::CreateAlways, File::Sharing::WritersExcluded)) << name;
+        if (moveAndDelete) {
+            EXPECT_TRUE(RenamePath(name, "moved") && DeleteFilePath("moved")) << name;
+        }
+        return true;
+    };
+    Rig wav;
+    wav.host.events.emplace(1600, [&] { return recorder("r.wav", true); });
+    EXPECT_EQ(wav.Play("r.wav"), 0);
+    EXPECT_EQ(wav.device.Heard(), data) << "the playback goes on from the open file";
+    EXPECT_FALSE(PathExists("r.wav"));
+    Rig vorbis;
+    vorbis.host.events.emplace(1600, [&] { return recorder("r.ogg", false); });
+    EXPECT_EQ(vorbis.Play("r.ogg"), 0);
+    EXPECT_GE(vorbis.device.blocks.size(), 6u) << "three seconds played";
+    EXPECT_EQ(suite_test::ReadAllBytes("r.ogg"), ogg);
+}
+
 TEST(Player, ErrorsOfAWavSourceAreShown) {
     TestFolder dir;
     WriteAllBytes("s.wav", MakeWav(WavFields{1, 2, 8000, 32000, 4, 16}, Ramp(100)));
