@@ -84,8 +84,10 @@ bool RecordingSource::OpenOgg(const std::string& path) {
         lengthMs_ = static_cast<uint32_t>(total * 1000);
         dataBytes_ = static_cast<uint64_t>(format_.rate) * seconds_ * 2;
     } else {
-        // Unknown (or nothing to play): N and Ms stay 0.
+        // Unknown (or nothing to play): no N nor Ms for the arithmetic.
         seconds_ = playable_ ? kUnknownLength : 0;
+        lengthMs_ = 0;
+        dataBytes_ = 0;
     }
     ogg_ = std::move(ogg);
     return true;
