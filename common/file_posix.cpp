@@ -74,7 +74,9 @@ bool File::Open(const std::string& path, Mode mode, Sharing sharing) {
     }
     if (fd < 0) return false;
     struct stat st;
-    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && fcntl(fd, F_SETFL, 0) == 0;
+    // Never a folder nor a FIFO: no recording nor setting lies in one.
+    bool ok = fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode) && !S_ISFIFO(st.st_mode) && !S_ISSOCK(st.st_mode) &&
+              fcntl(fd, F_SETFL, 0) == 0;
     // A file being played is never emptied under the player (as the Win32
     // sharing refuses the create).
     if (ok && sharing == Sharing::Playback) ok = ByteLock(fd, F_RDLCK, kReaderLockOffset, F_OFD_SETLK);
