@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "browser/recording_source.h"
 #include "common/tests/test_folder.h"
 
 using namespace suite;
@@ -123,6 +124,7 @@ TEST(RecordingList, NamesSplitAtTheLastDot) {
 TEST(RecordingList, DetailLineAndWidth) {
     EXPECT_EQ(LengthText(3725), "録音時間01:02:05");
     EXPECT_EQ(LengthText(0), "録音時間00:00:00");
+    EXPECT_EQ(LengthText(kUnknownLength), "録音時間--:--:--");
     FileTime t{2026, 12, 8, 9, 31, 5};
     EXPECT_EQ(CreationText(&t), "作成時間09:31");
     EXPECT_EQ(CreationText(nullptr), "作成時間--:--");

@@ -91,7 +91,7 @@ grep -q $'^a.ogg\t.*\t1\tfile' listing.log && grep -q $'^表.wav\t.*\t2\tfile' l
 mkdir -p files
 wine_env_run "$build/wave_out_check.exe" --files 'Z:'"$work/run/files" >files.log 2>&1
 cat files.log
-[ "$(grep -c '^ok ' files.log)" -eq 12 ] && ! grep -q FAIL files.log || { echo "FAIL files"; failures=$((failures + 1)); }
+[ "$(grep -c '^ok ' files.log)" -eq 13 ] && ! grep -q FAIL files.log || { echo "FAIL files"; failures=$((failures + 1)); }
 
 [ "$failures" -eq 0 ] && echo "wave_out_wine: all passed" || echo "wave_out_wine: $failures failed"
 exit $((failures > 0))

@@ -122,6 +122,8 @@ int Files(const std::string& folder) {
 
     check("recording opened", writer.Open(a, File::Mode::CreateAlways, File::Sharing::WritersExcluded));
     check("a recording being written is not played", !played.Open(a, File::Mode::ReadExisting, File::Sharing::Playback));
+    check("a recording being written is not renamed, the cause told",
+          !RenamePath(a, folder + "\\d.wav", &why) && why == RenameFailure::InUse && PathExists(a));
     return failures ? 2 : 0;
 }
 
