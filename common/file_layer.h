@@ -88,8 +88,9 @@ enum class RenameFailure { None, TargetExists, SourceMissing, InUse, Denied, Too
 
 // Renames, or across file systems copies and removes the original (as the
 // Windows move does). Never replaces nor deletes what exists at the target,
-// even when it appears meanwhile: the rename fails instead. A failed move
-// leaves nothing of its own at the target. *why (optional) tells the cause.
+// even when it appears meanwhile: the rename fails instead. A failed copy
+// (POSIX) removes only its own file; across volumes on Windows the system's
+// copy is relied on. *why (optional) tells the cause.
 bool RenamePath(const std::string& from, const std::string& to, RenameFailure* why = nullptr);
 bool CreationTime(const std::string& path, FileTime* time);
 // Entries of a folder with creation time and size, without "." and "..";
