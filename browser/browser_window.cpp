@@ -454,9 +454,10 @@ private:
     HWND owner_;
 };
 
-std::string NameBoxText(BrowserState& s) {
+// The name box's text; *exact false when a character had no Shift-JIS form.
+std::string NameBoxText(BrowserState& s, bool* exact) {
     std::string text;
-    GetWindowTextSjis(s.nameBox, &text);
+    *exact = GetWindowTextSjis(s.nameBox, &text);
     return text;
 }
 
@@ -509,7 +510,9 @@ bool IdleStep(BrowserState& s, bool* again) {
         const NameActions::Mode mode = s.actions.mode();
         if (mode != NameActions::kSearchReady) {
             if (mode != NameActions::kRename) EnableWindow(Control(s, kBrowserAction), FALSE);
-            s.actions.Act(s.list, NameBoxText(s), settings.browser_sort(), settings.browser_flags(), &s.preferred,
+            bool exact = true;
+            const std::string nameBox = NameBoxText(s, &exact);
+            s.actions.Act(s.list, nameBox, exact, settings.browser_sort(), settings.browser_flags(), &s.preferred,
                           messages);
             if (!IsWindow(s.hwnd)) return true;
             ShowRows(s);

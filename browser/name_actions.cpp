@@ -14,6 +14,25 @@ const char kSearchEndCaption[] = "検索終了";
 const char kEnterNewName[] = "先に新しい名前を「名前の変更窓」に入力してください。";
 const char kNameExists[] = "指定されたファイル名は既に存在します、\n別の名前に変更してください。";
 const char kRenameFailed[] = "このファイルはパスの文字数が大きいため\nWindowsで名前変更してください。";
+const char kNameTooLong[] = "新しい名前が長すぎます、\n短い名前を入力してください。";
+const char kNameNotSjis[] = "入力の名前にはシフトJISで表せない文字が含まれています、\n別の文字で入力してください。";
+const char kRenameSourceMissing[] = "このファイルが見つかりません、\n移動または削除された可能性があります。";
+const char kRenameInUse[] = "このファイルは使用中のため名前を変更できません、\n使用しているプログラムを終了してから変更してください。";
+const char kRenameDenied[] = "このファイルの名前を変更する権限がありません。";
+const char kRenameOther[] = "このファイルの名前を変更できませんでした。";
+
+// The message of a failed rename: its cause's.
+const char* RenameFailureText(RenameFailure why) {
+    switch (why) {
+        case RenameFailure::TargetExists: return kNameExists;
+        case RenameFailure::SourceMissing: return kRenameSourceMissing;
+        case RenameFailure::InUse: return kRenameInUse;
+        case RenameFailure::Denied: return kRenameDenied;
+        case RenameFailure::TooLong: return kRenameFailed;
+        case RenameFailure::None: case RenameFailure::Other: break;
+    }
+    return kRenameOther;
+}
 const char kDeleteQuestion[] = "\n\n本当に削除しますか？";
 const char kDeleteCaption[] = "削除確認";
 
@@ -56,10 +75,15 @@ void NameActions::NameBoxEdited() {
     if (mode_ == kSearching) mode_ = kSearchReady;
 }
 
-void NameActions::Act(RecordingList& list, const std::string& nameBox, uint8_t browserSort, uint8_t browserFlags,
-                      std::string* preferred, BrowserMessages& messages) {
+void NameActions::Act(RecordingList& list, const std::string& nameBox, bool nameBoxExact, uint8_t browserSort,
+                      uint8_t browserFlags, std::string* preferred, BrowserMessages& messages) {
     switch (mode_) {
         case kRename:
+            // A substitute character would give another name than the one typed.
+            if (!nameBoxExact && list.selected() >= 0 && !nameBox.empty()) {
+                messages.Inform(kNameNotSjis, kInformationCaption);
+                return;
+            }
             Rename(list, nameBox, browserSort, browserFlags, preferred, messages);
             return;
         case kSearchStart:
@@ -111,8 +135,12 @@ void NameActions::Rename(RecordingList& list, const std::string& nameBox, uint8_
         return;
     }
     // The name stays inside the folder and keeps what the user sees.
-    if (!IsPlainFileName(nameBox) || nameBox.size() + ext.size() > kMaxRowBytes) {
+    if (!IsPlainFileName(nameBox)) {
         messages.Inform(kBadFileNameText, kInformationCaption);
+        return;
+    }
+    if (nameBox.size() + ext.size() > kMaxRowBytes) {
+        messages.Inform(kNameTooLong, kInformationCaption);
         return;
     }
     const std::string newPath = list.folder() + nameBox + ext;
@@ -120,8 +148,9 @@ void NameActions::Rename(RecordingList& list, const std::string& nameBox, uint8_
         messages.Inform(kNameExists, kInformationCaption);
         return;
     }
-    if (!RenamePath(list.folder() + oldName, newPath)) {
-        messages.Inform(kRenameFailed, kInformationCaption);
+    RenameFailure why = RenameFailure::None;
+    if (!RenamePath(list.folder() + oldName, newPath, &why)) {
+        messages.Inform(RenameFailureText(why), kInformationCaption);
         list.Select(list.selected());
         return;
     }

@@ -42,9 +42,10 @@ public:
     void NameBoxEdited();
 
     // The work of an action request by the mode: rename, search start or
-    // search step. nameBox is the name box text.
-    void Act(RecordingList& list, const std::string& nameBox, uint8_t browserSort, uint8_t browserFlags,
-             std::string* preferred, BrowserMessages& messages);
+    // search step. nameBox is the name box text; nameBoxExact false when
+    // some typed character has no Shift-JIS form (a rename is refused then).
+    void Act(RecordingList& list, const std::string& nameBox, bool nameBoxExact, uint8_t browserSort,
+             uint8_t browserFlags, std::string* preferred, BrowserMessages& messages);
     // Asks and deletes the current recording's file, then rebuilds so the
     // row now at its place is selected. A folder row is left alone unasked.
     void Delete(RecordingList& list, uint8_t browserSort, uint8_t browserFlags, const std::string& preferred,

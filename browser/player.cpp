@@ -112,11 +112,13 @@ private:
             for (;;) {
                 // Keep two blocks queued while there is data.
                 while (!done && !queued[k]) {
+                    // The marker runs half a second ahead of the sound: the
+                    // data before this block, not the block itself.
                     start = host_.Now();
-                    done = Fill(k, &position);
                     x0 = source_.dataBytes() ? static_cast<double>(bar_.right - bar_.left) * position /
                                                    static_cast<double>(source_.dataBytes())
                                              : 0;
+                    done = Fill(k, &position);
                     device_.Queue(k, reinterpret_cast<const uint8_t*>(blocks_[k].data()), blockBytes_);
                     queued[k] = true;
                     k = 1 - k;
@@ -215,6 +217,11 @@ int Play(const std::string& path, const BarGeometry& bar, const GainTables& gain
         return 0;
     }
     if (!source.playable()) return 0;
+    // A stream the decoder cannot position is one it cannot decode either.
+    if (!source.Seek(0)) {
+        host.Warn(SourceErrorText(SourceError::NotAudio), SourceErrorCaption(SourceError::NotAudio));
+        return 0;
+    }
     return Playback(source, bar, gains, words, device, host).Run();
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "browser/recording_source.h"
+#include "common/recorder_shared.h"
 #include "common/sjis_text.h"
 
 namespace suite {
@@ -40,7 +42,8 @@ NameParts SplitName(const std::string& row) {
 }
 
 bool IsListedName(const std::string& name) {
-    return name != "." && name != ".." && LastDot(name) != std::string::npos;
+    return name != "." && name != ".." && LastDot(name) != std::string::npos &&
+           !SameNameIgnoringCase(name, kTempRecordingName);
 }
 
 std::string TimeKey(const FileTime& t) {
@@ -117,6 +120,7 @@ std::string CreationText(const FileTime* t) {
 }
 
 std::string LengthText(uint32_t seconds) {
+    if (seconds == kUnknownLength) return "録音時間--:--:--";
     const uint32_t h = seconds / 3600, m = seconds % 3600 / 60, s = seconds % 60;
     char text[48];
     std::snprintf(text, sizeof text, "録音時間%02u:%02u:%02u", h, m, s);

@@ -35,7 +35,8 @@ struct NameParts {
 };
 NameParts SplitName(const std::string& row);
 
-// True for a folder entry the list takes: not "." nor "..", a "." inside.
+// True for a folder entry the list takes: not "." nor "..", a "." inside,
+// not the recorder's temporary recording (in any case of its letters).
 bool IsListedName(const std::string& name);
 // "yyyymmddhhmm" of a local time.
 std::string TimeKey(const FileTime& t);
@@ -58,7 +59,8 @@ int DropDownWidth(size_t longest, int clientWidth);
 
 // "作成時間hh:mm"; "作成時間--:--" when the time could not be read.
 std::string CreationText(const FileTime* t);
-// "録音時間hh:mm:ss" of a length in whole seconds.
+// "録音時間hh:mm:ss" of a length in whole seconds; "録音時間--:--:--" for
+// kUnknownLength.
 std::string LengthText(uint32_t seconds);
 
 // The list as the browser holds it, with the current recording.

@@ -17,6 +17,8 @@ constexpr int kMaxDecodeFailures = 64;
 // The widest format a recording can have: beyond it the header lies.
 constexpr uint32_t kMaxRate = 192000;
 constexpr uint16_t kMaxChannels = 2;
+// Lengths from here on do not fit the player's milliseconds.
+constexpr double kMaxKnownSeconds = 4294967.0;
 
 }  // namespace
 
@@ -24,6 +26,10 @@ struct RecordingSource::Ogg {
     VorbisFileSource file;
     OggVorbis_File vf;
     bool open = false;
+    // libvorbis accepts setup headers it cannot decode (a division by zero
+    // inside ov_read); such streams fail the seek, so nothing is decoded
+    // before one has succeeded.
+    bool positioned = false;
     ~Ogg() {
         if (open) ov_clear(&vf);
     }
@@ -35,6 +41,7 @@ const char* SourceErrorText(SourceError e) {
         case SourceError::NotAudio: return "音声ファイルではありません";
         case SourceError::NotPcm: return "PCM形式のWAVEファイルを指定して下さい";
         case SourceError::Stereo: return "このアプリケーションはステレオのwaveファイルには対応していません。";
+        case SourceError::Multichannel: return "このアプリケーションは3チャンネル以上のwaveファイルには対応していません。";
         case SourceError::None: break;
     }
     return "";
@@ -58,18 +65,30 @@ bool RecordingSource::OpenOgg(const std::string& path) {
     if (!OpenVorbisFile(path, &ogg->file, &ogg->vf)) return false;
     ogg->open = true;
     vorbis_info* info = ov_info(&ogg->vf, -1);
-    if (!info || info->channels != 1 || info->rate <= 0) return false;
+    // Bounded as WAV: the play buffers are sized from the rate.
+    if (!info || info->channels != 1 || info->rate <= 0 || info->rate > static_cast<long>(kMaxRate)) return false;
     double total = ov_time_total(&ogg->vf, -1);
     // A negative total is the library's error: nothing to play.
     playable_ = total > 0;
-    if (!playable_) total = 0;
     format_.channels = 1;
     format_.rate = static_cast<uint32_t>(info->rate);
     format_.bytesPerSecond = 2 * format_.rate;
     format_.blockAlign = 2;
-    seconds_ = static_cast<uint32_t>(total);
-    lengthMs_ = static_cast<uint32_t>(total * 1000);
-    dataBytes_ = static_cast<uint64_t>(format_.rate) * seconds_ * 2;
+    // Every packet takes a byte at least and gives at most half a long
+    // block: the longest the file's size allows.
+    const int longBlock = vorbis_info_blocksize(info, 1);
+    const double longest = static_cast<double>(ogg->file.size) * (longBlock > 0 ? longBlock / 2 : 4096) /
+                           static_cast<double>(format_.rate);
+    if (playable_ && total <= longest && total < kMaxKnownSeconds) {
+        seconds_ = static_cast<uint32_t>(total);
+        lengthMs_ = static_cast<uint32_t>(total * 1000);
+        dataBytes_ = static_cast<uint64_t>(format_.rate) * seconds_ * 2;
+    } else {
+        // Unknown (or nothing to play): no N nor Ms for the arithmetic.
+        seconds_ = playable_ ? kUnknownLength : 0;
+        lengthMs_ = 0;
+        dataBytes_ = 0;
+    }
     ogg_ = std::move(ogg);
     return true;
 }
@@ -77,7 +96,7 @@ bool RecordingSource::OpenOgg(const std::string& path) {
 bool RecordingSource::OpenWav(const std::string& path, SourceError* error) {
     auto file = std::make_unique<File>();
     uint64_t size = 0;
-    if (!file->Open(path, File::Mode::ReadExisting) || !file->Size(&size)) {
+    if (!file->Open(path, File::Mode::ReadExisting, File::Sharing::Playback) || !file->Size(&size)) {
         *error = SourceError::CannotOpen;
         return false;
     }
@@ -92,7 +111,7 @@ bool RecordingSource::OpenWav(const std::string& path, SourceError* error) {
     }
     const uint16_t channels = r.U16LE(22);
     if (channels != 1) {
-        *error = channels == 2 ? SourceError::Stereo : SourceError::NotAudio;
+        *error = channels == 2 ? SourceError::Stereo : channels > 2 ? SourceError::Multichannel : SourceError::NotAudio;
         return false;
     }
     AudioFormat f;
@@ -108,8 +127,9 @@ bool RecordingSource::OpenWav(const std::string& path, SourceError* error) {
     *error = SourceError::None;
     format_ = f;
     dataBytes_ = size - kWavHeaderSize;
-    seconds_ = static_cast<uint32_t>(dataBytes_ / f.bytesPerSecond);
-    lengthMs_ = seconds_ * 1000;
+    const uint64_t seconds = dataBytes_ / f.bytesPerSecond;
+    seconds_ = seconds < kMaxKnownSeconds ? static_cast<uint32_t>(seconds) : kUnknownLength;
+    lengthMs_ = seconds_ == kUnknownLength ? 0 : seconds_ * 1000;
     wavPosition_ = 0;
     playable_ = true;
     wav_ = std::move(file);
@@ -120,7 +140,8 @@ bool RecordingSource::Seek(uint64_t position) {
     position &= ~static_cast<uint64_t>(1);
     if (ogg_) {
         ogg_int64_t sample = static_cast<ogg_int64_t>((position / 2) & ~static_cast<uint64_t>(1));
-        return ov_pcm_seek(&ogg_->vf, sample) == 0;
+        ogg_->positioned = ov_pcm_seek(&ogg_->vf, sample) == 0;
+        return ogg_->positioned;
     }
     if (!wav_) return false;
     wavPosition_ = position;
@@ -137,7 +158,7 @@ size_t RecordingSource::Read(uint8_t* buffer, size_t n) {
         wavPosition_ += got;
         return got;
     }
-    if (!ogg_) return 0;
+    if (!ogg_ || !ogg_->positioned) return 0;
     size_t fill = 0;
     int failures = 0;
     while (fill < n) {

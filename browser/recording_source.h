@@ -25,7 +25,12 @@ enum class SourceError {
     NotAudio,    // "音声ファイルではありません"
     NotPcm,      // "PCM形式のWAVEファイルを指定して下さい"
     Stereo,      // "このアプリケーションはステレオのwaveファイルには対応していません。"
+    Multichannel,  // more than two channels
 };
+
+// A length the file cannot hold (a damaged granule position): shown as
+// unknown, never as a figure.
+constexpr uint32_t kUnknownLength = 0xFFFFFFFF;
 
 // Message text and caption of an error (empty for None).
 const char* SourceErrorText(SourceError e);
@@ -44,6 +49,8 @@ public:
     const AudioFormat& format() const { return format_; }
     uint64_t dataBytes() const { return dataBytes_; }  // N
     uint32_t lengthMs() const { return lengthMs_; }    // Ms
+    // Whole seconds, or kUnknownLength (N and Ms are 0 then: the source
+    // plays, without seeking).
     uint32_t seconds() const { return seconds_; }
     // False for an Ogg Vorbis source whose length is not positive.
     bool playable() const { return playable_; }
@@ -51,7 +58,8 @@ public:
     // Positions the next read at data byte position (even).
     bool Seek(uint64_t position);
     // Reads up to n bytes of samples; fewer only at the end of the data
-    // (or when the file shrank or the decoder keeps failing).
+    // (or when the file shrank or the decoder keeps failing). An Ogg Vorbis
+    // source reads nothing until a Seek has succeeded.
     size_t Read(uint8_t* buffer, size_t n);
     // True when a WAV source has given all its data (an Ogg Vorbis source
     // tells only by a short read).
@@ -72,7 +80,8 @@ private:
     bool playable_ = false;
 };
 
-// Length of a recording in whole seconds; 0 on any failure, no message.
+// Length of a recording in whole seconds; 0 on any failure, kUnknownLength
+// for an impossible length; no message.
 uint32_t LengthQuery(const std::string& path);
 
 }  // namespace suite

@@ -23,7 +23,7 @@ const char kUsage[] =
 struct Row {
     std::string name;  // UTF-8
     std::string created;
-    uint32_t seconds;
+    uint32_t seconds;  // kUnknownLength: printed empty (JSON null)
     uint64_t bytes;
     bool folder;
 };
@@ -51,13 +51,27 @@ std::string JsonString(const std::string& text) {
     return out + "\"";
 }
 
+std::string SecondsField(uint32_t seconds, const char* unknown) {
+    return seconds == kUnknownLength ? unknown : std::to_string(seconds);
+}
+
+// The length of a file as the browser shows it; false (with a line on
+// stderr) when the file could not be read at all.
+uint32_t Measure(const std::string& path, const std::string& name, std::ostream& err) {
+    RecordingSource source;
+    SourceError error = SourceError::None;
+    if (source.Open(path, &error)) return source.seconds();
+    if (error == SourceError::CannotOpen) err << "recordings: cannot read " << name << " (length shown as 0)\n";
+    return 0;
+}
+
 void Print(const std::vector<Row>& rows, const std::string& format, std::ostream& out) {
     if (format == "json") {
         out << "[";
         for (size_t i = 0; i < rows.size(); ++i) {
             const Row& r = rows[i];
             out << (i ? ",\n " : "\n ") << "{\"name\": " << JsonString(r.name) << ", \"created\": \""
-                << r.created << "\", \"seconds\": " << r.seconds << ", \"bytes\": " << r.bytes
+                << r.created << "\", \"seconds\": " << SecondsField(r.seconds, "null") << ", \"bytes\": " << r.bytes
                 << ", \"folder\": " << (r.folder ? "true" : "false") << "}";
         }
         out << (rows.empty() ? "]\n" : "\n]\n");
@@ -71,7 +85,8 @@ void Print(const std::vector<Row>& rows, const std::string& format, std::ostream
         // A tab or line break in a name would shift the columns of TSV.
         std::string name = r.name;
         if (!csv) std::replace_if(name.begin(), name.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
-        out << (csv ? CsvField(name) : name) << sep << r.created << sep << r.seconds << sep << r.bytes << end;
+        out << (csv ? CsvField(name) : name) << sep << r.created << sep << SecondsField(r.seconds, "") << sep << r.bytes
+            << end;
     }
 }
 
@@ -117,9 +132,13 @@ int RunRecordingsTool(const std::vector<std::string>& args, std::ostream& out, s
     const std::string& dir = operands[0];
     std::string folder = Utf8ToSjis(dir);
     std::vector<FolderItem> items;
-    if (SjisToUtf8(folder) != dir || !ListFolderItems(folder, &items)) {
+    std::vector<std::string> skipped;
+    if (SjisToUtf8(folder) != dir || !ListFolderItems(folder, &items, &skipped)) {
         err << "recordings: cannot read the folder " << dir << "\n";
         return 2;
+    }
+    for (const std::string& name : skipped) {
+        if (IsListedName(name)) err << "recordings: cannot examine " << SjisToUtf8(name) << " (left out)\n";
     }
     std::replace(folder.begin(), folder.end(), '/', '\\');
     if (!folder.empty() && !SjisEndsWith(folder, '\\')) folder += '\\';
@@ -134,7 +153,8 @@ int RunRecordingsTool(const std::vector<std::string>& args, std::ostream& out, s
         std::snprintf(created, sizeof created, "%04d-%02d-%02d %02d:%02d:%02d", item.created.year,
                       item.created.month, item.created.day, item.created.hour, item.created.minute,
                       item.created.second);
-        rows.push_back(Row{SjisToUtf8(name), created, item.isFolder ? 0 : LengthQuery(folder + name), item.size,
+        const std::string utf8 = SjisToUtf8(name);
+        rows.push_back(Row{utf8, created, item.isFolder ? 0 : Measure(ListedPath(folder, name), utf8, err), item.size,
                            item.isFolder});
     }
     Print(rows, format, out);

@@ -11,6 +11,8 @@ namespace suite {
 
 // Where LockForWriting locks: 1 TiB, beyond any file of the suite.
 constexpr uint64_t kWriterLockOffset = uint64_t(1) << 40;
+// Where a Playback open holds its shared lock (POSIX), the byte after.
+constexpr uint64_t kReaderLockOffset = kWriterLockOffset + 1;
 
 class File {
 public:
@@ -24,8 +26,11 @@ public:
 
     // Who else may open the file meanwhile. A file the program alone writes
     // (the recording in progress, the phone book) is opened WritersExcluded:
-    // other processes may read it but not write it.
-    enum class Sharing { Open, WritersExcluded };
+    // other processes may read it but not write it. A recording being played
+    // is opened Playback: others may read, move or delete it (the open file
+    // goes on reading), none may write it; a create that would empty it
+    // fails instead.
+    enum class Sharing { Open, WritersExcluded, Playback };
 
     File() = default;
     ~File();
@@ -78,14 +83,27 @@ bool IsFolder(const std::string& path);
 bool CreateFolderPath(const std::string& path);
 bool RemoveEmptyFolder(const std::string& path);
 bool DeleteFilePath(const std::string& path);
+// Why a rename failed.
+enum class RenameFailure { None, TargetExists, SourceMissing, InUse, Denied, TooLong, Other };
+
 // Renames, or across file systems copies and removes the original (as the
-// Windows move does); fails when something exists at the target. A failed
-// move leaves nothing at the target.
-bool RenamePath(const std::string& from, const std::string& to);
+// Windows move does). Never replaces nor deletes what exists at the target,
+// even when it appears meanwhile: the rename fails instead. A failed copy
+// (POSIX) removes only its own file; across volumes on Windows the system's
+// copy is relied on. *why (optional) tells the cause.
+bool RenamePath(const std::string& from, const std::string& to, RenameFailure* why = nullptr);
 bool CreationTime(const std::string& path, FileTime* time);
 // Entries of a folder with creation time and size, without "." and "..";
-// a name that has no Shift-JIS form is left out rather than garbled.
-bool ListFolderItems(const std::string& folder, std::vector<FolderItem>* items);
+// a name that has no Shift-JIS form is left out rather than garbled. An
+// entry that cannot be examined (a dangling link, a file gone meanwhile) is
+// left out and, when skipped is given, named there. False when the folder
+// cannot be listed, or listed but not searched.
+bool ListFolderItems(const std::string& folder, std::vector<FolderItem>* items,
+                     std::vector<std::string>* skipped = nullptr);
+// The path of a name a listing gave, inside folder (a prefix ending in "\"):
+// the name is kept as it is, a "\" in it included where the platform allows
+// one in a name (POSIX).
+std::string ListedPath(const std::string& folder, const std::string& name);
 // Names of a folder's entries, as ListFolderItems takes them.
 inline bool ListFolder(const std::string& folder, std::vector<FolderEntry>* entries) {
     std::vector<FolderItem> items;

@@ -9,41 +9,79 @@
 #include <cstdio>
 #include <ctime>
 
+#include "sjis_text.h"
 #include "text_convert.h"
 
 namespace suite {
 namespace {
 
+// A "\" inside a listed name travels through a path as this pair, which
+// no Shift-JIS text holds (0x7F is never a trail byte).
+const char kNameBackslash[] = "\x81\x7F";
+
+// The path's "\" separators become "/"; a name's own "\" stays.
 std::string NativePath(const std::string& path) {
-    std::string utf8 = SjisToUtf8(path);
-    for (char& c : utf8) {
-        if (c == '\\') c = '/';
+    std::string native;
+    for (size_t from = 0;;) {
+        const size_t at = path.find(kNameBackslash, from);
+        std::string utf8 = SjisToUtf8(path.substr(from, at == std::string::npos ? at : at - from));
+        for (char& c : utf8) {
+            if (c == '\\') c = '/';
+        }
+        native += utf8;
+        if (at == std::string::npos) return native;
+        native += '\\';
+        from = at + 2;
     }
-    return utf8;
 }
 
 }  // namespace
 
 File::~File() { Close(); }
 
-bool File::Open(const std::string& path, Mode mode, Sharing) {
+namespace {
+
+// A lock of one byte at offset: taken (F_OFD_SETLK) or tested (F_OFD_GETLK:
+// true when nothing else holds a conflicting one).
+bool ByteLock(int fd, short type, uint64_t offset, int command) {
+    struct flock lock = {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = static_cast<off_t>(offset);
+    lock.l_len = 1;
+    if (fcntl(fd, command, &lock) != 0) return false;
+    return command != F_OFD_GETLK || lock.l_type == F_UNLCK;
+}
+
+}  // namespace
+
+bool File::Open(const std::string& path, Mode mode, Sharing sharing) {
     Close();
     int flags = 0;
+    bool truncate = false;
     switch (mode) {
         case Mode::ReadCreate: flags = O_RDWR | O_CREAT; break;
         case Mode::WriteExisting: flags = O_WRONLY; break;
-        case Mode::TruncateExisting: flags = O_WRONLY | O_TRUNC; break;
-        case Mode::CreateAlways: flags = O_WRONLY | O_CREAT | O_TRUNC; break;
+        case Mode::TruncateExisting: flags = O_WRONLY; truncate = true; break;
+        case Mode::CreateAlways: flags = O_WRONLY | O_CREAT; truncate = true; break;
         case Mode::ReadExisting: flags = O_RDONLY; break;
     }
     std::string native = NativePath(path);
-    int fd = ::open(native.c_str(), flags | O_CLOEXEC, 0644);
+    // Non-blocking, so a FIFO under a recording's name cannot hold the open.
+    int fd = ::open(native.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0644);
     if (fd < 0 && mode == Mode::ReadCreate && errno == EACCES) {
-        fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+        fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     }
     if (fd < 0) return false;
     struct stat st;
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    // Never a folder nor a FIFO: no recording nor setting lies in one.
+    bool ok = fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode) && !S_ISFIFO(st.st_mode) && !S_ISSOCK(st.st_mode) &&
+              fcntl(fd, F_SETFL, 0) == 0;
+    // A file being played is never emptied under the player (as the Win32
+    // sharing refuses the create).
+    if (ok && sharing == Sharing::Playback) ok = ByteLock(fd, F_RDLCK, kReaderLockOffset, F_OFD_SETLK);
+    if (ok && truncate) ok = ByteLock(fd, F_WRLCK, kReaderLockOffset, F_OFD_GETLK) && ftruncate(fd, 0) == 0;
+    if (!ok) {
         ::close(fd);
         return false;
     }
@@ -171,17 +209,54 @@ bool CopyThenRemove(const std::string& from, const std::string& to) {
     return true;
 }
 
+RenameFailure RenameFailureOf(int error) {
+    switch (error) {
+        case EEXIST: case ENOTEMPTY: return RenameFailure::TargetExists;
+        case ENOENT: return RenameFailure::SourceMissing;
+        case EBUSY: case ETXTBSY: return RenameFailure::InUse;
+        case EACCES: case EPERM: case EROFS: return RenameFailure::Denied;
+        case ENAMETOOLONG: return RenameFailure::TooLong;
+        default: return RenameFailure::Other;
+    }
+}
+
+bool RenameNoReplace(const std::string& source, const std::string& target) {
+    // The kernel refuses an existing target in the same step as the rename.
+    if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // A file system without that flag: a link fails on an existing name too.
+    struct stat st;
+    if (lstat(source.c_str(), &st) != 0) return false;
+    if (!S_ISDIR(st.st_mode)) {
+        if (link(source.c_str(), target.c_str()) != 0) return false;
+        if (unlink(source.c_str()) == 0) return true;
+        const int error = errno;
+        unlink(target.c_str());
+        errno = error;
+        return false;
+    }
+    if (lstat(target.c_str(), &st) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return rename(source.c_str(), target.c_str()) == 0;
+}
+
 }  // namespace
 
-bool RenamePath(const std::string& from, const std::string& to) {
+bool RenamePath(const std::string& from, const std::string& to, RenameFailure* why) {
+    RenameFailure ignored;
+    if (!why) why = &ignored;
+    *why = RenameFailure::None;
     std::string source = NativePath(from);
     std::string target = NativePath(to);
+    if (RenameNoReplace(source, target)) return true;
     struct stat st;
-    if (lstat(target.c_str(), &st) == 0) return false;
-    if (rename(source.c_str(), target.c_str()) == 0) return true;
-    if (errno != EXDEV) return false;
-    if (lstat(source.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    return CopyThenRemove(source, target);
+    if (errno == EXDEV && lstat(source.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        if (CopyThenRemove(source, target)) return true;
+    }
+    *why = RenameFailureOf(errno);
+    return false;
 }
 
 namespace {
@@ -207,12 +282,14 @@ bool CreationTime(const std::string& path, FileTime* time) {
     return NativeCreation(AT_FDCWD, NativePath(path).c_str(), time, nullptr, nullptr);
 }
 
-bool ListFolderItems(const std::string& folder, std::vector<FolderItem>* items) {
+bool ListFolderItems(const std::string& folder, std::vector<FolderItem>* items, std::vector<std::string>* skipped) {
     items->clear();
+    if (skipped) skipped->clear();
     std::string native = NativePath(folder);
     DIR* dir = opendir(native.empty() ? "." : native.c_str());
     if (!dir) return false;
     int dirFd = dirfd(dir);
+    bool searchable = true;
     while (struct dirent* e = readdir(dir)) {
         std::string name = e->d_name;
         if (name == "." || name == "..") continue;
@@ -221,11 +298,37 @@ bool ListFolderItems(const std::string& folder, std::vector<FolderItem>* items) 
         std::string sjis = Utf8ToSjis(name);
         if (SjisToUtf8(sjis) != name) continue;
         FolderItem item{sjis, false, FileTime{}, 0};
-        if (!NativeCreation(dirFd, e->d_name, &item.created, &item.isFolder, &item.size)) continue;
+        if (!NativeCreation(dirFd, e->d_name, &item.created, &item.isFolder, &item.size)) {
+            // The entry itself, not what a link points at: when even that
+            // is refused, the folder may be read but not searched.
+            struct stat st;
+            if (fstatat(dirFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 && errno == EACCES) {
+                searchable = false;
+                break;
+            }
+            if (skipped) skipped->push_back(sjis);
+            continue;
+        }
         items->push_back(std::move(item));
     }
     closedir(dir);
-    return true;
+    if (!searchable) items->clear();
+    return searchable;
+}
+
+std::string ListedPath(const std::string& folder, const std::string& name) {
+    std::string path = folder;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const unsigned char b = static_cast<unsigned char>(name[i]);
+        if (IsSjisLeadByte(b) && i + 1 < name.size()) {
+            path.append(name, i++, 2);
+        } else if (b == '\\') {
+            path += kNameBackslash;
+        } else {
+            path += name[i];
+        }
+    }
+    return path;
 }
 
 }  // namespace suite

@@ -30,7 +30,11 @@ bool File::Open(const std::string& path, Mode mode, Sharing sharing) {
         case Mode::CreateAlways: disposition = CREATE_ALWAYS; break;
         case Mode::ReadExisting: access = GENERIC_READ; disposition = OPEN_EXISTING; break;
     }
-    const DWORD share = sharing == Sharing::WritersExcluded ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE;
+    DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    if (sharing == Sharing::WritersExcluded) share = FILE_SHARE_READ;
+    // The recorder may move or delete a recording being played; a create
+    // that would empty it is refused by the missing write share.
+    if (sharing == Sharing::Playback) share = FILE_SHARE_READ | FILE_SHARE_DELETE;
     std::u16string wide = Wide(path);
     HANDLE h = CreateFileW(W(wide), access, share, nullptr, disposition,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -126,14 +130,34 @@ bool RemoveEmptyFolder(const std::string& path) { return RemoveDirectoryW(W(Wide
 
 bool DeleteFilePath(const std::string& path) { return DeleteFileW(W(Wide(path))) != 0; }
 
-bool RenamePath(const std::string& from, const std::string& to) {
+namespace {
+
+RenameFailure RenameFailureOf(DWORD error, size_t targetLength) {
+    switch (error) {
+        case ERROR_ALREADY_EXISTS: case ERROR_FILE_EXISTS: return RenameFailure::TargetExists;
+        case ERROR_FILE_NOT_FOUND: return RenameFailure::SourceMissing;
+        case ERROR_PATH_NOT_FOUND:
+            return targetLength >= MAX_PATH ? RenameFailure::TooLong : RenameFailure::SourceMissing;
+        case ERROR_SHARING_VIOLATION: case ERROR_LOCK_VIOLATION: return RenameFailure::InUse;
+        case ERROR_ACCESS_DENIED: case ERROR_WRITE_PROTECT: return RenameFailure::Denied;
+        case ERROR_FILENAME_EXCED_RANGE: return RenameFailure::TooLong;
+        default: return RenameFailure::Other;
+    }
+}
+
+}  // namespace
+
+bool RenamePath(const std::string& from, const std::string& to, RenameFailure* why) {
     std::u16string target = Wide(to);
-    if (GetFileAttributesW(W(target)) != INVALID_FILE_ATTRIBUTES) return false;
-    if (MoveFileW(W(Wide(from)), W(target))) return true;
-    // A move across volumes copies; one that failed part way (a full disk)
-    // can leave a short or empty file under the target's name.
-    DWORD error = GetLastError();
-    if (GetFileAttributesW(W(target)) != INVALID_FILE_ATTRIBUTES) DeleteFileW(W(target));
+    // Without MOVEFILE_REPLACE_EXISTING the move itself refuses an existing
+    // target, one that appeared a moment ago included; nothing at the
+    // target is ever removed here, it may be another recording.
+    if (MoveFileExW(W(Wide(from)), W(target), MOVEFILE_COPY_ALLOWED)) {
+        if (why) *why = RenameFailure::None;
+        return true;
+    }
+    const DWORD error = GetLastError();
+    if (why) *why = RenameFailureOf(error, target.size());
     SetLastError(error);
     return false;
 }
@@ -156,8 +180,9 @@ bool CreationTime(const std::string& path, FileTime* time) {
     return LocalTime(data.ftCreationTime, time);
 }
 
-bool ListFolderItems(const std::string& folder, std::vector<FolderItem>* items) {
+bool ListFolderItems(const std::string& folder, std::vector<FolderItem>* items, std::vector<std::string>* skipped) {
     items->clear();
+    if (skipped) skipped->clear();
     // A folder ending in a kanji whose trail byte is 0x5C has no separator yet.
     std::string pattern = folder;
     if (!pattern.empty() && !SjisEndsWith(pattern, '\\') && !SjisEndsWith(pattern, '/')) pattern += '\\';
@@ -173,12 +198,18 @@ bool ListFolderItems(const std::string& folder, std::vector<FolderItem>* items) 
         if (!WideToSjis(data.cFileName, static_cast<int>(name.size()), &sjis)) continue;
         bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         FolderItem item{sjis, isFolder, FileTime{}, 0};
-        if (!LocalTime(data.ftCreationTime, &item.created)) continue;
+        if (!LocalTime(data.ftCreationTime, &item.created)) {
+            if (skipped) skipped->push_back(sjis);
+            continue;
+        }
         if (!isFolder) item.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
         items->push_back(std::move(item));
     } while (FindNextFileW(find, &data));
     FindClose(find);
     return true;
 }
+
+// Windows names hold no "\".
+std::string ListedPath(const std::string& folder, const std::string& name) { return folder + name; }
 
 }  // namespace suite

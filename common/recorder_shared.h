@@ -18,6 +18,10 @@ enum RecorderCommandValue : int32_t {
     kCommandStopAndSave = 3,  // "録音中止+保存"
 };
 
+// The recording in progress, in "非常用フォルダー": no other part of the
+// program may hold, empty or rename it.
+constexpr char kTempRecordingName[] = "TMP.tmp";
+
 constexpr int32_t kNoRecordingBytes = 44;  // RecordedBytes with no recording open
 constexpr int kMuteBuffersAtStart = 16;
 

@@ -26,7 +26,7 @@ long TellCallback(void* data) { return static_cast<long>(static_cast<VorbisFileS
 }  // namespace
 
 bool OpenVorbisFile(const std::string& path, VorbisFileSource* source, OggVorbis_File* vf) {
-    if (!source->file.Open(path, File::Mode::ReadExisting) || !source->file.Size(&source->size)) return false;
+    if (!source->file.Open(path, File::Mode::ReadExisting, File::Sharing::Playback) || !source->file.Size(&source->size)) return false;
     source->position = 0;
     ov_callbacks callbacks{ReadCallback, SeekCallback, nullptr, TellCallback};
     return ov_open_callbacks(source, vf, nullptr, 0, callbacks) == 0;

@@ -2,7 +2,8 @@
 # GUI tests of the browser window "記録操作" in Corvinet under Wine and Xvfb,
 # on the virtual line: a call recorded by hand and played back to the
 # speaker sink, whose monitor is recorded and judged; the list, its orders,
-# search, rename and delete; closing during playback and with the program.
+# search, rename and delete; closing during playback and with the program;
+# calls recorded and saved while a recording in "非常用フォルダー" plays.
 # Prints PASS/FAIL per case; exits non-zero when any case fails.
 #
 #   browser/tests/browser_gui_test.sh [--native DIR] WINDOWS_BUILD_DIR [CASE...]
@@ -479,9 +480,54 @@ case_session() {
   [ "$(byte_at "$(ini)" 13)" = 2 ] || fail "browser_amplify $(byte_at "$(ini)" 13) after the session's end"
 }
 
+# "非常用フォルダー" while calls come: the recorder's TMP.tmp is never
+# listed, and a recording there plays on while each call is recorded and
+# saved beside it; nothing is lost, every call is saved under its name.
+case_emergency() {
+  new_case "非常用フォルダー\\"
+  local folder="$case_dir/非常用フォルダー" tmp="$case_dir/非常用フォルダー/TMP.tmp"
+  sox "$tones" "$tones" "$tones" "$folder/old.wav" 2>/dev/null
+  cp "$folder/old.wav" "$work/emergency_old.wav"
+  start_corvinet
+  wait_main || return 1
+  # The first blocks after the capture starts are recorded muted.
+  sleep 8
+  open_browser || return 1
+  expect_list old.wav || return 1
+  local call _ saved
+  for call in 1 2; do
+    drv click "$B" $PLAY >/dev/null || return 1
+    virtual_line_play "$tones"
+    for _ in $(seq 1 40); do [ -s "$tmp" ] && break; sleep 0.25; done
+    [ -s "$tmp" ] || { fail "call $call: no TMP.tmp while the line sounds"; return 1; }
+    # A rebuild while the call is recorded (the order waits for the end
+    # of the playback), then old.wav played again during the save.
+    drv click "$B" $END >/dev/null && drv click "$B" $ORDER >/dev/null || return 1
+    sleep 0.5
+    expect_list old.wav || return 1
+    drv click "$B" $PLAY >/dev/null || return 1
+    for _ in $(seq 1 120); do
+      saved=$(find "$case_dir/通話記録" -name '*.ogg' | wc -l)
+      [ "$saved" -ge "$call" ] && [ ! -e "$tmp" ] && break
+      sleep 0.25
+    done
+    [ "$saved" -eq "$call" ] && [ ! -e "$tmp" ] ||
+      { fail "call $call: $saved calls saved, TMP.tmp $([ -e "$tmp" ] && echo left || echo gone)"; return 1; }
+    expect_text $PLAY "停 止" || return 1
+  done
+  wine_env_screenshot "$shots/browser_emergency.png"
+  drv click "$B" $END >/dev/null || return 1
+  close_browser || return 1
+  local f
+  while IFS= read -r f; do ogg_ok "$f" || fail "$(basename "$f") is not a whole recording"; done \
+    < <(find "$case_dir/通話記録" -name '*.ogg')
+  cmp -s "$folder/old.wav" "$work/emergency_old.wav" || fail "old.wav changed"
+  [ "$(ls "$folder")" = old.wav ] || fail "非常用フォルダー holds $(ls "$folder" | tr '\n' ' ')"
+}
+
 # ---------------------------------------------------------------- run
 
-all=(call names close resize folder session)
+all=(call names close resize folder session emergency)
 [ ${#only[@]} -gt 0 ] || only=("${all[@]}")
 failures=0
 for case_name in "${only[@]}"; do

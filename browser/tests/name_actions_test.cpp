@@ -34,9 +34,9 @@ struct Browser {
         list.SetFolder("");
         list.Rebuild(1, 0, "", 0);
     }
-    void Press(const std::string& nameBox) {
+    void Press(const std::string& nameBox, bool exact = true) {
         actions.ActionPressed();
-        actions.Act(list, nameBox, 1, 0, &preferred, messages);
+        actions.Act(list, nameBox, exact, 1, 0, &preferred, messages);
     }
     std::string Current() const { return list.currentName() + list.currentExt(); }
 };
@@ -106,6 +106,12 @@ TEST(NameActions, RenameKeepsTheExtensionAndSelectsTheNewName) {
     b.Press("");
     EXPECT_EQ(b.messages.shown.back().first, "先に新しい名前を「名前の変更窓」に入力してください。");
     EXPECT_EQ(ReadAllBytes("b.ogg"), std::vector<uint8_t>{'b'});
+
+    // Each failure names its cause: a file gone since the list was made.
+    ASSERT_TRUE(DeleteFilePath("b.ogg"));
+    b.Press("d");
+    EXPECT_EQ(b.messages.shown.back().first, "このファイルが見つかりません、\n移動または削除された可能性があります。");
+    EXPECT_FALSE(Utf8PathExists("d.ogg"));
 }
 
 TEST(NameActions, RenameRefusesNamesThatLeaveTheFolderOrCannotBeFileNames) {
@@ -124,6 +130,15 @@ TEST(NameActions, RenameRefusesNamesThatLeaveTheFolderOrCannotBeFileNames) {
     }
     EXPECT_TRUE(Utf8PathExists("a.ogg"));
     EXPECT_EQ(b.list.rows(), std::vector<std::string>{"a.ogg"});
+    // Too long, and typed with a character Shift-JIS lacks (the window
+    // hands over its substitute): each with its own text, nothing renamed.
+    b.Press(std::string(516, 'x'));
+    EXPECT_EQ(b.messages.shown.back().first, "新しい名前が長すぎます、\n短い名前を入力してください。");
+    b.Press("a", false);
+    EXPECT_EQ(b.messages.shown.back().first,
+              "入力の名前にはシフトJISで表せない文字が含まれています、\n別の文字で入力してください。");
+    EXPECT_EQ(b.list.rows(), std::vector<std::string>{"a.ogg"});
+    EXPECT_TRUE(Utf8PathExists("a.ogg"));
     // A kanji whose trail byte is a backslash is an ordinary character.
     b.Press("表");
     EXPECT_EQ(b.Current(), "表.ogg");

@@ -71,6 +71,30 @@ std::vector<uint8_t> EncodeOgg(const std::vector<int16_t>& samples, int rate, in
     return out;
 }
 
+std::vector<size_t> OggPages(const std::vector<uint8_t>& file) {
+    std::vector<size_t> pages;
+    for (size_t at = 0; at + 27 <= file.size() && std::equal(file.begin() + static_cast<long>(at),
+                                                             file.begin() + static_cast<long>(at) + 4, "OggS");) {
+        pages.push_back(at);
+        const size_t segments = file[at + 26];
+        size_t body = 0;
+        for (size_t i = 0; i < segments && at + 27 + i < file.size(); ++i) body += file[at + 27 + i];
+        at += 27 + segments + body;
+    }
+    return pages;
+}
+
+void FixOggChecksums(std::vector<uint8_t>* file) {
+    for (size_t at : OggPages(*file)) {
+        const long header = 27 + (*file)[at + 26];
+        long body = 0;
+        for (long i = 27; i < header; ++i) body += (*file)[at + static_cast<size_t>(i)];
+        if (at + static_cast<size_t>(header + body) > file->size()) break;
+        ogg_page page{file->data() + at, header, file->data() + at + header, body};
+        ogg_page_checksum_set(&page);
+    }
+}
+
 std::vector<uint8_t> MakeWav(const WavFields& f, const std::vector<uint8_t>& data) {
     std::vector<uint8_t> out(44 + data.size());
     suite::ByteWriter w(out.data(), out.size());

@@ -8,6 +8,10 @@
 namespace browser_test {
 
 std::vector<uint8_t> EncodeOgg(const std::vector<int16_t>& samples, int rate, int channels);
+// Offsets of the Ogg pages of a file, in order.
+std::vector<size_t> OggPages(const std::vector<uint8_t>& file);
+// Recomputes the checksum of every page after bytes were changed.
+void FixOggChecksums(std::vector<uint8_t>* file);
 
 struct WavFields {
     uint16_t formatTag = 1;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "browser/recording_source.h"
 #include "common/tests/test_folder.h"
 
 using namespace suite;
@@ -24,6 +25,9 @@ TEST(RecordingList, FolderExampleTakesNamesWithADotInByteOrder) {
     ASSERT_TRUE(CreateFolderPath("old.calls"));
     // A name with no Shift-JIS form is left out, not shown garbled.
     WriteAllBytes(u8"\U0001F600.ogg", {1});
+    // The recorder's temporary recording is never offered to play or rename.
+    WriteAllBytes("TMP.tmp", {1});
+    WriteAllBytes("tmp.TMP", {1});
 
     RecordingList list;
     list.SetFolder("");
@@ -120,6 +124,7 @@ TEST(RecordingList, NamesSplitAtTheLastDot) {
 TEST(RecordingList, DetailLineAndWidth) {
     EXPECT_EQ(LengthText(3725), "録音時間01:02:05");
     EXPECT_EQ(LengthText(0), "録音時間00:00:00");
+    EXPECT_EQ(LengthText(kUnknownLength), "録音時間--:--:--");
     FileTime t{2026, 12, 8, 9, 31, 5};
     EXPECT_EQ(CreationText(&t), "作成時間09:31");
     EXPECT_EQ(CreationText(nullptr), "作成時間--:--");

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <sstream>
 
 #include "browser/tests/ogg_fixture.h"
@@ -59,6 +63,54 @@ TEST(RecordingsTool, ListsWhatTheBrowserShowsWithLengthsAndSizes) {
     EXPECT_NE(out.find("{\"name\": \"memo \\\"1\\\".txt\", \"created\": \""), std::string::npos) << out;
     EXPECT_NE(out.find("\"seconds\": 10, \"bytes\": " + std::to_string(ogg.size()) + ", \"folder\": false}"),
               std::string::npos);
+}
+
+TEST(RecordingsTool, OddEntriesAreMeasuredWhereTheyAreOrNamedOnStderr) {
+    TestFolder dir;
+    ASSERT_TRUE(CreateFolderPath("calls\\x"));
+    // A name holding a backslash, beside a folder of the name before it.
+    WriteAllBytes("calls/x\\y.wav", MakeWav(WavFields{}, std::vector<uint8_t>(16000 * 13)));
+    WriteAllBytes("calls/x/y.wav", MakeWav(WavFields{}, std::vector<uint8_t>(16000 * 3)));
+    ASSERT_EQ(mkfifo("calls/pipe.ogg", 0644), 0);
+    ASSERT_EQ(symlink("nowhere.ogg", "calls/gone.ogg"), 0);
+    // A damaged last granule position asks for years.
+    std::vector<uint8_t> ogg = EncodeOgg(Tone(80000, 1000), 8000, 1);
+    const size_t last = OggPages(ogg).back();
+    for (int i = 0; i < 8; ++i) ogg[last + 6 + static_cast<size_t>(i)] = i == 5 ? 0x20 : 0;
+    FixOggChecksums(&ogg);
+    WriteAllBytes("calls/torn.ogg", ogg);
+
+    std::string out, err;
+    ASSERT_EQ(RunTool({"list", "calls"}, &out, &err), 0);
+    EXPECT_EQ(WithoutTimes(out, '\t'),
+              (std::vector<std::string>{"name\tseconds\tbytes", "pipe.ogg\t0\t0", "torn.ogg\t\t" + std::to_string(ogg.size()),
+                                        "x\\y.wav\t13\t208044"}));
+    EXPECT_NE(err.find("pipe.ogg"), std::string::npos) << err;
+    EXPECT_NE(err.find("gone.ogg"), std::string::npos) << err;
+    ASSERT_EQ(RunTool({"list", "calls", "--format", "json"}, &out, &err), 0);
+    EXPECT_NE(out.find("\"seconds\": null"), std::string::npos) << out;
+}
+
+TEST(RecordingsTool, AFolderThatCanBeReadButNotSearchedIsRefused) {
+    TestFolder dir;
+    ASSERT_TRUE(CreateFolderPath("locked"));
+    WriteAllBytes("locked/a.ogg", {1});
+    ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+    ASSERT_EQ(chmod("locked", 0444), 0);
+    // Permissions bind only a user without root's powers.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(99);
+        std::ostringstream o, e;
+        const int rc = RunRecordingsTool({"list", "locked"}, o, e);
+        _exit(rc == 2 && e.str() == "recordings: cannot read the folder locked\n" ? 0 : 10 + rc);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    chmod("locked", 0755);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "10 + the exit code when the folder was not refused";
 }
 
 TEST(RecordingsTool, UnreadableFolderAndUsage) {

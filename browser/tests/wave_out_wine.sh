@@ -2,7 +2,8 @@
 # The player's wave-out side under Wine: plays a 1 kHz tone (peak 1000) with
 # wave_out_check into a private PulseAudio null sink, records the sink's
 # monitor with parec and checks the level at amplify steps 0 and 4, the
-# silence while paused and after stop, and the Win32 folder listing.
+# silence while paused and after stop, the Win32 folder listing, and the
+# Win32 file layer's renames and its sharing of a file being played.
 #   browser/tests/wave_out_wine.sh build/windows
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -86,6 +87,11 @@ wine_env_run "$build/wave_out_check.exe" --list 'Z:'"$work/run/listing" >listing
 cat listing.log
 grep -q $'^a.ogg\t.*\t1\tfile' listing.log && grep -q $'^表.wav\t.*\t2\tfile' listing.log &&
   grep -q $'^sub.dir\t.*\t0\tfolder' listing.log && [ "$(wc -l <listing.log)" -eq 3 ] || { echo "FAIL listing"; failures=$((failures + 1)); }
+
+mkdir -p files
+wine_env_run "$build/wave_out_check.exe" --files 'Z:'"$work/run/files" >files.log 2>&1
+cat files.log
+[ "$(grep -c '^ok ' files.log)" -eq 13 ] && ! grep -q FAIL files.log || { echo "FAIL files"; failures=$((failures + 1)); }
 
 [ "$failures" -eq 0 ] && echo "wave_out_wine: all passed" || echo "wave_out_wine: $failures failed"
 exit $((failures > 0))

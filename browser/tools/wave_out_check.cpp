@@ -2,9 +2,12 @@
 //   wave_out_check FILE [--step N] [--pause-at MS --pause-for MS]
 //                       [--stop-at MS] [--seek-at MS --seek-to PERMILLE]
 //   wave_out_check --list FOLDER
+//   wave_out_check --files FOLDER
 // plays FILE to the default output with the real wave-out device and
 // prints what happened with its time; --list prints the folder as the
-// Win32 file layer lists it (name, creation time, size).
+// Win32 file layer lists it (name, creation time, size); --files checks in
+// FOLDER that a rename never replaces a file and that a file being played
+// may be moved and deleted but not emptied ("ok" or "FAIL" per check).
 #include <fcntl.h>
 #include <io.h>
 
@@ -82,14 +85,57 @@ int List(const char* folder) {
     return 0;
 }
 
+bool Put(const std::string& path, const char* bytes) {
+    File f;
+    return f.Open(path, File::Mode::CreateAlways) && f.WriteAt(0, bytes, std::strlen(bytes));
+}
+
+std::string Get(File& f) {
+    char bytes[16] = {};
+    return std::string(bytes, f.ReadAt(0, bytes, sizeof bytes - 1));
+}
+
+int Files(const std::string& folder) {
+    int failures = 0;
+    auto check = [&](const char* what, bool ok) {
+        std::printf("%s %s\n", ok ? "ok" : "FAIL", what);
+        failures += !ok;
+    };
+    const std::string a = folder + "\\a.wav", b = folder + "\\b.wav", c = folder + "\\c.wav";
+    check("files written", Put(a, "A") && Put(b, "B"));
+    RenameFailure why = RenameFailure::None;
+    check("rename onto an existing file refused", !RenamePath(a, b, &why) && why == RenameFailure::TargetExists);
+    File kept;
+    check("the existing file kept whole", kept.Open(b, File::Mode::ReadExisting) && Get(kept) == "B" && PathExists(a));
+    kept.Close();
+
+    File played;
+    check("opened for playing", played.Open(b, File::Mode::ReadExisting, File::Sharing::Playback));
+    check("moved while played", RenamePath(b, c) && !PathExists(b) && PathExists(c));
+    File writer;
+    check("not emptied by a create while played", !writer.Open(c, File::Mode::CreateAlways, File::Sharing::WritersExcluded));
+    check("still read after the move", Get(played) == "B");
+    check("deleted while played", DeleteFilePath(c));
+    check("still read after the delete", Get(played) == "B");
+    played.Close();
+    check("gone once closed", !PathExists(c));
+
+    check("recording opened", writer.Open(a, File::Mode::CreateAlways, File::Sharing::WritersExcluded));
+    check("a recording being written is not played", !played.Open(a, File::Mode::ReadExisting, File::Sharing::Playback));
+    check("a recording being written is not renamed, the cause told",
+          !RenamePath(a, folder + "\\d.wav", &why) && why == RenameFailure::InUse && PathExists(a));
+    return failures ? 2 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     // The test script reading our output is a Unix tool: "\n", not "\r\n".
     _setmode(_fileno(stdout), _O_BINARY);
     if (argc == 3 && std::strcmp(argv[1], "--list") == 0) return List(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "--files") == 0) return Files(argv[2]);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: wave_out_check FILE [options] | --list FOLDER\n");
+        std::fprintf(stderr, "usage: wave_out_check FILE [options] | --list FOLDER | --files FOLDER\n");
         return 1;
     }
     PlayerWords words;

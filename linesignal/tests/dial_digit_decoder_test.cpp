@@ -676,7 +676,7 @@ TEST_F(DialDigitTest, AnyBlockContentIsSafe) {
                         std::lround(8.0 * level * std::sin(n * 6.2832 * 400 / 8000)), -32768, 32767));
                     break;
             case 5: block[n] = n >= keyAt && n - keyAt < static_cast<int>(key.size())
-                                   ? static_cast<int16_t>(key[n - keyAt]) : 0;
+                                   ? static_cast<int16_t>(std::clamp(key[n - keyAt], -32768.0, 32767.0)) : 0;
                     break;
             default: block[n] = static_cast<int16_t>((rng() % 5) - 2); break;
             }
