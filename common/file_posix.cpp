@@ -38,7 +38,9 @@ bool File::Open(const std::string& path, Mode mode, Sharing) {
     }
     std::string native = NativePath(path);
     int fd = ::open(native.c_str(), flags | O_CLOEXEC, 0644);
-    if (fd < 0 && mode == Mode::ReadCreate && errno == EACCES) {
+    // A file that may not be written, or lies on a read-only medium, is
+    // still opened for reading.
+    if (fd < 0 && mode == Mode::ReadCreate && (errno == EACCES || errno == EROFS)) {
         fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
     }
     if (fd < 0) return false;
@@ -106,6 +108,16 @@ bool File::Size(uint64_t* size) const {
     return true;
 }
 
+bool File::Truncate(uint64_t size) {
+    if (handle_ == -1) return false;
+    while (ftruncate(static_cast<int>(handle_), static_cast<off_t>(size)) != 0) {
+        if (errno != EINTR) return false;
+    }
+    return true;
+}
+
+bool File::Flush() { return handle_ != -1 && fsync(static_cast<int>(handle_)) == 0; }
+
 bool PathExists(const std::string& path) {
     struct stat st;
     return !path.empty() && stat(NativePath(path).c_str(), &st) == 0;
@@ -133,55 +145,25 @@ bool RemoveEmptyFolder(const std::string& path) { return rmdir(NativePath(path).
 
 bool DeleteFilePath(const std::string& path) { return unlink(NativePath(path).c_str()) == 0; }
 
-namespace {
-
-// The move of rename(2) across file systems: a copy that is complete
-// before the original goes; a copy that fails is removed.
-bool CopyThenRemove(const std::string& from, const std::string& to) {
-    int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return false;
-    int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (out < 0) {
-        ::close(in);
-        return false;
-    }
-    bool ok = true;
-    char buffer[65536];
-    for (;;) {
-        ssize_t got = ::read(in, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) ok = false;
-        if (got <= 0) break;
-        for (ssize_t done = 0; ok && done < got;) {
-            ssize_t put = ::write(out, buffer + done, static_cast<size_t>(got - done));
-            if (put < 0 && errno == EINTR) continue;
-            if (put <= 0) ok = false;
-            else done += put;
-        }
-        if (!ok) break;
-    }
-    ::close(in);
-    if (ok && fsync(out) != 0) ok = false;
-    if (::close(out) != 0) ok = false;
-    if (!ok) {
-        unlink(to.c_str());
-        return false;
-    }
-    unlink(from.c_str());
-    return true;
-}
-
-}  // namespace
-
-bool RenamePath(const std::string& from, const std::string& to) {
+bool RenameNoReplace(const std::string& from, const std::string& to, bool* otherVolume) {
+    if (otherVolume) *otherVolume = false;
     std::string source = NativePath(from);
     std::string target = NativePath(to);
-    struct stat st;
-    if (lstat(target.c_str(), &st) == 0) return false;
-    if (rename(source.c_str(), target.c_str()) == 0) return true;
-    if (errno != EXDEV) return false;
-    if (lstat(source.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    return CopyThenRemove(source, target);
+    if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno == EINVAL || errno == ENOSYS) {
+        // A file system without the flag: looked at first, then renamed.
+        struct stat st;
+        if (lstat(target.c_str(), &st) == 0) return false;
+        if (rename(source.c_str(), target.c_str()) == 0) return true;
+    }
+    if (errno == EXDEV && otherVolume) *otherVolume = true;
+    return false;
+}
+
+bool RenamePath(const std::string& from, const std::string& to) {
+    bool otherVolume = false;
+    if (RenameNoReplace(from, to, &otherVolume)) return true;
+    return otherVolume && MoveByCopy(from, to);
 }
 
 namespace {

@@ -34,7 +34,10 @@ bool File::Open(const std::string& path, Mode mode, Sharing sharing) {
     std::u16string wide = Wide(path);
     HANDLE h = CreateFileW(W(wide), access, share, nullptr, disposition,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE && mode == Mode::ReadCreate && GetLastError() == ERROR_ACCESS_DENIED) {
+    // A file that may not be written, or lies on a write-protected medium,
+    // is still opened for reading.
+    const DWORD error = h == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+    if (mode == Mode::ReadCreate && (error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT)) {
         h = CreateFileW(W(wide), GENERIC_READ, share, nullptr, OPEN_EXISTING,
                         FILE_ATTRIBUTE_NORMAL, nullptr);
     }
@@ -96,6 +99,14 @@ bool File::Size(uint64_t* size) const {
     return true;
 }
 
+bool File::Truncate(uint64_t size) {
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(size);
+    return handle_ != -1 && SetFilePointerEx(H(handle_), at, nullptr, FILE_BEGIN) && SetEndOfFile(H(handle_));
+}
+
+bool File::Flush() { return handle_ != -1 && FlushFileBuffers(H(handle_)); }
+
 bool PathExists(const std::string& path) {
     return !path.empty() && GetFileAttributesW(W(Wide(path))) != INVALID_FILE_ATTRIBUTES;
 }
@@ -126,16 +137,22 @@ bool RemoveEmptyFolder(const std::string& path) { return RemoveDirectoryW(W(Wide
 
 bool DeleteFilePath(const std::string& path) { return DeleteFileW(W(Wide(path))) != 0; }
 
-bool RenamePath(const std::string& from, const std::string& to) {
-    std::u16string target = Wide(to);
-    if (GetFileAttributesW(W(target)) != INVALID_FILE_ATTRIBUTES) return false;
-    if (MoveFileW(W(Wide(from)), W(target))) return true;
-    // A move across volumes copies; one that failed part way (a full disk)
-    // can leave a short or empty file under the target's name.
-    DWORD error = GetLastError();
-    if (GetFileAttributesW(W(target)) != INVALID_FILE_ATTRIBUTES) DeleteFileW(W(target));
-    SetLastError(error);
+bool RenameNoReplace(const std::string& from, const std::string& to, bool* otherVolume) {
+    if (otherVolume) *otherVolume = false;
+    // Without MOVEFILE_COPY_ALLOWED the move never copies, and without
+    // MOVEFILE_REPLACE_EXISTING it never replaces.
+    if (MoveFileExW(W(Wide(from)), W(Wide(to)), 0)) return true;
+    if (GetLastError() == ERROR_NOT_SAME_DEVICE && otherVolume) *otherVolume = true;
     return false;
+}
+
+bool RenamePath(const std::string& from, const std::string& to) {
+    if (GetFileAttributesW(W(Wide(to))) != INVALID_FILE_ATTRIBUTES) return false;
+    bool otherVolume = false;
+    if (RenameNoReplace(from, to, &otherVolume)) return true;
+    // Windows' own copy across volumes writes straight under the target's
+    // name, where a kill leaves a short file: ours copies beside it first.
+    return otherVolume && MoveByCopy(from, to);
 }
 
 namespace {
