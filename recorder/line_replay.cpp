@@ -24,7 +24,6 @@ namespace suite {
 namespace {
 
 constexpr size_t kHeaderProbe = 1 << 16;  // bytes searched for the data chunk
-constexpr int kFramesPerBlock = static_cast<int>(kBlockSampleCount);
 const WorkArea kToolWorkArea{0, 0, 1024, 768};
 
 void Say(FILE* err, const std::string& sjisMessage) {
