@@ -1,13 +1,25 @@
-// What every fuzz target shares: a private working folder (the targets run
+// What the fuzz targets share: a private working folder (the targets run
 // the program's own functions, which name their files relatively) and a
-// reader that splits one input into parts.
+// reader that splits one input into parts, a phone book's quiet messages.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "phonebook/phone_book_messages.h"
+
 namespace suite_fuzz {
+
+// A phone book's messages, unheard.
+class QuietMessages : public suite::PhoneBookMessages {
+public:
+    void NoSpace() override {}
+    void AppendWarning(int) override {}
+    void CannotOpen(const std::string&) override {}
+    void CannotWrite(const std::string&) override {}
+    void InUse(const std::string&) override {}
+};
 
 // Makes a fresh folder under $TMPDIR (default /tmp) and works inside it,
 // once per process.

@@ -8,19 +8,6 @@
 #include "phonebook/phone_book.h"
 #include "tests/fuzz/fuzz_folder.h"
 
-namespace {
-
-class QuietMessages : public suite::PhoneBookMessages {
-public:
-    void NoSpace() override {}
-    void AppendWarning(int) override {}
-    void CannotOpen(const std::string&) override {}
-    void CannotWrite(const std::string&) override {}
-    void InUse(const std::string&) override {}
-};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     suite_fuzz::EnterFuzzFolder();
     suite_fuzz::InputParts in(data, size);
@@ -34,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     suite_fuzz::WriteFile(suite::kIndexFileName, index.data(), index.size());
     suite_fuzz::WriteFile(suite::kDataFileName, book.data(), book.size());
 
-    QuietMessages messages;
+    suite_fuzz::QuietMessages messages;
     suite::PhoneBook phoneBook(messages);
     if (!phoneBook.OpenPhoneBook("")) return 0;
     std::ostringstream out, warnings;

@@ -16,6 +16,7 @@
 #include "handset/handset_settings_record.h"
 #include "phonebook/phone_book.h"
 #include "phonebook/phone_book_list.h"
+#include "tests/fuzz/fuzz_folder.h"
 
 namespace {
 
@@ -57,14 +58,6 @@ void Settings() {
     Seed("settings", "shipped", Bytes{0});
 }
 
-class NoMessages : public suite::PhoneBookMessages {
-public:
-    void NoSpace() override {}
-    void AppendWarning(int) override {}
-    void CannotOpen(const std::string&) override {}
-    void CannotWrite(const std::string&) override {}
-    void InUse(const std::string&) override {}
-};
 
 // The three files of a book in the target's input: two sizes, then the files.
 void PhoneBookSeed(const std::string& name, const std::string& folder) {
@@ -84,7 +77,7 @@ void PhoneBooks() {
     char templ[] = "/tmp/suite-seeds-XXXXXX";
     if (!mkdtemp(templ)) return;
     std::string folder = templ;
-    NoMessages messages;
+    suite_fuzz::QuietMessages messages;
     {
         suite::PhoneBook book(messages);
         if (!book.OpenPhoneBook(folder)) return;
