@@ -256,10 +256,12 @@ bool RecordingWriter::Finish() {
     bool keep = true;
     if (wav_) {
         if (write_failed_) keep = SealWav();
-        // The header's room is taken already: rewriting it needs no new space.
-        uint8_t header[kWavHeaderSize];
-        if (keep) BuildWavHeader(static_cast<uint32_t>(offset_ - kWavHeaderSize), header);
-        if (keep && !file_.WriteAt(0, header, sizeof header)) write_failed_ = true;
+        if (keep) {
+            // The header's room is taken already: rewriting it needs no new space.
+            uint8_t header[kWavHeaderSize];
+            BuildWavHeader(static_cast<uint32_t>(offset_ - kWavHeaderSize), header);
+            if (!file_.WriteAt(0, header, sizeof header)) write_failed_ = true;
+        }
     } else if (ogg_) {
         if (write_failed_) {
             keep = SealOgg();
