@@ -47,6 +47,10 @@ public:
     bool WriteAt(uint64_t offset, const void* buffer, size_t n);
     // Size of the open file; false when it cannot be taken.
     bool Size(uint64_t* size) const;
+    // Cuts (or extends) the open file to size bytes.
+    bool Truncate(uint64_t size);
+    // Puts what was written on the disk before returning.
+    bool Flush();
     // Takes the writer's lock of this file without waiting: false when
     // another process holds it. Held until Close. One byte far past any data,
     // so reads and writes are never in its way; Wine maps the Win32 lock to
@@ -88,10 +92,21 @@ enum class RenameFailure { None, TargetExists, SourceMissing, InUse, Denied, Too
 
 // Renames, or across file systems copies and removes the original (as the
 // Windows move does). Never replaces nor deletes what exists at the target,
-// even when it appears meanwhile: the rename fails instead. A failed copy
-// (POSIX) removes only its own file; across volumes on Windows the system's
-// copy is relied on. *why (optional) tells the cause.
+// even when it appears meanwhile: the rename fails instead. Only a whole
+// file ever appears at the target: a failed or killed move leaves nothing
+// there. *why (optional) tells the cause.
 bool RenamePath(const std::string& from, const std::string& to, RenameFailure* why = nullptr);
+// Renames within one file system, never over an existing target;
+// *otherVolume (may be null) is set when the target lies on another one.
+bool RenameNoReplace(const std::string& from, const std::string& to, bool* otherVolume);
+// The move across file systems: a copy beside the target (target + ".part"),
+// put on the disk, renamed into place, then the original removed. While it
+// copies, a note beside the original (from + ".move") names the copy, so
+// that FinishInterruptedMove can tidy up after a kill.
+bool MoveByCopy(const std::string& from, const std::string& to);
+// After a kill during MoveByCopy from this path: removes the partial copy,
+// or, when the copy had already been put in place whole, the original.
+void FinishInterruptedMove(const std::string& from);
 bool CreationTime(const std::string& path, FileTime* time);
 // Entries of a folder with creation time and size, without "." and "..";
 // a name that has no Shift-JIS form is left out rather than garbled. An

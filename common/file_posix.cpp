@@ -69,7 +69,9 @@ bool File::Open(const std::string& path, Mode mode, Sharing sharing) {
     std::string native = NativePath(path);
     // Non-blocking, so a FIFO under a recording's name cannot hold the open.
     int fd = ::open(native.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0644);
-    if (fd < 0 && mode == Mode::ReadCreate && errno == EACCES) {
+    // A file that may not be written, or lies on a read-only medium, is
+    // still opened for reading.
+    if (fd < 0 && mode == Mode::ReadCreate && (errno == EACCES || errno == EROFS)) {
         fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     }
     if (fd < 0) return false;
@@ -144,6 +146,16 @@ bool File::Size(uint64_t* size) const {
     return true;
 }
 
+bool File::Truncate(uint64_t size) {
+    if (handle_ == -1) return false;
+    while (ftruncate(static_cast<int>(handle_), static_cast<off_t>(size)) != 0) {
+        if (errno != EINTR) return false;
+    }
+    return true;
+}
+
+bool File::Flush() { return handle_ != -1 && fsync(static_cast<int>(handle_)) == 0; }
+
 bool PathExists(const std::string& path) {
     struct stat st;
     return !path.empty() && stat(NativePath(path).c_str(), &st) == 0;
@@ -173,42 +185,6 @@ bool DeleteFilePath(const std::string& path) { return unlink(NativePath(path).c_
 
 namespace {
 
-// The move of rename(2) across file systems: a copy that is complete
-// before the original goes; a copy that fails is removed.
-bool CopyThenRemove(const std::string& from, const std::string& to) {
-    int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return false;
-    int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (out < 0) {
-        ::close(in);
-        return false;
-    }
-    bool ok = true;
-    char buffer[65536];
-    for (;;) {
-        ssize_t got = ::read(in, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) ok = false;
-        if (got <= 0) break;
-        for (ssize_t done = 0; ok && done < got;) {
-            ssize_t put = ::write(out, buffer + done, static_cast<size_t>(got - done));
-            if (put < 0 && errno == EINTR) continue;
-            if (put <= 0) ok = false;
-            else done += put;
-        }
-        if (!ok) break;
-    }
-    ::close(in);
-    if (ok && fsync(out) != 0) ok = false;
-    if (::close(out) != 0) ok = false;
-    if (!ok) {
-        unlink(to.c_str());
-        return false;
-    }
-    unlink(from.c_str());
-    return true;
-}
-
 RenameFailure RenameFailureOf(int error) {
     switch (error) {
         case EEXIST: case ENOTEMPTY: return RenameFailure::TargetExists;
@@ -220,42 +196,54 @@ RenameFailure RenameFailureOf(int error) {
     }
 }
 
-bool RenameNoReplace(const std::string& source, const std::string& target) {
-    // The kernel refuses an existing target in the same step as the rename.
-    if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return true;
-    if (errno != EINVAL && errno != ENOSYS) return false;
-    // A file system without that flag: a link fails on an existing name too.
-    struct stat st;
-    if (lstat(source.c_str(), &st) != 0) return false;
-    if (!S_ISDIR(st.st_mode)) {
-        if (link(source.c_str(), target.c_str()) != 0) return false;
-        if (unlink(source.c_str()) == 0) return true;
-        const int error = errno;
-        unlink(target.c_str());
-        errno = error;
-        return false;
-    }
-    if (lstat(target.c_str(), &st) == 0) {
-        errno = EEXIST;
-        return false;
-    }
-    return rename(source.c_str(), target.c_str()) == 0;
-}
-
 }  // namespace
 
-bool RenamePath(const std::string& from, const std::string& to, RenameFailure* why) {
-    RenameFailure ignored;
-    if (!why) why = &ignored;
-    *why = RenameFailure::None;
+bool RenameNoReplace(const std::string& from, const std::string& to, bool* otherVolume) {
+    if (otherVolume) *otherVolume = false;
     std::string source = NativePath(from);
     std::string target = NativePath(to);
-    if (RenameNoReplace(source, target)) return true;
-    struct stat st;
-    if (errno == EXDEV && lstat(source.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-        if (CopyThenRemove(source, target)) return true;
+    // The kernel refuses an existing target in the same step as the rename.
+    bool done = renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0;
+    if (!done && (errno == EINVAL || errno == ENOSYS)) {
+        // A file system without that flag: a link fails on an existing name too.
+        struct stat st;
+        if (lstat(source.c_str(), &st) != 0) return false;
+        if (!S_ISDIR(st.st_mode)) {
+            if (link(source.c_str(), target.c_str()) == 0) {
+                if (unlink(source.c_str()) == 0) return true;
+                const int error = errno;
+                unlink(target.c_str());
+                errno = error;
+                return false;
+            }
+            // Only a file system without links is left to the look first.
+            if (errno != EPERM && errno != EOPNOTSUPP) {
+                if (errno == EXDEV && otherVolume) *otherVolume = true;
+                return false;
+            }
+        }
+        if (lstat(target.c_str(), &st) == 0) {
+            errno = EEXIST;
+            return false;
+        }
+        done = rename(source.c_str(), target.c_str()) == 0;
     }
-    *why = RenameFailureOf(errno);
+    if (done) return true;
+    if (errno == EXDEV && otherVolume) *otherVolume = true;
+    return false;
+}
+
+bool RenamePath(const std::string& from, const std::string& to, RenameFailure* why) {
+    if (why) *why = RenameFailure::None;
+    bool otherVolume = false;
+    if (RenameNoReplace(from, to, &otherVolume)) return true;
+    int error = errno;
+    if (otherVolume) {
+        if (MoveByCopy(from, to)) return true;
+        error = errno;
+    }
+    if (why) *why = RenameFailureOf(error);
+    errno = error;
     return false;
 }
 

@@ -38,7 +38,10 @@ bool File::Open(const std::string& path, Mode mode, Sharing sharing) {
     std::u16string wide = Wide(path);
     HANDLE h = CreateFileW(W(wide), access, share, nullptr, disposition,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE && mode == Mode::ReadCreate && GetLastError() == ERROR_ACCESS_DENIED) {
+    // A file that may not be written, or lies on a write-protected medium,
+    // is still opened for reading.
+    const DWORD error = h == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+    if (mode == Mode::ReadCreate && (error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT)) {
         h = CreateFileW(W(wide), GENERIC_READ, share, nullptr, OPEN_EXISTING,
                         FILE_ATTRIBUTE_NORMAL, nullptr);
     }
@@ -100,6 +103,14 @@ bool File::Size(uint64_t* size) const {
     return true;
 }
 
+bool File::Truncate(uint64_t size) {
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(size);
+    return handle_ != -1 && SetFilePointerEx(H(handle_), at, nullptr, FILE_BEGIN) && SetEndOfFile(H(handle_));
+}
+
+bool File::Flush() { return handle_ != -1 && FlushFileBuffers(H(handle_)); }
+
 bool PathExists(const std::string& path) {
     return !path.empty() && GetFileAttributesW(W(Wide(path))) != INVALID_FILE_ATTRIBUTES;
 }
@@ -147,17 +158,28 @@ RenameFailure RenameFailureOf(DWORD error, size_t targetLength) {
 
 }  // namespace
 
+bool RenameNoReplace(const std::string& from, const std::string& to, bool* otherVolume) {
+    if (otherVolume) *otherVolume = false;
+    // Without MOVEFILE_COPY_ALLOWED the move never copies, and without
+    // MOVEFILE_REPLACE_EXISTING it never replaces: an existing target, one
+    // that appeared a moment ago included, is refused in the same step.
+    if (MoveFileExW(W(Wide(from)), W(Wide(to)), 0)) return true;
+    if (GetLastError() == ERROR_NOT_SAME_DEVICE && otherVolume) *otherVolume = true;
+    return false;
+}
+
 bool RenamePath(const std::string& from, const std::string& to, RenameFailure* why) {
-    std::u16string target = Wide(to);
-    // Without MOVEFILE_REPLACE_EXISTING the move itself refuses an existing
-    // target, one that appeared a moment ago included; nothing at the
-    // target is ever removed here, it may be another recording.
-    if (MoveFileExW(W(Wide(from)), W(target), MOVEFILE_COPY_ALLOWED)) {
-        if (why) *why = RenameFailure::None;
-        return true;
+    if (why) *why = RenameFailure::None;
+    bool otherVolume = false;
+    if (RenameNoReplace(from, to, &otherVolume)) return true;
+    DWORD error = GetLastError();
+    // Windows' own copy across volumes writes straight under the target's
+    // name, where a kill leaves a short file: ours copies beside it first.
+    if (otherVolume) {
+        if (MoveByCopy(from, to)) return true;
+        error = GetLastError();
     }
-    const DWORD error = GetLastError();
-    if (why) *why = RenameFailureOf(error, target.size());
+    if (why) *why = RenameFailureOf(error, Wide(to).size());
     SetLastError(error);
     return false;
 }

@@ -42,6 +42,9 @@ bool Inspect(bool* isOgg) {
 }  // namespace
 
 bool RecoverLeftoverRecording(const Clock& clock, std::string* recoveredPath) {
+    // A save to another disk that a kill interrupted: its partial copy goes,
+    // and the temporary file, still whole, is rescued below.
+    FinishInterruptedMove(kTempRecordingPath);
     if (!PathExists(kTempRecordingPath) || IsFolder(kTempRecordingPath)) return false;
     bool isOgg = false;
     if (!Inspect(&isOgg)) return false;

@@ -17,6 +17,7 @@ extern const char kRecoveredMessage[];
 // named by kRecoveredNameFormat with the time now, "(n)" on collisions; ".ogg"
 // when it starts with "OggS", else ".wav" with the header's sizes rewritten
 // from the file size. True with *recoveredPath (Shift-JIS) when it did.
+// First tidies up after a save by copy that a kill interrupted.
 bool RecoverLeftoverRecording(const Clock& clock, std::string* recoveredPath);
 
 // A JSON string literal of UTF-8 text, as the tools print their reports.

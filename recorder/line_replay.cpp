@@ -17,13 +17,13 @@
 #include "recording_pass.h"
 #include "common/settings_record.h"
 #include "common/text_convert.h"
+#include "ui/message_texts.h"
 
 namespace suite {
 
 namespace {
 
 constexpr size_t kHeaderProbe = 1 << 16;  // bytes searched for the data chunk
-constexpr int kFramesPerBlock = static_cast<int>(kBlockSampleCount);
 const WorkArea kToolWorkArea{0, 0, 1024, 768};
 
 void Say(FILE* err, const std::string& sjisMessage) {
@@ -206,21 +206,25 @@ struct Replay {
     int64_t lastWritten = -1; // its last written block
 };
 
-void PrintSaved(const PassReport& report, const Replay& r, FILE* out, FILE* err) {
-    if (!report.saved) return;
+// One JSON line per saved recording; false when it could not be saved, or
+// only in part (a full disk), which is also said on err.
+bool PrintSaved(const PassReport& report, const Replay& r, bool cutShort, FILE* out, FILE* err) {
+    if (!report.saved) return true;
     if (report.savedPath.empty()) {
         Say(err, kSaveFailedMessage);
-        return;
+        return false;
     }
     struct stat st = {};
     long long bytes = stat(SjisPathToUtf8(report.savedPath).c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
     std::fprintf(out,
                  "{\"path\": %s, \"direction\": \"%s\", \"number\": %s, \"start_s\": %.1f, \"end_s\": %.1f, "
-                 "\"bytes\": %lld}\n",
+                 "\"bytes\": %lld%s}\n",
                  JsonString(SjisPathToUtf8(report.savedPath)).c_str(), report.call.incoming ? "incoming" : "outgoing",
                  JsonString(SjisToUtf8(report.call.call_number)).c_str(), r.openBlock * 0.5,
-                 (r.lastWritten + 1) * 0.5, bytes);
+                 (r.lastWritten + 1) * 0.5, bytes, cutShort ? ", \"disk_full\": true" : "");
     std::fflush(out);
+    if (cutShort) Say(err, std::string(kDiskFullBarText) + ": " + report.savedPath);
+    return !cutShort;
 }
 
 int Run(const Options& o, FILE* in, const WavInput& input, FILE* out, FILE* err) {
@@ -260,6 +264,7 @@ int Run(const Options& o, FILE* in, const WavInput& input, FILE* out, FILE* err)
     WavReader reader(in, input);
 
     int64_t index = 0;
+    bool allSaved = true;
     auto step = [&](bool lastOfInput) {
         // Each block is taken when it is complete.
         clock.SetHalfSeconds(index + 1);
@@ -270,7 +275,8 @@ int Run(const Options& o, FILE* in, const WavInput& input, FILE* out, FILE* err)
         }
         if (report.opened) r->openBlock = index;
         if (report.wroteBlock) r->lastWritten = index;
-        PrintSaved(report, *r, out, err);
+        const bool cutShort = pass.Saver().DiskFull().exchange(0) != 0;
+        if (!PrintSaved(report, *r, cutShort, out, err)) allSaved = false;
 
         HandOver h = tick.HandOverNumber(bookInUse, output, rec.info_board_mode(), false);
         if (h.showNumber) r->field.text = h.fieldText;
@@ -293,7 +299,7 @@ int Run(const Options& o, FILE* in, const WavInput& input, FILE* out, FILE* err)
     }
     pass.SaveAtExit();
     book.ClosePhoneBook();
-    return 0;
+    return allSaved ? 0 : 1;
 }
 
 }  // namespace

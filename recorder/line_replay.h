@@ -22,7 +22,8 @@ bool ParseWavInput(const std::vector<uint8_t>& header, uint64_t fileSize, WavInp
 
 // The whole tool: arguments without the program name; JSON lines to out,
 // messages to err. Returns the exit code (0 done, 1 the folder or its
-// settings cannot be used, 2 bad arguments or input).
+// settings cannot be used, or a recording could not be saved whole, 2 bad
+// arguments or input).
 int RunLineReplay(const std::vector<std::string>& args, FILE* out, FILE* err);
 
 }  // namespace suite

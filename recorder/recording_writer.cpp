@@ -53,6 +53,10 @@ bool RecordingWriter::Open(uint8_t recordingFormat) {
     wav_ = recordingFormat == 0;
     write_failed_ = false;
     recorded_bytes_.store(kNoRecording);
+    headersEnd_ = 0;
+    lastPage_.clear();
+    lastPageHeaderLen_ = 0;
+    lastPageAt_ = 0;
 
     // A missing emergency folder would lose every recording.
     if (!IsFolder(kEmergencyFolder)) CreateFolderPath(kEmergencyFolder);
@@ -65,7 +69,10 @@ bool RecordingWriter::Open(uint8_t recordingFormat) {
         // never needs new disk space, and a crash leaves a recognisable file.
         uint8_t header[kWavHeaderSize];
         BuildWavHeader(0, header);
-        if (!file_.WriteAt(0, header, sizeof header)) write_failed_ = true;
+        if (!file_.WriteAt(0, header, sizeof header)) {
+            write_failed_ = true;  // offset_ stays 0: Finish deletes the file
+            return true;
+        }
         offset_ = kWavHeaderSize;
         return true;
     }
@@ -105,6 +112,7 @@ bool RecordingWriter::OpenOgg(float quality) {
     while (ogg_stream_flush(&ogg_->os, &ogg_->og) != 0) {
         WritePage(ogg_->og.header, ogg_->og.header_len, ogg_->og.body, ogg_->og.body_len);
     }
+    headersEnd_ = offset_;
     return true;
 }
 
@@ -114,7 +122,8 @@ void RecordingWriter::Append(const int16_t* samples, size_t count) {
     int32_t bytes = recorded_bytes_.load();
     int64_t grown = static_cast<int64_t>(bytes) + 2 * static_cast<int64_t>(count);
     recorded_bytes_.store(grown > INT32_MAX ? INT32_MAX : static_cast<int32_t>(grown));
-    if (!file_.IsOpen()) return;
+    // After a failed write nothing more goes into this recording.
+    if (!file_.IsOpen() || write_failed_) return;
     if (wav_) {
         WriteWavSamples(samples, count);
     } else if (ogg_) {
@@ -131,17 +140,14 @@ void RecordingWriter::WriteWavSamples(const int16_t* samples, size_t count) {
         size_t piece = n - done < kPieceSamples ? n - done : kPieceSamples;
         ByteWriter w(bytes, sizeof bytes);
         for (size_t i = 0; i < piece; ++i) w.U16LE(2 * i, static_cast<uint16_t>(samples[done + i]));
-        if (file_.WriteAt(offset_, bytes, 2 * piece)) {
-            offset_ += 2 * piece;
-        } else {
-            // Part may have been written: go on after what the file holds,
-            // on a whole sample, so the header can describe every byte of it.
+        if (!file_.WriteAt(offset_, bytes, 2 * piece)) {
+            // Part may have been written: keep every whole sample of it.
             write_failed_ = true;
             uint64_t size = 0;
-            if (file_.Size(&size) && size > kWavHeaderSize) {
-                offset_ = kWavHeaderSize + ((size - kWavHeaderSize) & ~uint64_t{1});
-            }
+            if (file_.Size(&size) && size > offset_) offset_ += (size - offset_) & ~uint64_t{1};
+            return;
         }
+        offset_ += 2 * piece;
         done += piece;
     }
 }
@@ -199,34 +205,76 @@ void RecordingWriter::ReleaseEncoder() {
 
 void RecordingWriter::WritePage(const unsigned char* header, long headerLen, const unsigned char* body,
                                 long bodyLen) {
-    // A page that fails is written over by the next one: a reader skips a
-    // missing page, but not a torn one in the middle of the stream.
-    uint64_t start = offset_;
-    if (file_.WriteAt(offset_, header, static_cast<size_t>(headerLen))) {
-        offset_ += static_cast<uint64_t>(headerLen);
-        if (file_.WriteAt(offset_, body, static_cast<size_t>(bodyLen))) {
-            offset_ += static_cast<uint64_t>(bodyLen);
-            return;
-        }
+    if (write_failed_) return;
+    const size_t h = static_cast<size_t>(headerLen), b = static_cast<size_t>(bodyLen);
+    if (!file_.WriteAt(offset_, header, h) || !file_.WriteAt(offset_ + h, body, b)) {
+        // A torn page ends the recording's writing; Finish cuts it off.
+        write_failed_ = true;
+        return;
     }
-    write_failed_ = true;
-    offset_ = start;
+    ogg_page page = {};
+    page.header = const_cast<unsigned char*>(header);
+    page.header_len = headerLen;
+    if (ogg_page_granulepos(&page) != -1) {
+        lastPage_.assign(header, header + h);
+        lastPage_.insert(lastPage_.end(), body, body + b);
+        lastPageHeaderLen_ = h;
+        lastPageAt_ = offset_;
+    }
+    offset_ += h + b;
+}
+
+bool RecordingWriter::SealWav() {
+    // The provisional header never reached the disk: no file to keep.
+    if (offset_ < kWavHeaderSize) return false;
+    uint64_t size = 0;
+    if (file_.Size(&size) && size > offset_) file_.Truncate(offset_);
+    return true;
+}
+
+bool RecordingWriter::SealOgg() {
+    // No page of sound was written whole: nothing to keep.
+    if (lastPage_.empty() || lastPageAt_ < headersEnd_) return false;
+    const uint64_t end = lastPageAt_ + lastPage_.size();
+    if (!file_.Truncate(end)) return false;
+    // The last page kept becomes the end of the stream, in its own bytes, so
+    // the disk needs no more room.
+    ogg_page page = {};
+    page.header = lastPage_.data();
+    page.header_len = static_cast<long>(lastPageHeaderLen_);
+    page.body = lastPage_.data() + lastPageHeaderLen_;
+    page.body_len = static_cast<long>(lastPage_.size() - lastPageHeaderLen_);
+    page.header[5] |= 0x04;
+    ogg_page_checksum_set(&page);
+    return file_.WriteAt(lastPageAt_, page.header, lastPageHeaderLen_);
 }
 
 bool RecordingWriter::Finish() {
     if (!open_) return false;
     open_ = false;
     if (!file_.IsOpen()) return false;
+    bool keep = true;
     if (wav_) {
-        uint8_t header[kWavHeaderSize];
-        BuildWavHeader(static_cast<uint32_t>(offset_ - kWavHeaderSize), header);
-        if (!file_.WriteAt(0, header, sizeof header)) write_failed_ = true;
+        if (write_failed_) keep = SealWav();
+        if (keep) {
+            // The header's room is taken already: rewriting it needs no new space.
+            uint8_t header[kWavHeaderSize];
+            BuildWavHeader(static_cast<uint32_t>(offset_ - kWavHeaderSize), header);
+            if (!file_.WriteAt(0, header, sizeof header)) write_failed_ = true;
+        }
     } else if (ogg_) {
-        EndOggStream();
+        if (write_failed_) {
+            keep = SealOgg();
+        } else {
+            EndOggStream();
+            // The end of the stream may itself find the disk full.
+            if (write_failed_) keep = SealOgg();
+        }
         ReleaseEncoder();
     }
     file_.Close();
-    return true;
+    if (!keep) DeleteFilePath(kTempRecordingPath);
+    return keep;
 }
 
 void RecordingWriter::Abort() {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "clock.h"
 #include "common/file_layer.h"
@@ -37,13 +38,18 @@ public:
     bool Open(uint8_t recordingFormat);
 
     // Adds 2 * count to RecordedBytes, then writes (WAV) or encodes (Ogg) the
-    // samples; count is kBlockSamples for a capture block. A failed write is
-    // remembered, never fatal: later blocks and recordings go on.
+    // samples; count is kBlockSamples for a capture block. After a failed
+    // write (a full disk) nothing more is written to this recording, but its
+    // blocks are still counted; the next recording starts afresh.
     void Append(const int16_t* samples, size_t count);
 
     // Completes the file (WAV header, Ogg end of stream) and closes it.
+    // After a failed write the file is cut back to what was written whole
+    // (WAV: whole samples, Ogg: whole pages, the last one marked as the end
+    // of the stream), so it plays to its end and tells its true length.
     // RecordedBytes stays until MarkClosed, so the recording counts as open
-    // while it is being named. True when this recording's file exists.
+    // while it is being named. True when this recording's file exists (one
+    // that holds no sound after a failed write is deleted).
     bool Finish();
 
     // Drops the recording: encoder released without ending the stream, file
@@ -72,6 +78,8 @@ private:
     void ReleaseEncoder();
     void WritePage(const unsigned char* header, long headerLen, const unsigned char* body, long bodyLen);
     void WriteWavSamples(const int16_t* samples, size_t count);
+    bool SealWav();
+    bool SealOgg();
 
     const Clock& clock_;
     std::atomic<int32_t> recorded_bytes_{kNoRecording};
@@ -82,6 +90,13 @@ private:
     File file_;
     uint64_t offset_ = 0;        // bytes: where the next write goes
     std::unique_ptr<OggEncoder> ogg_;
+    uint64_t headersEnd_ = 0;    // Ogg: bytes of the stream header pages
+    // Ogg: the last whole page that ends a packet (one with a granule
+    // position), kept to be marked as the end of the stream after a failed
+    // write, and where it lies in the file.
+    std::vector<unsigned char> lastPage_;
+    size_t lastPageHeaderLen_ = 0;
+    uint64_t lastPageAt_ = 0;
 };
 
 }  // namespace suite

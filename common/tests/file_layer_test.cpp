@@ -2,12 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <csignal>
 
 #include "test_folder.h"
 
 using namespace suite;
 using suite_test::ReadAllBytes;
+using suite_test::SmallDisk;
 using suite_test::TestFolder;
 using suite_test::Utf8PathExists;
 
@@ -117,4 +123,72 @@ TEST(FileLayer, FailuresAreReportedNotCrashing) {
     EXPECT_FALSE(DeleteFilePath("nothing"));
     ASSERT_TRUE(CreateFolderPath("d"));
     EXPECT_FALSE(f.Open("d", File::Mode::ReadCreate)) << "a folder is not a file";
+}
+
+// A read-only medium is opened for reading, as a file that may not be written.
+TEST(FileLayer, FileOnAReadOnlyMediumOpensForReading) {
+    TestFolder dir;
+    SmallDisk disk("ro", 64);
+    if (!disk.mounted()) GTEST_SKIP() << "mounting a tmpfs needs root";
+    suite_test::WriteAllBytes("ro/book.binary", {1, 2, 3});
+    ASSERT_TRUE(disk.MakeReadOnly());
+    File f;
+    ASSERT_TRUE(f.Open("ro\\book.binary", File::Mode::ReadCreate));
+    uint8_t got[3] = {};
+    EXPECT_EQ(f.ReadAt(0, got, 3), 3u);
+    EXPECT_EQ(got[2], 3);
+    EXPECT_FALSE(f.WriteAt(0, "x", 1));
+    EXPECT_FALSE(f.Open("ro\\missing.binary", File::Mode::ReadCreate)) << "nothing to read";
+}
+
+// A kill while a move copies to another file system never leaves a short
+// file under the target's name; the next start removes the partial copy
+// and keeps the original whole, or removes the original when the copy was
+// already in place.
+TEST(FileLayer, KilledMoveAcrossFileSystemsLeavesNoShortTarget) {
+    TestFolder dir;
+    std::vector<uint8_t> bytes(300000);
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7 + i / 251);
+    suite_test::WriteAllBytes("a.tmp", bytes);
+    // Another file system where root may mount one; else the copying move itself.
+    SmallDisk disk("dest", 1024);
+    ASSERT_TRUE(CreateFolderPath("dest"));
+    auto move = disk.mounted() ? RenamePath : MoveByCopy;
+
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        rlimit noCore{0, 0};
+        setrlimit(RLIMIT_CORE, &noCore);
+        rlimit limit{100000, 100000};  // SIGXFSZ ends the process part way through the copy
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::signal(SIGXFSZ, SIG_DFL);
+        move("a.tmp", "dest\\b.ogg");
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the copy was not cut short";
+    EXPECT_FALSE(Utf8PathExists("dest/b.ogg"));
+    FinishInterruptedMove("a.tmp");
+    EXPECT_FALSE(Utf8PathExists("dest/b.ogg.part"));
+    EXPECT_FALSE(Utf8PathExists("a.tmp.move"));
+    EXPECT_EQ(ReadAllBytes("a.tmp"), bytes);
+
+    // Killed after the copy was put in place, before the original went.
+    suite_test::WriteAllBytes("dest/c.ogg", bytes);
+    const std::string note = "dest\\c.ogg.part\ndest\\c.ogg\n";
+    suite_test::WriteAllBytes("a.tmp.move", std::vector<uint8_t>(note.begin(), note.end()));
+    FinishInterruptedMove("a.tmp");
+    EXPECT_FALSE(Utf8PathExists("a.tmp"));
+    EXPECT_FALSE(Utf8PathExists("a.tmp.move"));
+    EXPECT_EQ(ReadAllBytes("dest/c.ogg"), bytes);
+
+    // Undisturbed: the target whole, nothing else left.
+    suite_test::WriteAllBytes("a.tmp", bytes);
+    ASSERT_TRUE(move("a.tmp", "dest\\d.ogg"));
+    EXPECT_EQ(ReadAllBytes("dest/d.ogg"), bytes);
+    EXPECT_FALSE(Utf8PathExists("a.tmp"));
+    EXPECT_FALSE(Utf8PathExists("a.tmp.move"));
+    EXPECT_FALSE(Utf8PathExists("dest/d.ogg.part"));
 }

@@ -1,8 +1,10 @@
 #include "test_folder.h"
 
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -39,6 +41,33 @@ void WriteAllBytes(const std::string& utf8Path, const std::vector<uint8_t>& byte
 bool Utf8PathExists(const std::string& utf8Path) {
     struct stat st;
     return stat(utf8Path.c_str(), &st) == 0;
+}
+
+SmallDisk::SmallDisk(const std::string& utf8Path, size_t kib) : path_(utf8Path) {
+    mkdir(path_.c_str(), 0755);
+    std::string options = "size=" + std::to_string(kib) + "k";
+    mounted_ = geteuid() == 0 && mount("tmpfs", path_.c_str(), "tmpfs", 0, options.c_str()) == 0;
+}
+
+SmallDisk::~SmallDisk() {
+    if (mounted_) umount2(path_.c_str(), MNT_DETACH);
+}
+
+bool SmallDisk::MakeReadOnly() {
+    return mounted_ && mount("tmpfs", path_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+}
+
+FileSizeLimit::FileSizeLimit(rlim_t bytes) {
+    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &previous_);
+    rlimit limit = previous_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &previous_);
+    std::signal(SIGXFSZ, previousHandler_);
 }
 
 }  // namespace suite_test

@@ -92,6 +92,24 @@ TEST(RecordingRecovery, TruncatedOggKeepsItsAudioUpToTheCut) {
     EXPECT_LT(back.samples.size(), audio.size());
 }
 
+// A kill while a save copied to another disk: the partial copy in the
+// record folder goes, the whole temporary file is rescued.
+TEST(RecordingRecovery, PartialCopyOfAKilledSaveIsRemoved) {
+    TestFolder dir;
+    FixedClock clock;
+    std::vector<int16_t> audio;
+    std::vector<uint8_t> bytes = CrashedRecording(2, 3, &audio);
+    ASSERT_TRUE(CreateFolderPath("rec"));
+    WriteAllBytes("rec/a.ogg.part", std::vector<uint8_t>(bytes.begin(), bytes.begin() + 100));
+    const std::string note = "rec\\a.ogg.part\nrec\\a.ogg\n";
+    WriteAllBytes(std::string(kTempUtf8) + ".move", std::vector<uint8_t>(note.begin(), note.end()));
+    std::string path;
+    ASSERT_TRUE(RecoverLeftoverRecording(clock, &path));
+    EXPECT_FALSE(Utf8PathExists("rec/a.ogg.part"));
+    EXPECT_FALSE(Utf8PathExists(std::string(kTempUtf8) + ".move"));
+    EXPECT_EQ(ReadAllBytes(std::string(kRecoveredUtf8) + ".ogg"), bytes);
+}
+
 TEST(RecordingRecovery, NothingToRecover) {
     TestFolder dir;
     FixedClock clock;

@@ -81,12 +81,13 @@ struct Saved {
     std::string path, direction, number;
     double start, end;
     long long bytes;
+    bool diskFull;
 };
 
 std::vector<Saved> Lines(const std::string& out) {
     static const std::regex line(
         R"re(\{"path": "([^"]*)", "direction": "(incoming|outgoing)", "number": "([^"]*)", "start_s": ([0-9.]+), )re"
-        R"re("end_s": ([0-9.]+), "bytes": ([0-9]+)\})re");
+        R"re("end_s": ([0-9.]+), "bytes": ([0-9]+)(, "disk_full": true)?\})re");
     std::vector<Saved> saved;
     size_t from = 0;
     while (from < out.size()) {
@@ -94,7 +95,8 @@ std::vector<Saved> Lines(const std::string& out) {
         std::string l = out.substr(from, eol - from);
         std::smatch m;
         if (std::regex_match(l, m, line)) {
-            saved.push_back(Saved{m[1], m[2], m[3], std::stod(m[4]), std::stod(m[5]), std::stoll(m[6])});
+            saved.push_back(Saved{m[1], m[2], m[3], std::stod(m[4]), std::stod(m[5]), std::stoll(m[6]),
+                                   m[7].matched});
         } else {
             ADD_FAILURE() << "not a recording line: " << l;
         }
@@ -248,6 +250,36 @@ TEST(LineReplayTest, ManualRecordsTheWholeInputAfterStartUp) {
     o = ReplaySignal(Silence(6000));
     EXPECT_EQ(o.code, 0);
     EXPECT_EQ(o.out, "");
+}
+
+// The disk fills during the call: the recording keeps what was written
+// whole and plays to its end, and the tool says so (JSON, stderr, exit code).
+TEST(LineReplayTest, FullDiskIsReportedAndWhatIsKeptPlaysToItsEnd) {
+    TestFolder dir;
+    WriteAllBytes("call.wav", WavBytes(ToPcm(Speech(30000)), 1));
+    mkdir(kDir, 0700);
+    Outcome o;
+    {
+        FileSizeLimit full(20000);
+        o = Replay({"--workdir", kDir, "--start", kStart, "--mode", "manual", "call.wav"});
+    }
+    EXPECT_EQ(o.code, 1);
+    EXPECT_NE(o.err.find(u8"ディスクが満杯"), std::string::npos) << o.err;
+    std::vector<Saved> saved = Lines(o.out);
+    ASSERT_EQ(saved.size(), 1u) << o.out;
+    EXPECT_TRUE(saved[0].diskFull);
+    VorbisReadback v = ReadVorbis(SjisPath(std::string(kDir) + "/" + saved[0].path));
+    ASSERT_TRUE(v.opened);
+    EXPECT_GT(v.pcmTotal, 0);
+    EXPECT_LT(v.pcmTotal, static_cast<int64_t>((saved[0].end - saved[0].start) * 8000));
+    EXPECT_EQ(static_cast<int64_t>(v.samples.size()), v.pcmTotal);
+
+    // Room again: a whole recording says nothing of the kind.
+    o = ReplaySignal(Speech(3000), "manual");
+    EXPECT_EQ(o.code, 0) << o.err;
+    saved = Lines(o.out);
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_FALSE(saved[0].diskFull);
 }
 
 TEST(LineReplayTest, NoRecordFolderLeftFilesCallsInTheDefaultOne) {

@@ -30,7 +30,8 @@ std::vector<OggPageInfo> ReadOggPages(const std::vector<uint8_t>& bytes) {
             if (page.header[27 + i] < 255) ++ended;
         }
         pages.push_back(OggPageInfo{ogg_page_serialno(&page), ogg_page_granulepos(&page),
-                                    ogg_page_bos(&page) != 0, ogg_page_eos(&page) != 0, ended});
+                                    ogg_page_bos(&page) != 0, ogg_page_eos(&page) != 0, ended,
+                                    ogg_page_pageno(&page), static_cast<size_t>(page.header_len + page.body_len)});
     }
     ogg_sync_clear(&sync);
     return pages;

@@ -18,6 +18,8 @@ struct OggPageInfo {
     bool bos;
     bool eos;
     int packetsEnded;  // packets that end on this page
+    long sequence;     // page sequence number
+    size_t bytes;      // header and body
 };
 
 // Every complete page of the bytes, in order.

@@ -1,10 +1,8 @@
 #include "recorder/recording_writer.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cstring>
 
 #include "fake_clock.h"
@@ -12,6 +10,7 @@
 #include "common/tests/test_folder.h"
 
 using namespace suite;
+using suite_test::FileSizeLimit;
 using suite_test::FixedClock;
 using suite_test::ReadAllBytes;
 using suite_test::TestFolder;
@@ -172,26 +171,6 @@ TEST(RecordingWriter, WithoutATempFileBlocksAreCountedButNothingIsWritten) {
     EXPECT_FALSE(writer.Finish()) << "no file to hand to the saving step";
 }
 
-// Disk full, imitated with a file size limit: writes beyond it fail.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &previous_);
-        rlimit limit = previous_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &previous_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-
-private:
-    rlimit previous_;
-    void (*previousHandler_)(int);
-};
-
 TEST(RecordingWriter, FullDiskKeepsTheWavHeaderTrueAndLaterRecordingsGoOn) {
     TestFolder dir;
     FixedClock clock;
@@ -206,22 +185,50 @@ TEST(RecordingWriter, FullDiskKeepsTheWavHeaderTrueAndLaterRecordingsGoOn) {
     }
     EXPECT_TRUE(writer.WriteFailed());
     std::vector<uint8_t> bytes = ReadAllBytes(kTempUtf8);
-    ASSERT_EQ(bytes.size(), 44u + 8000 + 3001);
+    ASSERT_EQ(bytes.size(), 44u + 8000 + 3000) << "the torn half sample cut off";
     ExpectWavHeader(bytes, 8000 + 3000);  // every whole sample that reached the disk
     EXPECT_EQ(0, std::memcmp(bytes.data() + 44, audio.data(), 11000));
 
-    // Ogg: the stream stays readable up to where the disk filled.
+    // Ogg: nothing is written after the failed page; the file is cut back to
+    // whole pages, the last one ends the stream, and the length it tells is
+    // what plays. (A later, smaller page must not fill the gap.)
     ASSERT_TRUE(writer.Open(2));
     size_t headers = ReadAllBytes(kTempUtf8).size();
+    std::vector<int16_t> talk = suite_test::SpeechLikeSamples(kBlockSamples * 12, 3);
     {
-        FileSizeLimit full(headers + 3000);
-        for (int i = 0; i < 4; ++i) writer.Append(audio.data() + kBlockSamples * i, kBlockSamples);
+        FileSizeLimit full(headers + 5000);
+        for (int i = 0; i < 12; ++i) {
+            // Quiet after the first blocks: small pages that would still fit.
+            if (i >= 6) std::fill(talk.begin() + kBlockSamples * i, talk.begin() + kBlockSamples * (i + 1), 0);
+            writer.Append(talk.data() + kBlockSamples * i, kBlockSamples);
+        }
         ASSERT_TRUE(writer.Finish());
     }
     EXPECT_TRUE(writer.WriteFailed());
+    bytes = ReadAllBytes(kTempUtf8);
+    std::vector<suite_test::OggPageInfo> pages = suite_test::ReadOggPages(bytes);
+    ASSERT_GT(pages.size(), 2u);
+    size_t whole = 0;
+    for (size_t i = 0; i < pages.size(); ++i) {
+        EXPECT_EQ(pages[i].sequence, static_cast<long>(i)) << "no page missing";
+        EXPECT_EQ(pages[i].eos, i + 1 == pages.size()) << "page " << i;
+        whole += pages[i].bytes;
+    }
+    EXPECT_EQ(whole, bytes.size()) << "no torn page";
     suite_test::VorbisReadback partial = suite_test::ReadVorbis("非常用フォルダー\\TMP.tmp");
-    EXPECT_TRUE(partial.opened);
+    ASSERT_TRUE(partial.opened);
     EXPECT_GT(partial.samples.size(), 0u);
+    EXPECT_EQ(partial.pcmTotal, pages.back().granule);
+    EXPECT_EQ(static_cast<int64_t>(partial.samples.size()), partial.pcmTotal) << "plays to the length it tells";
+
+    // A disk full before any sound: no file is handed on.
+    ASSERT_TRUE(writer.Open(2));
+    {
+        FileSizeLimit full(headers);
+        writer.Append(talk.data(), kBlockSamples * 4);
+        EXPECT_FALSE(writer.Finish());
+    }
+    EXPECT_FALSE(Utf8PathExists(kTempUtf8));
 
     // Space again: the next recording is complete.
     Record(&writer, 0, 2);

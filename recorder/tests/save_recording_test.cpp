@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +15,7 @@
 
 using namespace suite;
 using suite_test::FixedClock;
+using suite_test::SmallDisk;
 using suite_test::TestFolder;
 using suite_test::Utf8PathExists;
 
@@ -63,26 +63,6 @@ struct Rig {
 };
 
 const char kDatedFolder[] = "通話記録\\2026年12月\\";
-
-// A small file system of its own (tmpfs) at a folder of the test folder:
-// another device for moves, and a disk that fills. Needs root; the tests
-// that use it are skipped without.
-class SmallDisk {
-public:
-    SmallDisk(const std::string& utf8Path, size_t kib) : path_(utf8Path) {
-        mkdir(path_.c_str(), 0755);
-        std::string options = "size=" + std::to_string(kib) + "k";
-        mounted_ = geteuid() == 0 && mount("tmpfs", path_.c_str(), "tmpfs", 0, options.c_str()) == 0;
-    }
-    ~SmallDisk() {
-        if (mounted_) umount2(path_.c_str(), MNT_DETACH);
-    }
-    bool mounted() const { return mounted_; }
-
-private:
-    std::string path_;
-    bool mounted_ = false;
-};
 
 }  // namespace
 

@@ -22,6 +22,8 @@
 #include <string>
 #include <vector>
 
+#include "common/file_layer.h"
+#include "common/win32_text.h"
 #include "tests/gui/wall_clock.h"
 
 namespace {
@@ -95,6 +97,7 @@ std::string Printable(const Text& t) {
         "  tray-icon CLASS delete|exists         remove, or test for, the window's notification icon 1\n"
         "  send-registered CLASS NAME            send the registered message NAME to the window\n"
         "  can-write PATH                        exit 0 when PATH opens for writing, as another program would\n"
+        "  rename-path FROM TO                   the file layer's move (RenamePath); exit 0 moved, 1 refused\n"
         "  click-at CLASS X Y                    left click at a client position (the pointer moved there)\n"
         "  is-enabled CLASS [ID]                 exit 0 when the window (or control) is enabled\n"
         "  post-command CLASS ID                 post WM_COMMAND ID to the window (a menu choice)\n"
@@ -735,6 +738,18 @@ int CmdCanWrite(const Args& a) {
     return 0;
 }
 
+// The file layer's move, as the recorders save a recording: exit 0 moved,
+// 1 refused.
+int CmdRenamePath(const Args& a) {
+    Need(a, 2, 2, "rename-path");
+    std::string from, to;
+    if (!suite::WideToSjis(W(a[0]), static_cast<int>(a[0].size()), &from) ||
+        !suite::WideToSjis(W(a[1]), static_cast<int>(a[1].size()), &to)) {
+        Usage("rename-path: a path without a Shift-JIS form");
+    }
+    return suite::RenamePath(from, to) ? 0 : 1;
+}
+
 // The notification icon a window added (identifier 1): deleted, as a task
 // bar that restarts loses it, or tested (a change to nothing succeeds only
 // for an icon that exists).
@@ -1034,7 +1049,7 @@ const Command kCommands[] = {
     {"send-registered", CmdSendRegistered}, {"can-write", CmdCanWrite},
     {"click-at", CmdClickAt},           {"is-enabled", CmdIsEnabled},
     {"post-command", CmdPostCommand},   {"post-message", CmdPostMessage},
-    {"is-foreground", CmdIsForeground},
+    {"is-foreground", CmdIsForeground}, {"rename-path", CmdRenamePath},
     {"wait-text", CmdWaitText},
 };
 
