@@ -153,7 +153,10 @@ TEST(FileLayer, KilledMoveAcrossFileSystemsLeavesNoShortTarget) {
     // Another file system where root may mount one; else the copying move itself.
     SmallDisk disk("dest", 1024);
     ASSERT_TRUE(CreateFolderPath("dest"));
-    auto move = disk.mounted() ? RenamePath : MoveByCopy;
+    const bool mounted = disk.mounted();
+    auto move = [mounted](const std::string& from, const std::string& to) {
+        return mounted ? RenamePath(from, to) : MoveByCopy(from, to);
+    };
 
     pid_t child = fork();
     ASSERT_GE(child, 0);
