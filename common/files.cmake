@@ -8,7 +8,8 @@ list(APPEND SUITE_CORE_SOURCES
   common/settings_record.cpp
   common/vorbis_file_layer.cpp
   common/wav_header.cpp
-  common/file_name_rules.cpp)
+  common/file_name_rules.cpp
+  common/program_folder.cpp)
 list(APPEND SUITE_TEST_SOURCES
   common/tests/byte_io_test.cpp
   common/tests/sjis_text_test.cpp
