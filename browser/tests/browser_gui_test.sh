@@ -63,8 +63,10 @@ new_case() {
   [ -z "${1:-}" ] || put_text "$(ini)" 100 "$1"
 }
 
+# start_corvinet [NAME]: the program in the case's folder, named NAME.
 start_corvinet() {
-  (cd "$case_dir" && exec wine64 "$program") >>"$work/$case_name.log" 2>&1 &
+  local exe; exe=$(gui_program_in "$case_dir" "$program" "${1:-}") || return 1
+  (cd "$case_dir" && exec wine64 "$exe") >>"$work/$case_name.log" 2>&1 &
   c_pid=$!
 }
 
@@ -178,7 +180,6 @@ only_browser_bytes() {
   [ -z "$bad" ] || fail "the browser's close changed settings bytes $bad"
 }
 
-winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
 
 byte_at() { od -An -tu1 -j "$2" -N1 "$1" | tr -d ' '; }
 

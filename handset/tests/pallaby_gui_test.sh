@@ -62,7 +62,8 @@ new_case() {
   cp "$(ini)" "$case_dir/settings.before"
 }
 start_pallaby() {
-  (cd "$case_dir" && exec wine64 "$program") >>"$work/$case_name.log" 2>&1 &
+  local exe; exe=$(gui_program_in "$case_dir" "$program") || return 1
+  (cd "$case_dir" && exec wine64 "$exe") >>"$work/$case_name.log" 2>&1 &
   c_pid=$!
 }
 recordings() { find "$case_dir/通話記録" "$case_dir/非常用フォルダー" -type f \( -name '*.ogg' -o -name '*.wav' \) | sort; }

@@ -85,8 +85,11 @@ new_case() {
   cp "$(ini)" "$case_dir/settings.before"
 }
 
+# From the case's folder, where the program is, unless start_dir names another.
+start_dir=""
 start_corvinet() {
-  (cd "$case_dir" && exec wine64 "$program") >>"$work/$case_name.log" 2>&1 &
+  local exe; exe=$(gui_program_in "$case_dir" "$program") || return 1
+  (cd "${start_dir:-$case_dir}" && exec wine64 "$exe") >>"$work/$case_name.log" 2>&1 &
   c_pid=$!
 }
 
@@ -539,8 +542,7 @@ case_end_session_while_recording() {
 case_second_copy() {
   start_manual_recording || return 1
   local first=$c_pid
-  (cd "$case_dir" && exec wine64 "$program") >>"$work/$case_name.log" 2>&1 &
-  c_pid=$!
+  start_corvinet
   drv expect-message $'この録音アプリはすでに起動しています。\n同じ一時ファイルと電話帳に二重に書き込まないよう、この起動は終了します。' \
     30000 --button none --caption 起動エラー >/dev/null || return 1
   wine_env_screenshot "$shots/9_second_copy.png"
