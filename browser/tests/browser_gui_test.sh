@@ -431,18 +431,21 @@ case_resize() {
 
 # The folder list: the browsed folder, then the stored slots; a chosen
 # folder (named without "\") is listed, a cancelled choice changes nothing.
+# The program is named with a "\" byte inside a character ("ソ" is 83 5C):
+# its folder still ends at the real separator.
 case_folder() {
   new_case "録音\\"
   mkdir -p "$case_dir/録音" "$case_dir/別の記録"
   cp "$work/a.wav" "$case_dir/録音/here.wav"
   cp "$work/a.wav" "$case_dir/別の記録/there.wav"
-  start_corvinet
+  start_corvinet 録音ソフト.exe
   wait_main || return 1
   open_browser || return 1
   local entries
   entries=$(drv list-items "$B" 1100) || return 1
   [ "$(echo "$entries" | sed -n 2p)" = "通話記録\\" ] && [ "$(echo "$entries" | wc -l)" = 2 ] &&
-    [[ $(echo "$entries" | head -n 1) == *"\\録音\\" ]] || { fail "folder list: $(echo "$entries" | tr '\n' ' ')"; return 1; }
+    [ "$(echo "$entries" | head -n 1)" = "$(winpath "$case_dir")\\録音\\" ] ||
+    { fail "folder list: $(echo "$entries" | tr '\n' ' ')"; return 1; }
   expect_list here.wav || return 1
   drv select "$B" 1100 1 >/dev/null || return 1
   drv browse-cancel >/dev/null || return 1
