@@ -438,6 +438,9 @@ case_folder() {
   mkdir -p "$case_dir/録音" "$case_dir/別の記録"
   cp "$work/a.wav" "$case_dir/録音/here.wav"
   cp "$work/a.wav" "$case_dir/別の記録/there.wav"
+  # Wine's folder chooser, opened on a folder that exists, ignores the
+  # driver's later choice of a sibling: the slot's folder is left unmade.
+  rmdir "$case_dir/通話記録"
   start_corvinet 録音ソフト.exe
   wait_main || return 1
   open_browser || return 1
