@@ -2,6 +2,7 @@
 
 #include "common/position_text.h"
 #include "common/settings_file.h"
+#include "common/sjis_text.h"
 
 namespace suite {
 
@@ -54,18 +55,8 @@ std::string ResolvedFolder(const std::string& folder, const std::string& program
 }
 
 std::string WithTrailingSeparator(const std::string& folder) {
-    if (!folder.empty() && folder.back() == '\\') {
-        // A trail byte of "\" value ends a kanji, not the path: look at the
-        // character starts.
-        size_t i = 0, lastStart = 0;
-        while (i < folder.size()) {
-            lastStart = i;
-            const unsigned char c = static_cast<unsigned char>(folder[i]);
-            i += ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) ? 2 : 1;
-        }
-        if (lastStart == folder.size() - 1) return folder;
-    }
-    return folder + "\\";
+    // A trail byte of "\" value ends a kanji, not the path.
+    return SjisEndsWith(folder, '\\') ? folder : folder + "\\";
 }
 
 std::vector<std::string> FolderListEntries(const std::string& browseFolder, const std::string& programFolder,

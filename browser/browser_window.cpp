@@ -13,6 +13,7 @@
 #include "browser/recording_list.h"
 #include "browser/wave_out_win32.h"
 #include "common/position_text.h"
+#include "common/program_folder_win32.h"
 #include "common/win32_text.h"
 #include "common/window_win32.h"
 
@@ -125,15 +126,6 @@ namespace {
 HWND Control(BrowserState& s, int id) { return GetDlgItem(s.hwnd, id); }
 
 void SetButtonText(BrowserState& s, int id, const char* text) { SetWindowTextSjis(Control(s, id), text); }
-
-std::string ProgramFolder() {
-    WCHAR path[MAX_PATH] = {};
-    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::string sjis;
-    if (n == 0 || n >= MAX_PATH || !WideToSjis(path, static_cast<int>(n), &sjis)) return std::string();
-    const size_t cut = sjis.find_last_of('\\');
-    return cut == std::string::npos ? std::string() : sjis.substr(0, cut + 1);
-}
 
 int WorkAreaHeight() {
     WorkArea a = CurrentWorkArea();

@@ -12,6 +12,7 @@
 #include "endpoint_volume_win32.h"
 #include "level_calibration.h"
 #include "common/process_end_win32.h"
+#include "common/program_folder_win32.h"
 #include "common/text_convert.h"
 
 namespace suite {
@@ -82,4 +83,7 @@ int RunQuorrel(HINSTANCE instance) {
 }  // namespace
 }  // namespace suite
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) { return suite::RunQuorrel(instance); }
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    if (!suite::EnterProgramFolder("Quorrel")) return 0;
+    return suite::RunQuorrel(instance);
+}

@@ -22,8 +22,11 @@ function(suite_resources target rc)
   add_custom_command(
     OUTPUT ${res}
     COMMAND ${CMAKE_RC_COMPILER} -O coff -c 932 -I${RES_DIR} -I${CMAKE_SOURCE_DIR}/common -I${rc_dir} -I${CMAKE_SOURCE_DIR}
+            -DSUITE_VERSION_MAJOR=${PROJECT_VERSION_MAJOR} -DSUITE_VERSION_MINOR=${PROJECT_VERSION_MINOR}
+            -DSUITE_VERSION_PATCH=${PROJECT_VERSION_PATCH}
             -i ${CMAKE_SOURCE_DIR}/${rc} -o ${res}
-    DEPENDS ${CMAKE_SOURCE_DIR}/${rc} ${CMAKE_SOURCE_DIR}/common/suite_resources.rc ${RES_FILES}
+    DEPENDS ${CMAKE_SOURCE_DIR}/${rc} ${CMAKE_SOURCE_DIR}/common/suite_resources.rc
+            ${CMAKE_SOURCE_DIR}/common/suite_version.rc ${CMAKE_SOURCE_DIR}/common/suite.manifest ${RES_FILES}
     COMMENT "Compiling resources of ${target}")
   # A COFF object, linked like any other.
   set_source_files_properties(${res} PROPERTIES EXTERNAL_OBJECT TRUE GENERATED TRUE)

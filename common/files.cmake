@@ -9,7 +9,8 @@ list(APPEND SUITE_CORE_SOURCES
   common/vorbis_file_layer.cpp
   common/wav_header.cpp
   common/file_name_rules.cpp
-  common/file_move.cpp)
+  common/file_move.cpp
+  common/program_folder.cpp)
 list(APPEND SUITE_TEST_SOURCES
   common/tests/byte_io_test.cpp
   common/tests/sjis_text_test.cpp

@@ -138,14 +138,14 @@ public:
     }
 };
 
-// Start-up load of a recorder's record. Empty: the caller ends. OneByte: the
-// defaults are made by makeDefaults and written over the file (the whole
-// record); the outcome is still OneByte so the caller can tell. Unopenable:
-// an all-zero record.
+// Start-up load of a recorder's record. OneByte and Empty (an empty file,
+// treated as a deleted one): the defaults are made by makeDefaults and
+// written over the file (the whole record); the outcome is kept so the
+// caller can tell. Unopenable: an all-zero record.
 template <class Record, class MakeDefaults>
 LoadOutcome LoadRecorderSettings(const std::string& path, Record* record, MakeDefaults makeDefaults) {
     LoadOutcome outcome = LoadSettingsImage(path, record->data(), Record::kSize);
-    if (outcome == LoadOutcome::OneByte) {
+    if (outcome == LoadOutcome::OneByte || outcome == LoadOutcome::Empty) {
         makeDefaults(record);
         WriteWholeSettingsImage(path, record->data(), Record::kSize);
     }

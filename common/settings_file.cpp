@@ -23,7 +23,12 @@ LoadOutcome LoadSettingsImage(const std::string& path, uint8_t* image, size_t im
     uint64_t size = 0;
     if (!file.Open(path, File::Mode::ReadCreate) || !file.Size(&size)) return LoadOutcome::Unopenable;
     if (fileSize) *fileSize = size;
-    if (size == 0) return LoadOutcome::Empty;
+    if (size == 0) {
+        // No settings at all: as if deleted, the request for the defaults.
+        const uint8_t oneByte = 0;
+        file.WriteAt(0, &oneByte, 1);
+        return LoadOutcome::Empty;
+    }
     size_t want = size < imageSize ? static_cast<size_t>(size) : imageSize;
     file.ReadAt(0, image, want);
     return size == 1 ? LoadOutcome::OneByte : LoadOutcome::Read;

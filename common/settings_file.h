@@ -18,14 +18,16 @@ struct WorkArea {
 
 enum class LoadOutcome {
     Unopenable,  // the file could not be opened: the image stays all zero
-    Empty,       // 0 bytes
+    Empty,       // 0 bytes (an interrupted write, a full disk): made anew as shipped
     OneByte,     // 1 byte: the request for defaults
     Read,        // 2 bytes and more: the image holds what was read
 };
 
 // Opens the file, reads at most imageSize bytes into image after zeroing it.
 // A missing file is first created as the shipped one (one zero byte), so the
-// outcome is OneByte. *fileSize gets the size on disk.
+// outcome is OneByte; an empty file is made the shipped one too, the outcome
+// Empty, so the caller can say why the settings start anew. *fileSize gets
+// the size on disk as found.
 LoadOutcome LoadSettingsImage(const std::string& path, uint8_t* image, size_t imageSize,
                               uint64_t* fileSize = nullptr);
 

@@ -4,6 +4,7 @@
 // time.
 #include <windows.h>
 
+#include "common/program_folder_win32.h"
 #include "handset/handset_settings_record.h"
 #include "recorder/recorder_program_win32.h"
 
@@ -15,8 +16,8 @@ public:
     const char* ProgramName() const override { return "Pallaby"; }
     RecorderSettings& Settings() override { return settings_; }
 
-    bool LoadSettings(const WorkArea& area) override {
-        return LoadHandsetSettings(kSettingsFilePath, area, &settings_) != LoadOutcome::Empty;
+    LoadOutcome LoadSettings(const WorkArea& area) override {
+        return LoadHandsetSettings(kSettingsFilePath, area, &settings_);
     }
 
     bool IsLineRecorder() const override { return false; }
@@ -42,6 +43,7 @@ private:
 }  // namespace suite
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    if (!suite::EnterProgramFolder("Pallaby")) return 0;
     // Never destroyed: a recording thread that did not end at exit may still
     // reach the settings through the pass.
     auto* recorder = new suite::HandsetRecorderParts;

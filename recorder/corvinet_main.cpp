@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "common/program_folder_win32.h"
 #include "common/settings_record.h"
 #include "common/win32_text.h"
 #include "phonebook/info_board.h"
@@ -24,8 +25,8 @@ public:
     const char* ProgramName() const override { return "Corvinet"; }
     RecorderSettings& Settings() override { return settings_; }
 
-    bool LoadSettings(const WorkArea& area) override {
-        return LoadLineSettings(kSettingsFilePath, area, &settings_) != LoadOutcome::Empty;
+    LoadOutcome LoadSettings(const WorkArea& area) override {
+        return LoadLineSettings(kSettingsFilePath, area, &settings_);
     }
 
     bool IsLineRecorder() const override { return true; }
@@ -125,6 +126,7 @@ private:
 }  // namespace suite
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    if (!suite::EnterProgramFolder("Corvinet")) return 0;
     // Never destroyed: a recording thread that did not end at exit may still
     // reach the phone book through the pass.
     auto* recorder = new suite::LineRecorderParts;

@@ -191,9 +191,8 @@ bool LoadSettings(SettingsRecord* record, FILE* err) {
         return false;
     }
     if (outcome == LoadOutcome::Empty) {
-        // The recorder ends without a word on an empty file.
-        Say(err, std::string("設定ファイルが空です（0 バイト）: ") + kSettingsFilePath);
-        return false;
+        // As the recorder does: the defaults, and a word about it.
+        Say(err, std::string("設定ファイルが空だったため、初期値に戻しました: ") + kSettingsFilePath);
     }
     return true;
 }

@@ -17,6 +17,7 @@
 #include "input_device_win32.h"
 #include "leftover_recovery.h"
 #include "ui/main_window.h"
+#include "ui/message_texts.h"
 #include "ui/warning_bar_window.h"
 #include "ui/warning_volume_win32.h"
 
@@ -55,6 +56,8 @@ struct Program {
     std::unique_ptr<WarningBar> warningBar;
     std::unique_ptr<Win32ConnectionLine> line;
     std::unique_ptr<ConnectionCheck> connection;
+
+    bool settingsWereEmpty = false;  // told once on the warning bar
 
     std::atomic<bool> tickFlag{false};
     int browserRequest = 0;
@@ -286,6 +289,7 @@ void RunMainLoop(Program& p) {
     p.volumeControls = CreateCoreAudioOutputControls();
     p.alarm = std::make_unique<WarningAlarm>(p.instance, *p.volumeControls, settings.warning_volume());
     p.warningBar = std::make_unique<WarningBar>(p.mainWindow, p.alarm.get(), p.variant.BarLayout());
+    if (p.settingsWereEmpty) p.warningBar->Raise(kSettingsResetBarText);
     p.line = std::make_unique<Win32ConnectionLine>(&p.capture, p.alarm.get());
     p.connection = std::make_unique<ConnectionCheck>(p.line.get(), &p.shared, settings.input_device_count());
     p.shared.SilenceCountdown.store(0);
@@ -326,7 +330,7 @@ int RunRecorder(HINSTANCE instance, RecorderVariant& variant) {
         return 0;
     }
 
-    if (!variant.LoadSettings(CurrentWorkArea())) return 0;
+    p.settingsWereEmpty = variant.LoadSettings(CurrentWorkArea()) == LoadOutcome::Empty;
     RecorderSettings& settings = variant.Settings();
 
     const std::string title =

@@ -23,9 +23,9 @@ public:
     virtual const char* ProgramName() const = 0;
     // The program's record, loaded by LoadSettings.
     virtual RecorderSettings& Settings() = 0;
-    // Start-up load of the whole record; false ends the program at once
-    // (an empty settings file).
-    virtual bool LoadSettings(const WorkArea& area) = 0;
+    // Start-up load of the whole record (Empty: the file was empty and the
+    // defaults are in use).
+    virtual LoadOutcome LoadSettings(const WorkArea& area) = 0;
     // Line recorder: the "電話帳" button and the click for the call board.
     // Otherwise the handset's: "録音中" in the number field while recording.
     virtual bool IsLineRecorder() const = 0;

@@ -4,13 +4,19 @@
 #include <mmsystem.h>
 #include <objbase.h>
 
-#include "common/file_layer.h"
+#include "common/program_folder_win32.h"
 #include "common/settings_file.h"
 #include "common/settings_record.h"
+#include "common/win32_text.h"
 #include "settings_window.h"
 #include "common/window_win32.h"
 
 namespace {
+
+const char kSettingsResetCaption[] = "設定ファイル";
+const char kSettingsResetText[] =
+    "設定ファイルが空だったため、設定を初期値に戻しました。\n"
+    "電話帳と録音はそのままです。変更した設定は、この画面を閉じるときに保存されます。";
 
 // Takes one message at a time without waiting; when there is none, sleeps
 // 10 ms and serves the window's requests. Ends at the quit message.
@@ -31,17 +37,20 @@ void RunLoop(suite::SettingsWindowState* window) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    if (!suite::EnterProgramFolder("Tessimor")) return 0;
     static suite::SettingsRecord record;
     suite::LoadOutcome outcome =
         suite::LoadSettingsImage(suite::kSettingsFilePath, record.data(), suite::SettingsRecord::kSize);
+    // An empty file (an interrupted write, a full disk) is no settings at
+    // all: like a deleted one it is now the shipped file, and the user is told.
     if (outcome == suite::LoadOutcome::Empty) {
-        // Loading created it: an empty file is no settings at all.
-        suite::DeleteFilePath(suite::kSettingsFilePath);
-        return 0;
+        suite::ShowMessage(nullptr, kSettingsResetText, kSettingsResetCaption, MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
     }
-    // The shipped file (or one the user deleted, now made anew): the same
-    // defaults the recorder makes, shown now and written at the end.
-    if (outcome == suite::LoadOutcome::OneByte) record.MakeDefaults(suite::CurrentWorkArea());
+    // The shipped file (or one the user deleted or emptied, now made anew):
+    // the same defaults the recorder makes, shown now and written at the end.
+    if (outcome == suite::LoadOutcome::OneByte || outcome == suite::LoadOutcome::Empty) {
+        record.MakeDefaults(suite::CurrentWorkArea());
+    }
 
     // The shell's folder chooser wants COM on this thread.
     HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

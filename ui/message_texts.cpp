@@ -11,6 +11,7 @@ const char kAlertBarText[] = "パスの文字数が許容値を超えたため�
 const char kDiskFullBarText[] = "ディスクが満杯のため録音は途中までしか保存されていません";
 const char kHandsetBarLine1[] = "ファイル名を含むパスの文字数が許容値をこえました、";
 const char kHandsetBarLine2[] = "非常用フォルダーに臨時のファイルを作成しました（要設定修正）";
+const char kSettingsResetBarText[] = "設定ファイルが空だったため、設定を初期値に戻しました";
 
 std::string MissingWorkFolderText(const std::string& folderSjis) {
     return "保存先フォルダーが存在しません\n現在の保存先　" + folderSjis +

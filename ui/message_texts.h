@@ -11,6 +11,7 @@ extern const char kAlertBarText[];         // the warning bar's line
 extern const char kDiskFullBarText[];      // its line when a recording was cut short by a full disk
 extern const char kHandsetBarLine1[];      // the handset recorder's bar, first line
 extern const char kHandsetBarLine2[];      // and second line
+extern const char kSettingsResetBarText[]; // the settings file was empty: the defaults are in use
 
 // "保存先フォルダーが存在しません…" with the missing folder.
 std::string MissingWorkFolderText(const std::string& folderSjis);

@@ -28,7 +28,7 @@ LRESULT CALLBACK WarningBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         case WM_CREATE: OnCreate(hwnd, bar->layout_); return 0;
         case WM_PAINT:
             OnPaint(hwnd, bar->textFont_.get(), bar->text_ ? bar->text_ : kAlertBarText,
-                    bar->layout_.handset && bar->text_ != kDiskFullBarText ? kHandsetBarLine2 : nullptr);
+                    bar->text_ == kHandsetBarLine1 ? kHandsetBarLine2 : nullptr);
             return 0;
         case WM_COMMAND:
             if (LOWORD(wParam) == kCloseButton) {

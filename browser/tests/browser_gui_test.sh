@@ -64,8 +64,10 @@ new_case() {
   [ -z "${1:-}" ] || put_text "$(ini)" 100 "$1"
 }
 
+# start_corvinet [NAME]: the program in the case's folder, named NAME.
 start_corvinet() {
-  (cd "$case_dir" && exec wine64 "$program") >>"$work/$case_name.log" 2>&1 &
+  local exe; exe=$(gui_program_in "$case_dir" "$program" "${1:-}") || return 1
+  (cd "$case_dir" && exec wine64 "$exe") >>"$work/$case_name.log" 2>&1 &
   c_pid=$!
 }
 
@@ -179,7 +181,6 @@ only_browser_bytes() {
   [ -z "$bad" ] || fail "the browser's close changed settings bytes $bad"
 }
 
-winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
 
 byte_at() { od -An -tu1 -j "$2" -N1 "$1" | tr -d ' '; }
 
@@ -431,18 +432,24 @@ case_resize() {
 
 # The folder list: the browsed folder, then the stored slots; a chosen
 # folder (named without "\") is listed, a cancelled choice changes nothing.
+# The program is named with a "\" byte inside a character ("ソ" is 83 5C):
+# its folder still ends at the real separator.
 case_folder() {
   new_case "録音\\"
   mkdir -p "$case_dir/録音" "$case_dir/別の記録"
   cp "$work/a.wav" "$case_dir/録音/here.wav"
   cp "$work/a.wav" "$case_dir/別の記録/there.wav"
-  start_corvinet
+  # Wine's folder chooser, opened on a folder that exists, ignores the
+  # driver's later choice of a sibling: the slot's folder is left unmade.
+  rmdir "$case_dir/通話記録"
+  start_corvinet 録音ソフト.exe
   wait_main || return 1
   open_browser || return 1
   local entries
   entries=$(drv list-items "$B" 1100) || return 1
   [ "$(echo "$entries" | sed -n 2p)" = "通話記録\\" ] && [ "$(echo "$entries" | wc -l)" = 2 ] &&
-    [[ $(echo "$entries" | head -n 1) == *"\\録音\\" ]] || { fail "folder list: $(echo "$entries" | tr '\n' ' ')"; return 1; }
+    [ "$(echo "$entries" | head -n 1)" = "$(winpath "$case_dir")\\録音\\" ] ||
+    { fail "folder list: $(echo "$entries" | tr '\n' ' ')"; return 1; }
   expect_list here.wav || return 1
   drv select "$B" 1100 1 >/dev/null || return 1
   drv browse-cancel >/dev/null || return 1

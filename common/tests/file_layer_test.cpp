@@ -1,13 +1,15 @@
 #include "common/file_layer.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
+
+#include "common/program_folder.h"
 
 #include "test_folder.h"
 
@@ -194,4 +196,36 @@ TEST(FileLayer, KilledMoveAcrossFileSystemsLeavesNoShortTarget) {
     EXPECT_FALSE(Utf8PathExists("a.tmp"));
     EXPECT_FALSE(Utf8PathExists("a.tmp.move"));
     EXPECT_FALSE(Utf8PathExists("dest/d.ogg.part"));
+}
+
+// The start's probe of the program's folder: a folder the user cannot write
+// fails it, and a folder that can be written keeps nothing of it. Root may
+// write anywhere, so as root the read-only case runs as "nobody".
+TEST(FileLayer, FolderProbeFailsWhereNoFileCanBeMade) {
+    TestFolder dir;
+    ASSERT_TRUE(CreateFolderPath("rw\\"));
+    ASSERT_TRUE(CreateFolderPath("ro\\"));
+    EXPECT_TRUE(CanCreateFileIn("rw\\", "~probe.tmp"));
+    std::vector<FolderEntry> entries;
+    ASSERT_TRUE(ListFolder("rw", &entries));
+    EXPECT_TRUE(entries.empty()) << "the probe file is left behind";
+    EXPECT_FALSE(CanCreateFileIn("missing\\", "~probe.tmp"));
+
+    ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+    ASSERT_EQ(chmod("rw", 0777), 0);
+    ASSERT_EQ(chmod("ro", 0555), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
+        if (!CanCreateFileIn("rw\\", "~probe.tmp")) _exit(2);
+        _exit(CanCreateFileIn("ro\\", "~probe.tmp") ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_NE(WEXITSTATUS(status), 3) << "cannot become nobody";
+    EXPECT_NE(WEXITSTATUS(status), 2) << "a writable folder fails the probe";
+    EXPECT_NE(WEXITSTATUS(status), 1) << "a read-only folder passes the probe";
+    ASSERT_EQ(chmod("ro", 0755), 0);
 }

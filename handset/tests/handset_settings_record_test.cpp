@@ -68,8 +68,14 @@ TEST(HandsetSettingsRecord, SizeRulesAndExitWrite) {
     EXPECT_EQ(suite_test::U32(after, 0), 77u);
     EXPECT_TRUE(std::equal(after.begin() + 4, after.end(), disk.begin() + 4));
 
+    // An empty file is taken as deleted: the handset's own defaults, written whole.
     WriteAllBytes("empty.ini", {});
     EXPECT_EQ(LoadHandsetSettings("empty.ini", WorkArea{0, 0, 1024, 768}, &r), LoadOutcome::Empty);
+    HandsetSettingsRecord defaults;
+    defaults.MakeDefaults(WorkArea{0, 0, 1024, 768});
+    std::vector<uint8_t> made = ReadAllBytes("empty.ini");
+    ASSERT_EQ(made.size(), 2790u);
+    EXPECT_TRUE(std::equal(made.begin(), made.end(), defaults.data()));
 }
 
 TEST(HandsetSettingsRecord, RecordingsAreNamedByTheFileFormatOnly) {

@@ -62,7 +62,8 @@ new_case() {
   cp "$(ini)" "$case_dir/settings.before"
 }
 start_pallaby() {
-  (cd "$case_dir" && exec wine64 "$program") >>"$work/$case_name.log" 2>&1 &
+  local exe; exe=$(gui_program_in "$case_dir" "$program") || return 1
+  (cd "$case_dir" && exec wine64 "$exe") >>"$work/$case_name.log" 2>&1 &
   c_pid=$!
 }
 recordings() { find "$case_dir/通話記録" "$case_dir/非常用フォルダー" -type f \( -name '*.ogg' -o -name '*.wav' \) | sort; }
@@ -153,7 +154,9 @@ case_browser() {
 }
 
 # Installed as users get it: Pallaby in a folder of its own beside
-# Corvinet; neither program touches the other's settings.
+# Corvinet; neither program touches the other's settings. Each is started
+# from the other's folder (a shortcut's working folder, a script) and still
+# uses its own settings and folders, leaving the other's as they were.
 case_side_by_side() {
   new_case
   local suite="$case_dir/suite"
@@ -162,31 +165,56 @@ case_side_by_side() {
   [ "$(stat -c %s "$suite/Pallaby/$SETTINGS_REL")" -eq 1 ] || { fail "Pallaby's shipped file is not one byte"; return 1; }
   corvinet_make_record "$suite/$SETTINGS_REL"
   handset_make_record "$suite/Pallaby/$SETTINGS_REL"
+  put_text "$suite/Pallaby/$SETTINGS_REL" 42 111   # its main window's own place
   cp "$suite/$SETTINGS_REL" "$case_dir/corvinet.before"
   cp "$suite/Pallaby/$SETTINGS_REL" "$case_dir/settings.before"
+  local snapshot=(find "$suite" -path "$suite/Pallaby" -prune -o -printf '%p %s %T@\n')
+  "${snapshot[@]}" | sort >"$case_dir/corvinet_folder.before"
 
-  (cd "$suite/Pallaby" && exec wine64 ./Pallaby.exe) >>"$work/$case_name.log" 2>&1 &
+  (cd "$suite" && exec wine64 "$suite/Pallaby/Pallaby.exe") >>"$work/$case_name.log" 2>&1 &
   c_pid=$!
   wait_main || return 1
+  local rect; rect=$(drv get-rect "$main_class")
+  [ "$rect" = "111 100 470 200" ] || { fail "Pallaby's window at $rect, not where its own settings place it"; return 1; }
+  # A recording by hand goes through its own emergency and record folders.
+  drv click "$main_class" 3001 >/dev/null || return 1
+  for _ in $(seq 1 20); do [ -s "$suite/Pallaby/非常用フォルダー/TMP.tmp" ] && break; sleep 0.5; done
+  [ -s "$suite/Pallaby/非常用フォルダー/TMP.tmp" ] || { fail "no TMP.tmp in Pallaby's own 非常用フォルダー"; return 1; }
+  drv click "$main_class" 3103 >/dev/null || return 1
+  for _ in $(seq 1 20); do [ -n "$(find "$suite/Pallaby/通話記録" -name '*.ogg')" ] && break; sleep 0.5; done
+  [ -n "$(find "$suite/Pallaby/通話記録" -name '*.ogg')" ] || { fail "no recording in Pallaby's own 通話記録"; return 1; }
   close_main || return 1
   cmp -s "$case_dir/corvinet.before" "$suite/$SETTINGS_REL" || { fail "Pallaby changed Corvinet's settings"; return 1; }
+  "${snapshot[@]}" | sort | cmp -s - "$case_dir/corvinet_folder.before" ||
+    { fail "Pallaby wrote into Corvinet's folder, where it was started"; return 1; }
   tail_unchanged "$case_dir/settings.before" "$suite/Pallaby/$SETTINGS_REL" || return 1
   cp "$suite/Pallaby/$SETTINGS_REL" "$case_dir/pallaby.after"
+  find "$suite/Pallaby" -printf '%p %s %T@\n' | sort >"$case_dir/pallaby_folder.before"
 
   RECORDER=Corvinet
-  (cd "$suite" && exec wine64 ./Corvinet.exe) >>"$work/$case_name.log" 2>&1 &
+  (cd "$suite/Pallaby" && exec wine64 "$suite/Corvinet.exe") >>"$work/$case_name.log" 2>&1 &
   c_pid=$!
   wait_main || return 1
+  rect=$(drv get-rect "$main_class")
+  [ "$rect" = "277 100 470 200" ] || { fail "Corvinet's window at $rect, not where its own settings place it"; return 1; }
   close_main || return 1
   RECORDER=Pallaby
   cmp -s "$case_dir/pallaby.after" "$suite/Pallaby/$SETTINGS_REL" ||
     { fail "Corvinet changed Pallaby's settings"; return 1; }
+  find "$suite/Pallaby" -printf '%p %s %T@\n' | sort | cmp -s - "$case_dir/pallaby_folder.before" ||
+    { fail "Corvinet wrote into Pallaby's folder, where it was started"; return 1; }
   [ "$(stat -c %s "$suite/$SETTINGS_REL")" -eq 3572 ] || { fail "Corvinet's settings resized"; return 1; }
 }
 
+# An emptied settings file: the handset's defaults and its bar once.
+case_empty_settings() { new_case; empty_settings_case; }
+
+# Unpacked where the user cannot write: it says so and ends.
+case_read_only() { gui_read_only_case "$program"; }
+
 # ---------------------------------------------------------------- run
 
-cases=(conversation warning_bar browser side_by_side)
+cases=(conversation warning_bar browser side_by_side empty_settings read_only)
 [ ${#only[@]} -gt 0 ] && cases=("${only[@]}")
 failed=0
 for case_name in "${cases[@]}"; do

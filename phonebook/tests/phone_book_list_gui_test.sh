@@ -80,7 +80,8 @@ new_case() {
 export_book() { "$phonebook" export "$(book_dir)"; }
 
 start_corvinet() {
-  (cd "$case_dir" && exec wine64 "$program") >>"$work/$case_name.log" 2>&1 &
+  local exe; exe=$(gui_program_in "$case_dir" "$program") || return 1
+  (cd "$case_dir" && exec wine64 "$exe") >>"$work/$case_name.log" 2>&1 &
   c_pid=$!
   wait_main
 }

@@ -85,8 +85,11 @@ new_case() {
   cp "$(ini)" "$case_dir/settings.before"
 }
 
+# From the case's folder, where the program is, unless start_dir names another.
+start_dir=""
 start_corvinet() {
-  (cd "$case_dir" && exec wine64 "$program") >>"$work/$case_name.log" 2>&1 &
+  local exe; exe=$(gui_program_in "$case_dir" "$program") || return 1
+  (cd "${start_dir:-$case_dir}" && exec wine64 "$exe") >>"$work/$case_name.log" 2>&1 &
   c_pid=$!
 }
 
@@ -135,12 +138,22 @@ start_manual_recording() {
 # book, one from a number that is, a withheld one and an outgoing call. Each is saved under
 # its direction, date and number (and name); the number field shows the
 # number; the board opens (mode 0) and shows the phone book's name.
+#
+# Started from another install-like folder (a shortcut's working folder, the
+# Run key, a script), with settings as shipped and a book of its own: the
+# program uses its own settings, book and folders, and leaves that one as it was.
 case_calls() {
   new_case
   printf '"number","name","information"\r\n"0398765432","山田","取引先"\r\n' >"$case_dir/book.csv"
   "$phonebook" import "$case_dir/マニュアル 兼 作業フォルダー" "$case_dir/book.csv" >"$work/phonebook.log" 2>&1 ||
     { fail "phonebook import failed: $(tail -n 2 "$work/phonebook.log")"; return 1; }
-  start_corvinet
+  local other="$cases_dir/calls_elsewhere"
+  corvinet_make_folder "$other" && printf '\0' >"$other/$CORVINET_SETTINGS_REL" || return 1
+  printf '"number","name","information"\r\n"0398765432","他人","別の帳"\r\n' >"$other/book.csv"
+  "$phonebook" import "$other/マニュアル 兼 作業フォルダー" "$other/book.csv" >"$work/phonebook.log" 2>&1 ||
+    { fail "phonebook import failed: $(tail -n 2 "$work/phonebook.log")"; return 1; }
+  find "$other" -printf '%p %s %T@\n' | sort >"$case_dir/other.before"
+  start_dir=$other start_corvinet
   wait_main || return 1
   wine_env_screenshot "$shots/1_main_idle.png"
   # Faults that do not stop the run are noted and the calls go on.
@@ -220,6 +233,8 @@ case_calls() {
 
   close_main || return 1
   tail_unchanged || return 1
+  find "$other" -printf '%p %s %T@\n' | sort | cmp -s - "$case_dir/other.before" ||
+    { fail "the folder it was started from changed"; return 1; }
   return $bad
 }
 
@@ -330,14 +345,7 @@ case_first_start() {
   local f; f=$(ini)
   printf '\0' >"$f"
   start_corvinet
-  drv wait-window "接続 設定" 30000 >/dev/null || return 1
-  wine_env_screenshot "$shots/7_connection_choice.png"
-  local index
-  index=$(drv list-items "接続 設定" 5000 | grep -n -x -F "$CORVINET_LINE_INPUT" | head -n 1 | cut -d: -f1)
-  [ -n "$index" ] || { fail "the list does not offer $CORVINET_LINE_INPUT"; return 1; }
-  drv select "接続 設定" 5000 $(( index - 1 )) >/dev/null || return 1
-  drv click "接続 設定" 5001 >/dev/null || return 1
-  drv close "接続 設定" >/dev/null || return 1
+  choose_line_input 7_connection_choice || return 1
   wait_main || return 1
   drv wait-text "$main_class" 0 "めるとあ - $CORVINET_LINE_INPUT" 3000 >/dev/null || return 1
   [ "$(stat -c %s "$f")" -eq 3572 ] || { fail "settings file of $(stat -c %s "$f") bytes"; return 1; }
@@ -395,20 +403,17 @@ case_display_modes() {
   wait_exit 15
 }
 
-# A zero-length settings file: exit code 0 and no window.
+# An emptied settings file: the defaults and the warning bar once; the
+# record folder of the defaults is stored.
 case_empty_settings() {
   new_case
-  : >"$(ini)"
-  start_corvinet
-  local _
-  for _ in $(seq 1 100); do
-    kill -0 "$c_pid" 2>/dev/null || break
-    if drv_quiet find-class "$MAIN_PREFIX" 50 >/dev/null; then fail "a main window was made"; break; fi
-    sleep 0.1
-  done
-  wait_exit 10 || return 1
-  [ ! -s "$(ini)" ] || fail "the empty settings file was written"
+  empty_settings_case || return 1
+  local got; got=$(get_text "$(ini)" 2000 262)
+  [ "$got" = '通話記録\' ] || fail "folder_list slot 0 is \"$got\""
 }
+
+# Unpacked where the user cannot write: it says so and ends.
+case_read_only() { gui_read_only_case "$program"; }
 
 # A missing work folder: the "起動エラー" question. No ends the program;
 # yes runs with the default folder and stores it at exit.
@@ -534,8 +539,7 @@ case_end_session_while_recording() {
 case_second_copy() {
   start_manual_recording || return 1
   local first=$c_pid
-  (cd "$case_dir" && exec wine64 "$program") >>"$work/$case_name.log" 2>&1 &
-  c_pid=$!
+  start_corvinet
   drv expect-message $'この録音アプリはすでに起動しています。\n同じ一時ファイルと電話帳に二重に書き込まないよう、この起動は終了します。' \
     30000 --button none --caption 起動エラー >/dev/null || return 1
   wine_env_screenshot "$shots/9_second_copy.png"
@@ -563,7 +567,7 @@ case_second_copy() {
 
 # ---------------------------------------------------------------- run
 
-cases=(first_start calls manual_discard manual_save second_copy unplug no_device empty_settings missing_work_folder close_while_recording end_session_while_recording display_modes)
+cases=(first_start calls manual_discard manual_save second_copy unplug no_device empty_settings missing_work_folder close_while_recording end_session_while_recording display_modes read_only)
 [ ${#only[@]} -gt 0 ] && cases=("${only[@]}")
 failed=0
 for case_name in "${cases[@]}"; do

@@ -16,6 +16,18 @@
 #   gui_script_folders NAME
 #                       work ($build/NAME), cases_dir and shots made anew,
 #                       reason_file
+#   gui_program_in DIR EXE [NAME]
+#                       EXE linked (or copied) into DIR as NAME (its own name
+#                       by default), as the install folder holds it: each
+#                       program takes its files from its own folder; prints
+#                       the path
+#   winpath PATH        PATH as Wine names it (Z:\...)
+#   gui_read_only_case EXE
+#                       EXE in a read-only copy of its folder, started from
+#                       another folder: one message names the folder, the
+#                       program ends with code 0, nothing is written
+#                       (a read-only bind mount: root only; skipped where
+#                       mounting is refused)
 #   gui_run_case PROGRAM CASE VAR
 #                       runs the function case_CASE, prints PASS or FAIL with
 #                       the reason, then stops the program (gui_stop VAR);
@@ -44,6 +56,51 @@ gui_stop() {
   kill -9 "$gui_stop_pid" 2>/dev/null
   wait "$gui_stop_pid" 2>/dev/null
   gui_stop_pid=""
+}
+
+gui_program_in() {
+  local to="$1/${3:-$(basename "$2")}"
+  ln -f "$2" "$to" 2>/dev/null || cp "$2" "$to" || return 1
+  printf '%s\n' "$to"
+}
+
+winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
+
+# Mounts left by a run that was killed would keep the old cases.
+gui_unmount_under() {
+  local m
+  while read -r m; do umount "$m" 2>/dev/null; done < <(findmnt -rn -o TARGET | grep -F "$1/" | sort -r)
+}
+
+gui_read_only_case() {
+  local exe=$1 ro="$work/read_only/$case_name" rc=0 text
+  gui_unmount_under "$work/read_only"
+  rm -rf "$ro" && mkdir -p "$ro/マニュアル 兼 作業フォルダー" "$ro/elsewhere" || return 1
+  gui_program_in "$ro" "$exe" >/dev/null || return 1
+  printf '\0' >"$ro/マニュアル 兼 作業フォルダー/setting（編集厳禁）.ini"
+  if ! { mount --bind "$ro" "$ro" && mount -o remount,bind,ro "$ro"; } 2>/dev/null; then
+    umount "$ro" 2>/dev/null
+    echo "SKIP $case_name: no read-only bind mount here (needs root allowed to mount)"
+    return 0
+  fi
+  find "$ro" -printf '%p %s %T@\n' | sort >"$work/read_only.before"
+  text=$'このフォルダーには書き込みができません。\n\n'"$(winpath "$ro")"$'\n\n録音・設定・電話帳はこのフォルダーの中に保存するため、ここでは使えません。\nフォルダーごと「ドキュメント」など書き込みのできる場所に移してから、そこで起動してください。\n\nこのプログラムは終了します。'
+  (cd "$ro/elsewhere" && exec wine64 "$ro/$(basename "$exe")") >>"$work/$case_name.log" 2>&1 &
+  local pid=$!
+  drv expect-message "$text" 30000 --button none --caption 書き込みできないフォルダー >/dev/null || rc=1
+  [ $rc -eq 0 ] && wine_env_screenshot "$shots/read_only_$(basename "$exe" .exe).png"
+  [ $rc -eq 0 ] && { drv answer-message OK >/dev/null || rc=1; }
+  local _ code=""
+  for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$pid" 2>/dev/null; then
+    fail "$(basename "$exe") still runs in a read-only folder"; kill -9 "$pid"; rc=1
+  else
+    wait "$pid"; code=$?
+    [ "$code" -eq 0 ] || { fail "$(basename "$exe") ended with code $code"; rc=1; }
+  fi
+  find "$ro" -printf '%p %s %T@\n' | sort | cmp -s - "$work/read_only.before" || { fail "the read-only folder changed"; rc=1; }
+  umount "$ro" || { fail "cannot unmount $ro"; rc=1; }
+  return $rc
 }
 
 gui_run_case() {
@@ -77,6 +134,7 @@ gui_script_folders() {
   shots="$work/screenshots"
   reason_file="$work/reason"
   mkdir -p "$work"
+  gui_unmount_under "$work"
   rm -rf "$cases_dir" "$shots"
   mkdir -p "$cases_dir" "$shots"
 }

@@ -209,9 +209,12 @@ case_no_device() {
   [ $ok -eq 0 ] && wait_exit 10
 }
 
+# Unpacked where the user cannot write: it says so and ends, as the others do.
+case_read_only() { gui_read_only_case "$program"; }
+
 # ---------------------------------------------------------------- run
 
-cases=(steady_tone weak_tone silence short_press no_device)
+cases=(steady_tone weak_tone silence short_press no_device read_only)
 [ ${#only[@]} -gt 0 ] && cases=("${only[@]}")
 failed=0
 for case_name in "${cases[@]}"; do

@@ -13,6 +13,11 @@
 #   to_raw IN OUT [EFFECT...]
 #                       IN as raw 16-bit mono at 8000 Hz (what audio_align
 #                       reads), through sox's EFFECTs
+#   choose_line_input SHOT
+#                       the "接続設定" window of a start with the defaults,
+#                       seen (screenshot SHOT), the line's input chosen
+#   empty_settings_case the settings file emptied: the defaults, the warning
+#                       bar once, none at the next start
 #   tail_unchanged [BEFORE AFTER]
 #                       after a normal exit the settings file (ini) keeps its
 #                       size and differs from $case_dir/settings.before only
@@ -85,4 +90,39 @@ tail_unchanged() {
   [ "$(stat -c %s "$after")" -eq "$RECORD_SIZE" ] || { fail "settings file has $(stat -c %s "$after") bytes"; return 1; }
   bad=$(cmp -l "$before" "$after" | awk '$1 - 1 >= 693 { print $1 - 1 }' | head -n 5 | tr '\n' ' ')
   [ -z "$bad" ] || fail "settings bytes changed beyond 692 at offsets $bad"
+}
+
+# choose_line_input SHOT: the "接続設定" window of a start with the
+# defaults, seen (screenshot SHOT), the line's input chosen, "don't show
+# again" ticked and the window closed.
+choose_line_input() {
+  drv wait-window "接続 設定" 30000 >/dev/null || return 1
+  wine_env_screenshot "$shots/$1.png"
+  local index
+  index=$(drv list-items "接続 設定" 5000 | grep -n -x -F "$CORVINET_LINE_INPUT" | head -n 1 | cut -d: -f1)
+  [ -n "$index" ] || { fail "the list does not offer $CORVINET_LINE_INPUT"; return 1; }
+  drv select "接続 設定" 5000 $(( index - 1 )) >/dev/null || return 1
+  drv click "接続 設定" 5001 >/dev/null || return 1
+  drv close "接続 設定" >/dev/null
+}
+
+# A zero-length settings file (an interrupted write, a full disk) is taken as
+# a deleted one: the defaults, so "接続設定" as at a first start, and the
+# warning bar says once why; the next start raises no bar.
+empty_settings_case() {
+  : >"$(ini)"
+  "start_${RECORDER,,}"
+  choose_line_input "${RECORDER}_empty_settings_choice" || return 1
+  wait_main || return 1
+  drv wait-window "メッセージボックス" 10000 >/dev/null || { fail "no warning bar about the empty settings file"; return 1; }
+  sleep 0.5
+  wine_env_screenshot "$shots/${RECORDER}_empty_settings_bar.png"
+  drv close "メッセージボックス" >/dev/null && drv wait-gone "メッセージボックス" 5000 >/dev/null || return 1
+  [ "$(stat -c %s "$(ini)")" -eq "$RECORD_SIZE" ] || { fail "settings file of $(stat -c %s "$(ini)") bytes"; return 1; }
+  close_main || return 1
+  "start_${RECORDER,,}"
+  wait_main || return 1
+  sleep 3
+  if drv_quiet exists "メッセージボックス"; then fail "the warning bar came again at the next start"; return 1; fi
+  close_main
 }

@@ -52,9 +52,6 @@ expect_eq() {  # expect_eq ACTUAL EXPECTED WHAT
   [ "$1" == "$2" ] || fail "$3: got \"$1\", expected \"$2\""
 }
 
-# Windows path of a Unix path (Wine maps / to Z:).
-winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
-
 # The settings file of the current case.
 ini() { printf '%s/%s' "$case_dir" "$settings_rel"; }
 
@@ -179,18 +176,42 @@ start_and_wait() {
 
 # ---------------------------------------------------------------- cases
 
-# An empty settings file is deleted and the program ends without a window.
+# An empty settings file (an interrupted write) is taken as a deleted one:
+# a message says so, the window shows the defaults and close writes them.
 case_empty_file() {
   : >"$(ini)"
   start_tessimor
-  local watcher rc
-  ( wine64 "$driver" wait-window Tessimor 2000 >/dev/null 2>&1 ) & watcher=$!
-  wait_exit 15 || return 1
-  expect_eq "$tess_rc" 0 "exit code" || return 1
-  [ ! -e "$(ini)" ] || { fail "the empty settings file is still there"; return 1; }
-  wait "$watcher"; rc=$?
-  [ $rc -ne 0 ] || fail "a Tessimor window appeared"
+  drv expect-message $'設定ファイルが空だったため、設定を初期値に戻しました。\n電話帳と録音はそのままです。変更した設定は、この画面を閉じるときに保存されます。' \
+    20000 --button none --caption 設定ファイル >/dev/null || return 1
+  wine_env_screenshot "$shots/empty_file.png" 2>/dev/null
+  drv answer-message OK >/dev/null || return 1
+  drv wait-window Tessimor 20000 >/dev/null || return 1
+  expect_eq "$(drv get-selection Tessimor 2001)" 2 "list 2001 of the defaults" || return 1
+  close_tessimor || return 1
+  [ "$(file_size "$(ini)")" -eq $RECORD_SIZE ] ||
+    { fail "file is $(file_size "$(ini)") bytes after close, expected $RECORD_SIZE"; return 1; }
+  slot_is "$(ini)" 2000 262 "通話記録\\" || fail "slot 0 holds \"$(get_text "$(ini)" 2000 262)\""
 }
+
+# Started from another folder holding settings of its own (a shortcut's
+# working folder, a script): the program's own settings are shown and
+# written, the other folder is left as it was.
+case_other_folder() {
+  make_record "$(ini)"
+  local other="$cases_dir/other_folder_elsewhere" before="$cases_dir/$case_name.before"
+  mkdir -p "$other/マニュアル 兼 作業フォルダー"
+  cp "$shipped_ini" "$other/$settings_rel"
+  find "$other" -printf '%p %s %T@\n' | sort >"$before"
+  (cd "$other" && exec wine64 "$case_dir/Tessimor.exe") >"$cases_dir/$case_name.log" 2>&1 &
+  tess_pid=$!
+  drv wait-window Tessimor 20000 >/dev/null || return 1
+  expect_eq "$(drv get-rect Tessimor)" "100 100 780 260" "window at the place its own settings hold" || return 1
+  close_tessimor || return 1
+  find "$other" -printf '%p %s %T@\n' | sort | cmp -s - "$before" || fail "the other folder changed"
+}
+
+# Unpacked where the user cannot write: it says so and ends.
+case_read_only() { gui_read_only_case "$program"; }
 
 # The shipped one-byte file gets the recorder's defaults: shown in the
 # window and written whole at close, so the recorder's first start finds
@@ -469,7 +490,7 @@ case_browse_cancelled() {
 all_cases=(
   empty_file one_byte_file missing_file list_choices format_token_limit
   sixth_folder_refused add_folder delete_second_folder incoming_folder_missing
-  browse_cancelled
+  browse_cancelled other_folder read_only
 )
 for name in "${only[@]}"; do
   [[ " ${all_cases[*]} " == *" $name "* ]] || { echo "unknown case $name; cases: ${all_cases[*]}" >&2; exit 2; }

@@ -2,6 +2,10 @@
 # Checks the Windows zip as a user gets it:
 #   - every .exe in it is a PE32+ (64-bit) executable that imports only
 #     Windows' own DLLs (nothing from the compiler or third parties);
+#   - every .exe carries version information (product, a Japanese file
+#     description, version, copyright) and an application manifest
+#     (asInvoker, Windows up to 10 and 11 supported, classic controls, no
+#     DPI awareness), read back with windres;
 #   - the programs sit in the top folder beside "マニュアル 兼 作業フォルダー"
 #     (holding the shipped one-byte settings file), "非常用フォルダー" and
 #     "通話記録", with the read-me and the licence notices of libogg and
@@ -14,6 +18,7 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 zip=$(cd "$(dirname "${1:?usage: $0 ZIP}")" && pwd)/$(basename "$1")
 objdump=x86_64-w64-mingw32-objdump
+windres=x86_64-w64-mingw32-windres
 system_dlls=" kernel32.dll user32.dll gdi32.dll winmm.dll shell32.dll ole32.dll oleaut32.dll msvcrt.dll "
 system_dlls+="comctl32.dll comdlg32.dll advapi32.dll psapi.dll shlwapi.dll version.dll "
 programs=(Corvinet Tessimor Quorrel)
@@ -22,6 +27,35 @@ tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 bad=0
 problem() { echo "package check: $*"; bad=1; }
+
+# The value of a version text as windres prints it ("text" or L"\x...").
+version_value() { sed -n "s/^ *VALUE \"$1\", L\?\"\(.*\)\"\$/\1/p" <<<"$2" | head -n 1; }
+
+# Version information and manifest of one executable.
+check_resources() {
+  local exe=$1 rel=$2 rc v
+  # A program without any resources is read as none.
+  rc=$("$windres" -J coff -O rc -i "$exe" 2>/dev/null) || rc=""
+  if ! grep -q '^1 VERSIONINFO' <<<"$rc"; then
+    problem "$rel: no version information"
+  else
+    for v in ProductName LegalCopyright; do
+      [ -n "$(version_value "$v" "$rc")" ] || problem "$rel: no $v in its version information"
+    done
+    [[ $(version_value FileVersion "$rc") =~ ^[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$ ]] || problem "$rel: no FileVersion n.n.n.n"
+    # Kana or kanji: windres prints them as \x3041..\x9fff.
+    grep -qE '^ *VALUE "FileDescription", L".*\\x(3[0-9a-f]|[4-9][0-9a-f])[0-9a-f]{2}' <<<"$rc" ||
+      problem "$rel: no Japanese FileDescription"
+  fi
+  if ! grep -q '^1 24 ' <<<"$rc"; then
+    problem "$rel: no application manifest"
+  else
+    grep -q 'level=""asInvoker""' <<<"$rc" || problem "$rel: the manifest does not ask for asInvoker"
+    grep -qi '8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a' <<<"$rc" || problem "$rel: the manifest does not name Windows 10 and 11"
+    ! grep -qE 'Microsoft\.Windows\.Common-Controls|<dpiAware' <<<"$rc" ||
+      problem "$rel: the manifest changes the controls or the DPI scaling"
+  fi
+}
 
 (cd "$tmp" && cmake -E tar xf "$zip") || { echo "package check: cannot unpack $zip"; exit 1; }
 mapfile -t tops < <(find "$tmp" -mindepth 1 -maxdepth 1)
@@ -44,6 +78,7 @@ for exe in "${exes[@]}"; do
     lower=$(tr '[:upper:]' '[:lower:]' <<<"$dll")
     [[ $system_dlls == *" $lower "* ]] || problem "$rel: imports $dll, which Windows does not have"
   done
+  check_resources "$exe" "$rel"
 done
 for p in "${programs[@]}"; do
   [ -f "$top/$p.exe" ] || problem "$p.exe missing from the top folder"
@@ -71,6 +106,6 @@ for l in libogg libvorbis; do
 done
 
 if [ $bad -eq 0 ]; then
-  echo "package check: ${#exes[@]} executables PE32+ with system DLLs only; layout as shipped"
+  echo "package check: ${#exes[@]} executables PE32+ with system DLLs only, version information and manifest; layout as shipped"
 fi
 exit $bad

@@ -16,6 +16,8 @@ failed=0
 # A program linked the default way needs the compiler's DLLs beside it.
 printf '#include <string>\nint main(int c, char**) { return static_cast<int>(std::to_string(c).size()); }\n' >"$tmp/dyn.cpp"
 x86_64-w64-mingw32-g++-posix -o "$tmp/dyn.exe" "$tmp/dyn.cpp" || { echo "package check test: cannot build dyn.exe"; exit 1; }
+# One linked statically, but without version information or manifest.
+x86_64-w64-mingw32-g++-posix -static -o "$tmp/bare.exe" "$tmp/dyn.cpp" || { echo "package check test: cannot build bare.exe"; exit 1; }
 
 # expect_refused NAME REASON COMMAND: COMMAND spoils the unpacked top folder
 # (its path in $top); the check must fail and name REASON.
@@ -35,6 +37,7 @@ expect_refused() {
   fi
 }
 add_dyn() { cp "$tmp/dyn.exe" "$top/Helper.exe"; }
+add_bare() { cp "$tmp/bare.exe" "$top/Pallaby/Pallaby.exe"; }
 add_elf() { cp /bin/true "$top/ライセンス/tool.exe"; }
 two_bytes() { printf '\0\0' >"$top/マニュアル 兼 作業フォルダー/setting（編集厳禁）.ini"; }
 handset_two_bytes() { printf '\0\0' >"$top/Pallaby/マニュアル 兼 作業フォルダー/setting（編集厳禁）.ini"; }
@@ -43,6 +46,8 @@ no_tessimor() { rm "$top/Tessimor.exe"; }
 no_notice() { rm "$top/ライセンス/libvorbis COPYING.txt"; }
 
 expect_refused "an exe needing libstdc++" "imports libstdc++-6.dll" add_dyn
+expect_refused "a program without version information" "Pallaby/Pallaby.exe: no version information" add_bare
+expect_refused "a program without manifest" "Pallaby/Pallaby.exe: no application manifest" add_bare
 expect_refused "a Linux program named .exe" "tool.exe: not PE32+" add_elf
 expect_refused "a two-byte settings file" "not the shipped one byte" two_bytes
 expect_refused "Pallaby's settings file of two bytes" "of Pallaby is not the shipped one byte" handset_two_bytes

@@ -90,7 +90,9 @@ wait_recordings() {  # wait_recordings COUNT TIMEOUT_S
   return 1
 }
 
-(cd "$dir" && exec wine64 "$program") >"$work/$name.log" 2>&1 &
+# The program in its folder: it takes its files from there.
+ln -f "$program" "$dir/" 2>/dev/null || cp "$program" "$dir/" || exit 1
+(cd "$dir" && exec wine64 "./$name.exe") >"$work/$name.log" 2>&1 &
 c_pid=$!
 main=""
 for _ in $(seq 1 60); do
