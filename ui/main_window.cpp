@@ -350,7 +350,7 @@ void OnDestroy(MainWindowState& s) {
 
 void OnPowerBroadcast(MainWindowState& s, WPARAM event, LPARAM data) {
     if (event == PBT_APMSUSPEND || event == PBT_APMRESUMESUSPEND || event == PBT_APMRESUMEAUTOMATIC) {
-        if (s.config.host) s.config.host->OnPowerEvent();
+        if (s.config.host) s.config.host->OnPowerEvent(event != PBT_APMSUSPEND);
         return;
     }
     if (event != kPowerSettingChange || s.screenOff.state() == 0) return;

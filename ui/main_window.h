@@ -22,9 +22,9 @@ public:
     virtual void OnTimerTick() = 0;
     // MM_WIM_DATA: a capture buffer is full.
     virtual void OnWaveInData(WAVEHDR* header) = 0;
-    // Suspend or resume (power events 4, 7, 18): delay the connection check
-    // and mute the next blocks.
-    virtual void OnPowerEvent() = 0;
+    // Suspend (power event 4) or resume (7, 18): delay the connection check
+    // and mute the next blocks; resumed tells which.
+    virtual void OnPowerEvent(bool resumed) = 0;
     // "電話帳": phone book request = 1 when it is 0.
     virtual void OnPhoneBookButton() = 0;
     // "記録操作": browser request = 1.

@@ -51,6 +51,7 @@ corvinet_env_start
 
 MAIN_PREFIX=$CORVINET_MAIN_PREFIX
 BOARD_CLASS="情報ボード"
+BAR_CLASS="メッセージボックス"
 NO_CABLE=$'音声入力ケーブルが切断又は接触不良を起こしています。\n「ぬびらこ」の出力ケーブルのパソコン側の差込を確認してください。\nつながっている場合は接触不良ですから、何度も差込をトライしてください。\n\n改善しない場合は家電量販店などで接点復活剤を購入して対処してください。'
 month_folder=$(date +%Y年%m月)
 
@@ -566,9 +567,62 @@ case_second_copy() {
     { fail "phonebook import failed after the recorder ended: $(tail -n 2 "$work/phonebook.log")"; return 1; }
 }
 
+# A sleep the recorder could not keep off (the lid closed): after the
+# resume, told by the system's and the user's event, one warning bar with
+# its sound says that calls meanwhile were not recorded.
+case_resume_after_sleep() {
+  new_case
+  start_corvinet
+  wait_main || return 1
+  local event
+  for event in 4 18 7; do  # WM_POWERBROADCAST: suspend, resume automatic, resume suspend
+    drv post-message "$main_class" 536 "$event" 0 >/dev/null || return 1
+  done
+  drv wait-window "$BAR_CLASS" 5000 >/dev/null || return 1
+  local said; said=$(drv get-text "$BAR_CLASS" 0)
+  [ "$said" = "パソコンがスリープしていました スリープ中の通話は録音されていません" ] ||
+    { fail "the bar says \"$said\""; return 1; }
+  [ "$(corvinet_speaker_streams)" -ge 1 ] || { fail "no warning sound"; return 1; }
+  sleep 0.5
+  wine_env_screenshot "$shots/resume_bar.png"
+  drv close "$BAR_CLASS" >/dev/null && drv wait-gone "$BAR_CLASS" 3000 >/dev/null || return 1
+  sleep 1.5
+  ! drv_quiet exists "$BAR_CLASS" || { fail "a second bar for the same sleep"; return 1; }
+  close_main
+}
+
+# A record folder on a small drive (a 2 MB tmpfs, needs root): the warning
+# bar with its sound names the room left and the folder at start, before
+# any call that would not fit comes.
+case_low_space() {
+  [ "$(id -u)" -eq 0 ] || { echo "low_space: skipped, mounting a tmpfs needs root" >&2; return 0; }
+  new_case
+  mount -t tmpfs -o size=2m tmpfs "$case_dir/通話記録" || { fail "cannot mount a tmpfs"; return 1; }
+  local rc=0
+  low_space_checks || rc=1
+  gui_stop c_pid
+  umount -l "$case_dir/通話記録"
+  return $rc
+}
+low_space_checks() {
+  start_corvinet
+  wait_main || return 1
+  drv wait-window "$BAR_CLASS" 10000 >/dev/null || return 1
+  local said; said=$(drv get-text "$BAR_CLASS" 0)
+  [[ $said == "ディスクの空きが残り 2 MB です。不要な録音を移してください 場所："*'\通話記録' ]] ||
+    { fail "the bar says \"$said\""; return 1; }
+  [ "$(corvinet_speaker_streams)" -ge 1 ] || { fail "no warning sound"; return 1; }
+  sleep 0.5
+  wine_env_screenshot "$shots/low_space_bar.png"
+  drv close "$BAR_CLASS" >/dev/null && drv wait-gone "$BAR_CLASS" 3000 >/dev/null || return 1
+  sleep 1.5
+  ! drv_quiet exists "$BAR_CLASS" || { fail "the bar came back at once"; return 1; }
+  close_main
+}
+
 # ---------------------------------------------------------------- run
 
-cases=(first_start calls manual_discard manual_save second_copy unplug no_device empty_settings missing_work_folder close_while_recording end_session_while_recording display_modes)
+cases=(first_start calls manual_discard manual_save second_copy unplug no_device empty_settings missing_work_folder close_while_recording end_session_while_recording display_modes resume_after_sleep low_space)
 [ ${#only[@]} -gt 0 ] && cases=("${only[@]}")
 failed=0
 for case_name in "${cases[@]}"; do
