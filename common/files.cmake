@@ -8,11 +8,13 @@ list(APPEND SUITE_CORE_SOURCES
   common/settings_record.cpp
   common/vorbis_file_layer.cpp
   common/wav_header.cpp
-  common/file_name_rules.cpp)
+  common/file_name_rules.cpp
+  common/run_entry.cpp)
 list(APPEND SUITE_TEST_SOURCES
   common/tests/byte_io_test.cpp
   common/tests/sjis_text_test.cpp
   common/tests/position_text_test.cpp
   common/tests/file_layer_test.cpp
   common/tests/settings_record_test.cpp
+  common/tests/run_entry_test.cpp
   common/tests/test_folder.cpp)
