@@ -62,6 +62,7 @@ struct Program {
     std::unique_ptr<FreeSpaceWatch> room;
     RoomProbe roomProbe;
     bool lowSpaceShown = false;  // the bar tells of low room
+    RunEntry runEntry;           // the window menu's start-with-Windows item
 
     std::atomic<bool> tickFlag{false};
     int browserRequest = 0;
@@ -383,6 +384,10 @@ int RunRecorder(HINSTANCE instance, RecorderVariant& variant) {
     config.host = &host;
     config.displayMode = p.displayMode;
     config.lineRecorder = variant.IsLineRecorder();
+    if (const char16_t* runName = variant.RunEntryName()) {
+        p.runEntry = RunEntry{runName, ThisProgramPath()};
+        config.startWithWindows = &p.runEntry;
+    }
     p.mainWindow = CreateMainWindow(config, title);
     if (!p.mainWindow) return 0;
     p.numberField.Attach(p.mainWindow);

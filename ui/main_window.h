@@ -11,6 +11,7 @@
 
 #include "common/recorder_shared.h"
 #include "common/recorder_settings.h"
+#include "common/run_entry_win32.h"
 
 namespace suite {
 
@@ -53,6 +54,9 @@ struct MainWindowConfig {
     // Line recorder: the "電話帳" button and the click that asks for the
     // information board. Off for the handset recorder.
     bool lineRecorder = true;
+    // The start-with-Windows item of the window menu, or none (the line
+    // recorder's option is in its settings editor).
+    const RunEntry* startWithWindows = nullptr;
 };
 
 // "めるとあ - " + device name: the main window's class name and title.
