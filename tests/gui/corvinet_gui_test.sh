@@ -620,9 +620,34 @@ low_space_checks() {
   close_main
 }
 
+# Started as the Run key starts it at logon: the value's quoted full path,
+# from another current folder (Windows' own). It uses the settings of its
+# own folder, records a call there and writes nothing where it was started.
+# Needs each program to anchor its files to its own folder.
+case_run_entry_start() {
+  new_case
+  cp "$program" "$case_dir/"
+  local key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run' value exe f elsewhere="$work/elsewhere"
+  rm -rf "$elsewhere" && mkdir -p "$elsewhere"
+  wine64 reg add "$key" /v Corvinet /d "\"Z:${case_dir//\//\\}\\Corvinet.exe\"" /f >/dev/null 2>&1
+  value=$(wine64 reg query "$key" /v Corvinet 2>/dev/null | tr -d '\r' | awk '/REG_SZ/ { sub(/^.*REG_SZ[ \t]+/, ""); print }')
+  wine64 reg delete "$key" /v Corvinet /f >/dev/null 2>&1
+  [[ $value == \"*\" ]] || { fail "the Run value reads \"$value\""; return 1; }
+  exe=${value#\"}
+  exe=${exe%\"}
+  (cd "$elsewhere" && exec wine64 "$exe") >>"$work/$case_name.log" 2>&1 &
+  c_pid=$!
+  wait_main || return 1
+  virtual_line_play "$calls/in_plain.wav"
+  f=$(wait_recording 1 40) || return 1
+  [[ $f == "$case_dir/通話記録/$month_folder/"*-0312345678-.ogg ]] || { fail "saved as $f"; return 1; }
+  close_main || return 1
+  [ -z "$(ls -A "$elsewhere")" ] || { fail "wrote into the current folder: $(ls -A "$elsewhere" | head -n 3 | tr '\n' ' ')"; return 1; }
+}
+
 # ---------------------------------------------------------------- run
 
-cases=(first_start calls manual_discard manual_save second_copy unplug no_device empty_settings missing_work_folder close_while_recording end_session_while_recording display_modes resume_after_sleep low_space)
+cases=(first_start calls manual_discard manual_save second_copy unplug no_device empty_settings missing_work_folder close_while_recording end_session_while_recording display_modes resume_after_sleep low_space run_entry_start)
 [ ${#only[@]} -gt 0 ] && cases=("${only[@]}")
 failed=0
 for case_name in "${cases[@]}"; do
