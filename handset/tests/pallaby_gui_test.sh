@@ -184,31 +184,16 @@ case_side_by_side() {
   [ "$(stat -c %s "$suite/$SETTINGS_REL")" -eq 3572 ] || { fail "Corvinet's settings resized"; return 1; }
 }
 
-run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
-run_value() {
-  wine64 reg query "$run_key" /v Pallaby 2>/dev/null | tr -d '\r' | awk '/REG_SZ/ { sub(/^.*REG_SZ[ \t]+/, ""); print }'
-}
-# wait_run_value TEXT: the value "Pallaby" becomes TEXT (empty: goes) within 5 s.
-wait_run_value() {
-  local seen
-  for _ in $(seq 1 25); do
-    seen=$(run_value)
-    [ "$seen" == "$1" ] && return 0
-    sleep 0.2
-  done
-  fail "the Run value is \"$seen\", expected \"$1\""
-}
-
 # The window menu's "ログオン時に Pallaby を起動する" (WM_SYSCOMMAND 0x1010):
 # chosen, the Run key gets Pallaby's quoted full path; chosen again, it goes.
 case_start_with_windows() {
   new_case
-  wine64 reg delete "$run_key" /v Pallaby /f >/dev/null 2>&1
+  wine64 reg delete "$RUN_KEY" /v Pallaby /f >/dev/null 2>&1
   start_pallaby
   wait_main || return 1
   local ours; ours="\"Z:${program//\//\\}\""
   drv post-message "$main_class" 274 4112 0 >/dev/null || return 1
-  wait_run_value "$ours" || return 1
+  wait_run_value Pallaby "$ours" || return 1
   # The window menu (Alt+Space) shows the item ticked.
   drv post-message "$main_class" 274 61696 32 >/dev/null || return 1
   drv wait-window "#32768" 5000 >/dev/null || return 1
@@ -217,7 +202,7 @@ case_start_with_windows() {
   drv post-message "$main_class" 256 27 0 >/dev/null  # Escape
   drv wait-gone "#32768" 5000 >/dev/null || return 1
   drv post-message "$main_class" 274 4112 0 >/dev/null || return 1
-  wait_run_value "" || return 1
+  wait_run_value Pallaby "" || return 1
   close_main
 }
 

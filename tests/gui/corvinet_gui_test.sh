@@ -627,11 +627,11 @@ low_space_checks() {
 case_run_entry_start() {
   new_case
   cp "$program" "$case_dir/"
-  local key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run' value exe f elsewhere="$work/elsewhere"
+  local value exe f elsewhere="$work/elsewhere"
   rm -rf "$elsewhere" && mkdir -p "$elsewhere"
-  wine64 reg add "$key" /v Corvinet /d "\"Z:${case_dir//\//\\}\\Corvinet.exe\"" /f >/dev/null 2>&1
-  value=$(wine64 reg query "$key" /v Corvinet 2>/dev/null | tr -d '\r' | awk '/REG_SZ/ { sub(/^.*REG_SZ[ \t]+/, ""); print }')
-  wine64 reg delete "$key" /v Corvinet /f >/dev/null 2>&1
+  wine64 reg add "$RUN_KEY" /v Corvinet /d "\"Z:${case_dir//\//\\}\\Corvinet.exe\"" /f >/dev/null 2>&1
+  value=$(run_value Corvinet)
+  wine64 reg delete "$RUN_KEY" /v Corvinet /f >/dev/null 2>&1
   [[ $value == \"*\" ]] || { fail "the Run value reads \"$value\""; return 1; }
   exe=${value#\"}
   exe=${exe%\"}

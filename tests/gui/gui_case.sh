@@ -16,6 +16,10 @@
 #   gui_script_folders NAME
 #                       work ($build/NAME), cases_dir and shots made anew,
 #                       reason_file
+#   run_value NAME      the value NAME of the Run key ($RUN_KEY) in Wine's
+#                       registry; empty when there is none
+#   wait_run_value NAME TEXT
+#                       the value becomes TEXT (empty: goes) within 5 s
 #   gui_run_case PROGRAM CASE VAR
 #                       runs the function case_CASE, prints PASS or FAIL with
 #                       the reason, then stops the program (gui_stop VAR);
@@ -35,6 +39,21 @@ drv() {
 }
 
 drv_quiet() { wine64 "$driver" "$@" 2>/dev/null; }
+
+RUN_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+run_value() {
+  wine64 reg query "$RUN_KEY" /v "$1" 2>/dev/null | tr -d '\r' |
+    awk '/REG_SZ/ { sub(/^.*REG_SZ[ \t]+/, ""); print }'
+}
+wait_run_value() {
+  local seen
+  for _ in $(seq 1 25); do
+    seen=$(run_value "$1")
+    [ "$seen" == "$2" ] && return 0
+    sleep 0.2
+  done
+  fail "the Run value $1 is \"$seen\", expected \"$2\""
+}
 
 gui_stop() {
   local -n gui_stop_pid=$1

@@ -465,23 +465,6 @@ case_browse_cancelled() {
   expect_changes_only_in "$before" "$(ini)"
 }
 
-run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
-# The Run key's value "Corvinet" as the registry holds it; empty when none.
-run_value() {
-  wine64 reg query "$run_key" /v Corvinet 2>/dev/null | tr -d '\r' |
-    awk '/REG_SZ/ { sub(/^.*REG_SZ[ \t]+/, ""); print }'
-}
-# wait_run_value TEXT: the value becomes TEXT (empty: goes) within 5 s.
-wait_run_value() {
-  local seen
-  for _ in $(seq 1 25); do
-    seen=$(run_value)
-    [ "$seen" == "$1" ] && return 0
-    sleep 0.2
-  done
-  fail "the Run value is \"$seen\", expected \"$1\""
-}
-
 # The start-with-Windows box: ticked, the Run key gets the quoted full path
 # of the Corvinet.exe beside Tessimor; cleared, the value goes. Another
 # copy's value shows unticked and is replaced only when the user says yes.
@@ -490,19 +473,19 @@ case_start_with_windows() {
   cp "$build/Corvinet.exe" "$case_dir/"
   local ours other='"C:\other\Corvinet.exe"' said
   ours="\"$(winpath "$case_dir/Corvinet.exe")\""
-  wine64 reg delete "$run_key" /v Corvinet /f >/dev/null 2>&1
+  wine64 reg delete "$RUN_KEY" /v Corvinet /f >/dev/null 2>&1
   start_and_wait || return 1
   expect_eq "$(drv get-selection Tessimor 2021)" 0 "the box without a value" || return 1
   drv click Tessimor 2021 || return 1
-  wait_run_value "$ours" || return 1
+  wait_run_value Corvinet "$ours" || return 1
   expect_eq "$(drv get-selection Tessimor 2021)" 1 "the box once ticked" || return 1
   wine_env_screenshot "$shots/start_with_windows.png"
   drv click Tessimor 2021 || return 1
-  wait_run_value "" || return 1
+  wait_run_value Corvinet "" || return 1
   expect_eq "$(drv get-selection Tessimor 2021)" 0 "the box once cleared" || return 1
   close_tessimor || return 1
 
-  wine64 reg add "$run_key" /v Corvinet /d "$other" /f >/dev/null 2>&1
+  wine64 reg add "$RUN_KEY" /v Corvinet /d "$other" /f >/dev/null 2>&1
   start_and_wait || return 1
   expect_eq "$(drv get-selection Tessimor 2021)" 0 "the box with another copy's value" || return 1
   drv click Tessimor 2021 || return 1
@@ -510,14 +493,14 @@ case_start_with_windows() {
   wine_env_screenshot "$shots/start_with_windows_question.png"
   said=$(drv answer-message NO 5000) || return 1
   [[ $said == *"別の場所の Corvinet"*'C:\other\Corvinet.exe'* ]] || { fail "the question says \"$said\""; return 1; }
-  wait_run_value "$other" || return 1
+  wait_run_value Corvinet "$other" || return 1
   expect_eq "$(drv get-selection Tessimor 2021)" 0 "the box after no" || return 1
   drv click Tessimor 2021 || return 1
   drv answer-message YES 5000 >/dev/null || return 1
-  wait_run_value "$ours" || return 1
+  wait_run_value Corvinet "$ours" || return 1
   expect_eq "$(drv get-selection Tessimor 2021)" 1 "the box after yes" || return 1
   close_tessimor || return 1
-  wine64 reg delete "$run_key" /v Corvinet /f >/dev/null 2>&1
+  wine64 reg delete "$RUN_KEY" /v Corvinet /f >/dev/null 2>&1
   return 0
 }
 
