@@ -567,6 +567,22 @@ case_second_copy() {
     { fail "phonebook import failed after the recorder ended: $(tail -n 2 "$work/phonebook.log")"; return 1; }
 }
 
+# bar_warns_once SECONDS PATTERN SHOT: the warning bar comes within SECONDS
+# with its sound, its text (the bar's title) matching the glob PATTERN; a
+# screenshot SHOT; closed, it does not come back at the next ticks.
+bar_warns_once() {
+  drv wait-window "$BAR_CLASS" "$(( $1 * 1000 ))" >/dev/null || return 1
+  local said; said=$(drv get-text "$BAR_CLASS" 0)
+  # shellcheck disable=SC2053  # a glob on purpose
+  [[ $said == $2 ]] || { fail "the bar says \"$said\""; return 1; }
+  [ "$(corvinet_speaker_streams)" -ge 1 ] || { fail "no warning sound"; return 1; }
+  sleep 0.5
+  wine_env_screenshot "$shots/$3"
+  drv close "$BAR_CLASS" >/dev/null && drv wait-gone "$BAR_CLASS" 3000 >/dev/null || return 1
+  sleep 1.5
+  ! drv_quiet exists "$BAR_CLASS" || { fail "the bar came back at once"; return 1; }
+}
+
 # A sleep the recorder could not keep off (the lid closed): after the
 # resume, told by the system's and the user's event, one warning bar with
 # its sound says that calls meanwhile were not recorded.
@@ -578,16 +594,7 @@ case_resume_after_sleep() {
   for event in 4 18 7; do  # WM_POWERBROADCAST: suspend, resume automatic, resume suspend
     drv post-message "$main_class" 536 "$event" 0 >/dev/null || return 1
   done
-  drv wait-window "$BAR_CLASS" 5000 >/dev/null || return 1
-  local said; said=$(drv get-text "$BAR_CLASS" 0)
-  [ "$said" = "パソコンがスリープしていました スリープ中の通話は録音されていません" ] ||
-    { fail "the bar says \"$said\""; return 1; }
-  [ "$(corvinet_speaker_streams)" -ge 1 ] || { fail "no warning sound"; return 1; }
-  sleep 0.5
-  wine_env_screenshot "$shots/resume_bar.png"
-  drv close "$BAR_CLASS" >/dev/null && drv wait-gone "$BAR_CLASS" 3000 >/dev/null || return 1
-  sleep 1.5
-  ! drv_quiet exists "$BAR_CLASS" || { fail "a second bar for the same sleep"; return 1; }
+  bar_warns_once 5 "パソコンがスリープしていました スリープ中の通話は録音されていません" resume_bar.png || return 1
   close_main
 }
 
@@ -607,16 +614,7 @@ case_low_space() {
 low_space_checks() {
   start_corvinet
   wait_main || return 1
-  drv wait-window "$BAR_CLASS" 10000 >/dev/null || return 1
-  local said; said=$(drv get-text "$BAR_CLASS" 0)
-  [[ $said == "ディスクの空きが残り 2 MB です。不要な録音を移してください 場所："*'\通話記録' ]] ||
-    { fail "the bar says \"$said\""; return 1; }
-  [ "$(corvinet_speaker_streams)" -ge 1 ] || { fail "no warning sound"; return 1; }
-  sleep 0.5
-  wine_env_screenshot "$shots/low_space_bar.png"
-  drv close "$BAR_CLASS" >/dev/null && drv wait-gone "$BAR_CLASS" 3000 >/dev/null || return 1
-  sleep 1.5
-  ! drv_quiet exists "$BAR_CLASS" || { fail "the bar came back at once"; return 1; }
+  bar_warns_once 10 'ディスクの空きが残り 2 MB です。不要な録音を移してください 場所：*\\通話記録' low_space_bar.png || return 1
   close_main
 }
 
