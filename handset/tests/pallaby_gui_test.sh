@@ -184,6 +184,26 @@ case_side_by_side() {
   [ "$(stat -c %s "$suite/$SETTINGS_REL")" -eq 3572 ] || { fail "Corvinet's settings resized"; return 1; }
 }
 
+# After a sleep (the power broadcast's suspend and both resumes) the
+# handset's bar, with its sound, says that calls meanwhile were not recorded.
+case_resume_after_sleep() {
+  new_case
+  start_pallaby
+  wait_main || return 1
+  local event
+  for event in 4 18 7; do
+    drv post-message "$main_class" 536 "$event" 0 >/dev/null || return 1
+  done
+  drv wait-window "メッセージボックス" 5000 >/dev/null || return 1
+  local rect; rect=$(drv get-rect "メッセージボックス")
+  [ "$(cut -d' ' -f3-4 <<<"$rect")" = "760 120" ] || { fail "the bar is $rect"; return 1; }
+  [ "$(corvinet_speaker_streams)" -ge 1 ] || { fail "no warning sound"; return 1; }
+  sleep 0.5
+  wine_env_screenshot "$shots/resume_bar.png"
+  drv close "メッセージボックス" >/dev/null && drv wait-gone "メッセージボックス" 5000 >/dev/null || return 1
+  close_main
+}
+
 # The window menu's "ログオン時に Pallaby を起動する" (WM_SYSCOMMAND 0x1010):
 # chosen, the Run key gets Pallaby's quoted full path; chosen again, it goes.
 case_start_with_windows() {
@@ -208,7 +228,7 @@ case_start_with_windows() {
 
 # ---------------------------------------------------------------- run
 
-cases=(conversation warning_bar browser side_by_side start_with_windows)
+cases=(conversation warning_bar browser side_by_side start_with_windows resume_after_sleep)
 [ ${#only[@]} -gt 0 ] && cases=("${only[@]}")
 failed=0
 for case_name in "${cases[@]}"; do
