@@ -32,7 +32,7 @@ bool FreeSpaceWatch::OnReading(int64_t nowSeconds, const FolderRoom& record, con
         if (!shortest || room->freeBytes < shortest->freeBytes) shortest = room;
     }
     if (!shortest) {
-        // Room again: a later shortage is told afresh.
+        // Room again (or no drive answered): a later shortage is told afresh.
         told_ = false;
         closedSeconds_ = -1;
         return false;
