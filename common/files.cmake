@@ -10,11 +10,13 @@ list(APPEND SUITE_CORE_SOURCES
   common/wav_header.cpp
   common/file_name_rules.cpp
   common/file_move.cpp
-  common/program_folder.cpp)
+  common/program_folder.cpp
+  common/run_entry.cpp)
 list(APPEND SUITE_TEST_SOURCES
   common/tests/byte_io_test.cpp
   common/tests/sjis_text_test.cpp
   common/tests/position_text_test.cpp
   common/tests/file_layer_test.cpp
   common/tests/settings_record_test.cpp
+  common/tests/run_entry_test.cpp
   common/tests/test_folder.cpp)

@@ -34,6 +34,8 @@ public:
     void CloseParts() override {}
     void StoreExitFields() override {}
     const char* BrowserChooserTitle() const override { return "通話記録フォルダーの選択"; }
+    // No settings editor: the option is in the main window's menu.
+    const char16_t* RunEntryName() const override { return u"Pallaby"; }
 
 private:
     HandsetSettingsRecord settings_;

@@ -7,7 +7,9 @@ list(APPEND SUITE_CORE_SOURCES
   recorder/save_recording.cpp
   recorder/leftover_recovery.cpp
   recorder/recording_pass.cpp
-  recorder/recorder_tick.cpp)
+  recorder/recorder_tick.cpp
+  recorder/power_watch.cpp
+  recorder/free_space_watch.cpp)
 list(APPEND SUITE_CORE_LIBS vorbisenc vorbisfile vorbis ogg)
 list(APPEND SUITE_TEST_SOURCES
   recorder/tests/recording_readback.cpp
@@ -16,7 +18,9 @@ list(APPEND SUITE_TEST_SOURCES
   recorder/tests/save_recording_test.cpp
   recorder/tests/leftover_recovery_test.cpp
   recorder/tests/recording_pass_test.cpp
-  recorder/tests/recorder_tick_test.cpp)
+  recorder/tests/recorder_tick_test.cpp
+  recorder/tests/power_watch_test.cpp
+  recorder/tests/free_space_watch_test.cpp)
 # The replay behind linereplay runs natively only, with its end-to-end tests.
 if(NOT SUITE_MINGW)
   list(APPEND SUITE_CORE_SOURCES recorder/line_replay.cpp)

@@ -16,6 +16,8 @@
 #include "input_device.h"
 #include "input_device_win32.h"
 #include "leftover_recovery.h"
+#include "ui/message_texts.h"
+#include "unattended_win32.h"
 #include "ui/main_window.h"
 #include "ui/message_texts.h"
 #include "ui/warning_bar_window.h"
@@ -56,6 +58,12 @@ struct Program {
     std::unique_ptr<WarningBar> warningBar;
     std::unique_ptr<Win32ConnectionLine> line;
     std::unique_ptr<ConnectionCheck> connection;
+    ThreadSystemAwake systemAwake;
+    PowerWatch power{&systemAwake};
+    std::unique_ptr<FreeSpaceWatch> room;
+    RoomProbe roomProbe;
+    bool lowSpaceShown = false;  // the bar tells of low room
+    RunEntry runEntry;           // the window menu's start-with-Windows item
 
     bool settingsWereEmpty = false;  // told once on the warning bar
 
@@ -70,13 +78,7 @@ public:
     explicit ProgramHost(Program* p) : p_(p) {}
     void OnTimerTick() override { p_->tickFlag.store(true); }
     void OnWaveInData(WAVEHDR* header) override { p_->capture.OnBufferDone(header); }
-    void OnPowerEvent() override {
-        if (p_->connection) {
-            p_->connection->PowerEvent();
-        } else {
-            p_->shared.MuteBuffers.store(kMuteBuffersAtStart);
-        }
-    }
+    void OnPowerEvent(bool resumed) override;
     void OnPhoneBookButton() override { p_->variant.OnPhoneBookButton(); }
     void OnBrowserButton() override { p_->browserRequest = 1; }
     bool InfoBoardOpen() override { return p_->variant.InfoBoardOpen(); }
@@ -168,6 +170,38 @@ void CloseBrowser(Program& p) {
     if (p.browser) p.browser->Close(kBrowserCloseMs);
 }
 
+// Seconds of a clock that only goes forward.
+int64_t SteadySeconds() { return static_cast<int64_t>(GetTickCount64() / 1000); }
+
+void ProgramHost::OnPowerEvent(bool resumed) {
+    if (p_->connection) {
+        p_->connection->PowerEvent();
+    } else {
+        p_->shared.MuteBuffers.store(kMuteBuffersAtStart);
+    }
+    if (!resumed) {
+        p_->power.OnSuspend();
+    } else if (p_->power.OnResume(SteadySeconds()) && p_->warningBar) {
+        p_->warningBar->Post(BarWarning::Resume, kResumeBarLine1, kResumeBarLine2);
+    }
+}
+
+// Tick step 5, before the bar: the drives' room, asked every few minutes
+// on the probe's thread, and the close of a low-room bar.
+void WatchRoom(Program& p) {
+    const int64_t now = SteadySeconds();
+    FolderRoom record, emergency, low;
+    if (p.roomProbe.Take(&record, &emergency) && p.room->OnReading(now, record, emergency, &low))
+        p.warningBar->Post(BarWarning::LowSpace, LowSpaceBarLine1(low.freeBytes), LowSpaceBarLine2(low.folder));
+    if (p.room->TimeToMeasure(now)) {
+        RecorderSettings& s = p.variant.Settings();
+        p.roomProbe.Ask(s.GetText(RecorderSettings::kRecordFolder, RecorderSettings::kPathSize), kEmergencyFolder);
+    }
+    bool shown = p.warningBar->Showing() == BarWarning::LowSpace;
+    if (p.lowSpaceShown && !shown) p.room->OnClosed(now);
+    p.lowSpaceShown = shown;
+}
+
 // One tick, every 500 ms, in its fixed order.
 void RunTick(Program& p) {
     // 1 to 3. Information board upkeep, number hand-over, phone book requests.
@@ -175,6 +209,7 @@ void RunTick(Program& p) {
     // 4. Connection check.
     p.connection->Tick();
     // 5. Warning bar.
+    WatchRoom(p);
     p.warningBar->Tick(p.pass->Saver().SavedToEmergency(), p.pass->Saver().DiskFull());
     ShowSaveFailure(p);
     // 6. Level meter, tray, screen-off, display mode.
@@ -268,6 +303,7 @@ void Shutdown(Program& p) {
     p.warningBar.reset();
     p.alarm.reset();
     p.volumeControls.reset();
+    p.power.End();
 }
 
 void RunMainLoop(Program& p) {
@@ -289,9 +325,10 @@ void RunMainLoop(Program& p) {
     p.volumeControls = CreateCoreAudioOutputControls();
     p.alarm = std::make_unique<WarningAlarm>(p.instance, *p.volumeControls, settings.warning_volume());
     p.warningBar = std::make_unique<WarningBar>(p.mainWindow, p.alarm.get(), p.variant.BarLayout());
-    if (p.settingsWereEmpty) p.warningBar->Raise(kSettingsResetBarText);
+    if (p.settingsWereEmpty) p.warningBar->Raise(BarWarning::SettingsReset, kSettingsResetBarText, "");
     p.line = std::make_unique<Win32ConnectionLine>(&p.capture, p.alarm.get());
     p.connection = std::make_unique<ConnectionCheck>(p.line.get(), &p.shared, settings.input_device_count());
+    p.room = std::make_unique<FreeSpaceWatch>(settings.recording_format());
     p.shared.SilenceCountdown.store(0);
     p.shared.RecordedBytes.store(kNoRecordingBytes);
     p.shared.NumberReady.store(0);
@@ -305,6 +342,8 @@ void RunMainLoop(Program& p) {
     if (p.variant.PrimesDecoders()) p.pass->PrimeDecoders([] { Sleep(100); });
 
     timeBeginPeriod(1);
+    // Calls come at any hour: no sleep while the recorder listens.
+    p.power.Start();
     p.recordingThread = CreateThread(nullptr, 0, RecordingThread, &p, 0, nullptr);
     p.capture.Start(500);
 
@@ -349,6 +388,10 @@ int RunRecorder(HINSTANCE instance, RecorderVariant& variant) {
     config.host = &host;
     config.displayMode = p.displayMode;
     config.lineRecorder = variant.IsLineRecorder();
+    if (const char16_t* runName = variant.RunEntryName()) {
+        p.runEntry = RunEntry{runName, ThisProgramPath()};
+        config.startWithWindows = &p.runEntry;
+    }
     p.mainWindow = CreateMainWindow(config, title);
     if (!p.mainWindow) return 0;
     p.numberField.Attach(p.mainWindow);
@@ -364,6 +407,9 @@ int RunRecorder(HINSTANCE instance, RecorderVariant& variant) {
     RunMainLoop(p);
     p.numberField.Attach(nullptr);
     if (IsWindow(p.mainWindow)) DestroyWindow(p.mainWindow);
+    // The process is ended from outside the runtime: nothing would give
+    // the request back.
+    p.power.End();
     // The call is saved, the settings written, every device and file closed.
     EndProcessAfterCleanUp(0);
 }

@@ -57,6 +57,9 @@ public:
     virtual void CloseParts() = 0;
     // Fields this recorder writes back at exit besides the shared ones.
     virtual void StoreExitFields() = 0;
+    // The Run value's name when the main window's menu carries the
+    // start-with-Windows option (none: the option lives elsewhere).
+    virtual const char16_t* RunEntryName() const { return nullptr; }
     // Title of the browser's folder chooser (Shift-JIS).
     virtual const char* BrowserChooserTitle() const { return "再生フォルダーの選択"; }
 };

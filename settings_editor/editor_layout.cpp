@@ -10,7 +10,8 @@ const char* const kTopListLabels[kTopListCount] = {"無音の秒数", "音質", 
 const int kTopListShownBytes[kTopListCount] = {2, 6, 8, 12, 6, 3, 16};
 const char* const kLowerRowLabels[kLowerRowCount] = {"記録フォルダー（録音時）", "通話記録フォルダー名形式",
                                                      "通話記録ファイル名形式", "ファイル名フォーマット着信",
-                                                     "ファイル名フォーマット発信", "着信フォルダー"};
+                                                     "ファイル名フォーマット発信", "着信フォルダー",
+                                                     "Windows 起動時"};
 
 namespace {
 
@@ -70,20 +71,23 @@ void LayoutTopRow(int w, int h, int listChrome, SettingsLayout* l) {
 }
 
 // Rows below the lists: label at the left, control at 0.35 W, buttons at
-// the right; 0.125 H apart.
+// the right; 0.11 H apart.
 void LayoutLowerRows(int w, int h, SettingsLayout* l) {
-    const int controlHeight = Fraction(h, 0.105);
+    const double height = 0.1;
+    const int controlHeight = Fraction(h, height);
     l->rowLabelX = Fraction(w, 0.006);
     for (int row = 0; row < kLowerRowCount; ++row) {
-        double y = 0.235 + 0.125 * row;
-        l->rowLabelY[row] = Fraction(h, y + (0.105 - 0.08) / 2);
-        if (row == 0) {
+        double y = 0.225 + 0.11 * row;
+        l->rowLabelY[row] = Fraction(h, y + (height - 0.08) / 2);
+        if (row == kLowerRowCount - 1) {
+            l->startWithWindows = FractionRect(w, h, 0.35, y, 0.535, height);
+        } else if (row == 0) {
             l->folderList = Rect{Fraction(w, 0.35), Fraction(h, y), Fraction(w, 0.44), controlHeight + 6 * l->fontHeight};
-            l->addButton = FractionRect(w, h, 0.80, y, 0.085, 0.105);
-            l->deleteButton = FractionRect(w, h, 0.895, y, 0.09, 0.105);
+            l->addButton = FractionRect(w, h, 0.80, y, 0.085, height);
+            l->deleteButton = FractionRect(w, h, 0.895, y, 0.09, height);
         } else {
-            l->edits[row - 1] = FractionRect(w, h, 0.35, y, 0.535, 0.105);
-            l->rowButtons[row - 1] = FractionRect(w, h, 0.895, y, 0.09, 0.105);
+            l->edits[row - 1] = FractionRect(w, h, 0.35, y, 0.535, height);
+            l->rowButtons[row - 1] = FractionRect(w, h, 0.895, y, 0.09, height);
         }
     }
 }

@@ -6,7 +6,7 @@
 namespace suite {
 
 constexpr int kTopListCount = 7;    // lists 2000..2006
-constexpr int kLowerRowCount = 6;   // folder list 2008, edits 2009..2013
+constexpr int kLowerRowCount = 7;   // folder list 2008, edits 2009..2013, check box 2021
 
 // Labels painted above the top-row lists, left to right (Shift-JIS).
 extern const char* const kTopListLabels[kTopListCount];
@@ -26,6 +26,7 @@ struct SettingsLayout {
     Rect edits[5];              // 2009..2013
     Rect addButton, deleteButton;
     Rect rowButtons[5];         // 2016..2019, 2020
+    Rect startWithWindows;      // 2021
 };
 
 // Layout of the settings window for a client of width x height pixels.

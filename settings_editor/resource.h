@@ -22,6 +22,7 @@
 #define IDC_EDIT_FORMAT_FIRST 2016  // 2016..2019 open the format editor for formats 1..4
 #define IDC_EDIT_FORMAT_LAST 2019
 #define IDC_BROWSE_INCOMING 2020
+#define IDC_START_WITH_WINDOWS 2021
 
 // The "各種編集" window.
 #define IDC_FORMAT_TEXT 2000

@@ -63,6 +63,11 @@ LRESULT CALLBACK SettingsWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         case WM_SIZE: OnSize(*s, LOWORD(lParam), HIWORD(lParam)); return 0;
         case WM_PAINT: OnPaint(*s); return 0;
         case WM_COMMAND: OnCommand(*s, LOWORD(wParam), HIWORD(wParam)); return 0;
+        case WM_CTLCOLORSTATIC:
+            // The check box sits on the window's own ground, like the labels.
+            if (reinterpret_cast<HWND>(lParam) != s->startWithWindows) break;
+            SetBkColor(reinterpret_cast<HDC>(wParam), kBackground);
+            return reinterpret_cast<LRESULT>(s->background.get());
         case WM_CLOSE: OnClose(*s); return 0;
         case WM_DESTROY: OnDestroy(*s); return 0;
         case WM_NCDESTROY:
@@ -124,12 +129,19 @@ std::string FieldText(const SettingsRecord& record, size_t offset) {
     return record.GetText(offset, SettingsRecord::kPathSize);
 }
 
-// Sets every control from the record.
+// Ticked only when the value starts the recorder of this folder.
+void ShowStartWithWindows(SettingsWindowState& s, RunEntryOwner owner) {
+    SendMessageW(s.startWithWindows, BM_SETCHECK, owner == RunEntryOwner::ThisCopy ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+// Sets every control from the record (and the start-with-Windows box from
+// the registry).
 void SyncControls(SettingsWindowState& s) {
     for (int i = 0; i < kTopListCount; ++i) SelectItem(s.lists[i], s.record->data()[kListSpecs[i].offset]);
     FillFolderList(s);
     for (int k = 1; k <= 4; ++k) SetWindowTextSjis(s.edits[k - 1], FieldText(*s.record, FormatOffset(k)));
     SetWindowTextSjis(s.edits[4], FieldText(*s.record, SettingsRecord::kNumberOutputPath));
+    ShowStartWithWindows(s, ReadRunEntry(s.recorderRun));
 }
 
 LRESULT OnCreate(SettingsWindowState& s) {
@@ -154,6 +166,8 @@ LRESULT OnCreate(SettingsWindowState& s) {
         AddControl(s, u"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, id, "編集");
     }
     AddControl(s, u"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, IDC_BROWSE_INCOMING, "参照");
+    s.startWithWindows =
+        AddControl(s, u"BUTTON", BS_CHECKBOX | WS_TABSTOP, 0, IDC_START_WITH_WINDOWS, "ログオン時に Corvinet を起動する");
     SyncControls(s);
     return 0;
 }
@@ -179,6 +193,7 @@ void OnSize(SettingsWindowState& s, int width, int height) {
     Place(GetDlgItem(s.hwnd, IDC_DELETE_FOLDER), l.deleteButton, font);
     for (int i = 0; i < 4; ++i) Place(GetDlgItem(s.hwnd, IDC_EDIT_FORMAT_FIRST + i), l.rowButtons[i], font);
     Place(GetDlgItem(s.hwnd, IDC_BROWSE_INCOMING), l.rowButtons[4], font);
+    Place(s.startWithWindows, l.startWithWindows, font);
     s.font.Reset(font);  // the old font goes only once no control uses it
     InvalidateRect(s.hwnd, nullptr, TRUE);
 }
@@ -223,6 +238,7 @@ void OnCommand(SettingsWindowState& s, int id, int code) {
     if (id == IDC_DELETE_FOLDER) s.deleteFolderRequested = true;
     if (id >= IDC_EDIT_FORMAT_FIRST && id <= IDC_EDIT_FORMAT_LAST) s.formatRequested = id - IDC_EDIT_FORMAT_FIRST + 1;
     if (id == IDC_BROWSE_INCOMING) s.browseIncomingRequested = true;
+    if (id == IDC_START_WITH_WINDOWS) s.startWithWindowsRequested = true;
 }
 
 void OnGetMinMaxInfo(MINMAXINFO* info) {
@@ -340,6 +356,15 @@ void BrowseIncomingFolder(SettingsWindowState& s) {
     FocusAtEnd(edit);
 }
 
+// The box was clicked: the opposite of what it shows, asked of the registry.
+void ChangeStartWithWindows(SettingsWindowState& s) {
+    bool ticked = SendMessageW(s.startWithWindows, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    s.modalOpen = true;
+    RunEntryOwner owner = ChangeRunEntry(s.recorderRun, !ticked, s.hwnd);
+    s.modalOpen = false;
+    if (s.hwnd) ShowStartWithWindows(s, owner);
+}
+
 void CheckRecorder(SettingsWindowState& s) {
     if (--s.recorderCountdown > 0) return;
     s.recorderCountdown = kRecorderCheckPasses;
@@ -358,6 +383,10 @@ bool CreateSettingsWindow(SettingsWindowState* state, HINSTANCE instance, Settin
     state->settingsPath = settingsPath;
     state->background.Reset(CreateSolidBrush(kBackground));
     state->recorderCountdown = kRecorderCheckPasses;
+    // Corvinet.exe beside Tessimor.exe, as the package has them.
+    std::u16string folder = ThisProgramPath();
+    folder.resize(folder.find_last_of(u'\\') + 1);
+    state->recorderRun = RunEntry{u"Corvinet", folder + u"Corvinet.exe"};
 
     if (!RegisterSuiteWindowClass(instance, reinterpret_cast<LPCWSTR>(kClassName), SettingsWindowProc,
                                   state->background.get()))
@@ -395,6 +424,10 @@ void ServeSettingsRequests(SettingsWindowState* state) {
     if (s.hwnd && s.browseIncomingRequested) {
         s.browseIncomingRequested = false;
         BrowseIncomingFolder(s);
+    }
+    if (s.hwnd && s.startWithWindowsRequested) {
+        s.startWithWindowsRequested = false;
+        ChangeStartWithWindows(s);
     }
     if (s.hwnd) CheckRecorder(s);
 }

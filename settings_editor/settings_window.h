@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "common/run_entry_win32.h"
 #include "common/settings_record.h"
 #include "common/win32_text.h"
 
@@ -20,6 +21,8 @@ struct SettingsWindowState {
     HWND lists[7] = {};        // 2000..2006
     HWND folderList = nullptr;  // 2008
     HWND edits[5] = {};        // 2009..2013
+    HWND startWithWindows = nullptr;  // 2021
+    RunEntry recorderRun;      // the line recorder beside the editor
     GdiObject<HFONT> font;      // label font, remade on every layout
     GdiObject<HBRUSH> background;
     int clientWidth = 0, clientHeight = 0;  // pixels
@@ -29,6 +32,7 @@ struct SettingsWindowState {
     bool deleteFolderRequested = false;
     int formatRequested = 0;  // 0 none, else format 1..4
     bool browseIncomingRequested = false;
+    bool startWithWindowsRequested = false;
 
     bool modalOpen = false;  // a folder browser or the format editor is over the window
     int recorderCountdown = 300;  // idle passes until the next recorder check
@@ -40,8 +44,8 @@ bool CreateSettingsWindow(SettingsWindowState* state, HINSTANCE instance, Settin
                           const std::string& settingsPath, const WorkArea& workArea);
 
 // One idle pass of the loop: serves the buttons' requests in their fixed
-// order (add folder, delete folder, format editor, browse incoming folder),
-// then counts down to the recorder check.
+// order (add folder, delete folder, format editor, browse incoming folder,
+// start with Windows), then counts down to the recorder check.
 void ServeSettingsRequests(SettingsWindowState* state);
 
 }  // namespace suite

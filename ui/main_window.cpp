@@ -176,6 +176,8 @@ void OnTray(MainWindowState& s, LPARAM event);
 void OnClientClick(MainWindowState& s);
 void OnNumberFieldChanged(MainWindowState& s);
 void OnTaskbarCreated(MainWindowState& s);
+void ShowStartWithWindows(MainWindowState& s);
+bool OnSysCommand(MainWindowState& s, WPARAM command);
 
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     MainWindowState* state = WindowState<MainWindowState>(hwnd, message, lParam);
@@ -211,6 +213,12 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             if (wParam == kTrayIconId) OnTray(s, lParam);
             return 0;
         case WM_LBUTTONUP: OnClientClick(s); return 0;
+        case WM_INITMENUPOPUP:
+            if (HIWORD(lParam)) ShowStartWithWindows(s);  // the window menu opens
+            break;
+        case WM_SYSCOMMAND:
+            if (OnSysCommand(s, wParam)) return 0;
+            break;
         case kNumberFieldMessage: OnNumberFieldChanged(s); return 0;
         case WM_NCDESTROY:
             SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
@@ -247,6 +255,13 @@ LRESULT OnCreate(MainWindowState& s, HWND hwnd) {
     SetTimer(hwnd, kTickTimer, kTickMs, nullptr);
     s.taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     s.powerNotify = RegisterPowerSettingNotification(hwnd, &kMonitorPowerOn, DEVICE_NOTIFY_WINDOW_HANDLE);
+    if (const RunEntry* entry = s.config.startWithWindows) {
+        HMENU menu = GetSystemMenu(hwnd, FALSE);
+        std::u16string item = SjisToUtf16("ログオン時に ") + entry->name + SjisToUtf16(" を起動する");
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(menu, MF_STRING, kIdStartWithWindows, W(item));
+        ShowStartWithWindows(s);
+    }
     return 0;
 }
 
@@ -350,7 +365,7 @@ void OnDestroy(MainWindowState& s) {
 
 void OnPowerBroadcast(MainWindowState& s, WPARAM event, LPARAM data) {
     if (event == PBT_APMSUSPEND || event == PBT_APMRESUMESUSPEND || event == PBT_APMRESUMEAUTOMATIC) {
-        if (s.config.host) s.config.host->OnPowerEvent();
+        if (s.config.host) s.config.host->OnPowerEvent(event != PBT_APMSUSPEND);
         return;
     }
     if (event != kPowerSettingChange || s.screenOff.state() == 0) return;
@@ -388,6 +403,21 @@ void OnTray(MainWindowState& s, LPARAM event) {
 void OnClientClick(MainWindowState& s) {
     if (!s.config.lineRecorder || !s.config.host) return;
     if (!s.config.host->InfoBoardOpen()) RequestLastNumberBoard(s.config.shared->NumberReady);
+}
+
+// Ticked only when the Run value starts this very copy.
+void ShowStartWithWindows(MainWindowState& s) {
+    if (!s.config.startWithWindows) return;
+    bool ours = ReadRunEntry(*s.config.startWithWindows) == RunEntryOwner::ThisCopy;
+    CheckMenuItem(GetSystemMenu(s.hwnd, FALSE), kIdStartWithWindows, MF_BYCOMMAND | (ours ? MF_CHECKED : MF_UNCHECKED));
+}
+
+bool OnSysCommand(MainWindowState& s, WPARAM command) {
+    if ((command & 0xFFF0) != kIdStartWithWindows || !s.config.startWithWindows) return false;
+    const RunEntry& entry = *s.config.startWithWindows;
+    ChangeRunEntry(entry, ReadRunEntry(entry) != RunEntryOwner::ThisCopy, s.hwnd);
+    ShowStartWithWindows(s);
+    return true;
 }
 
 // The tray icon as it was last set (icon and tip).

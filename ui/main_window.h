@@ -11,6 +11,7 @@
 
 #include "common/recorder_shared.h"
 #include "common/recorder_settings.h"
+#include "common/run_entry_win32.h"
 
 namespace suite {
 
@@ -22,9 +23,9 @@ public:
     virtual void OnTimerTick() = 0;
     // MM_WIM_DATA: a capture buffer is full.
     virtual void OnWaveInData(WAVEHDR* header) = 0;
-    // Suspend or resume (power events 4, 7, 18): delay the connection check
-    // and mute the next blocks.
-    virtual void OnPowerEvent() = 0;
+    // Suspend (power event 4) or resume (7, 18): delay the connection check
+    // and mute the next blocks; resumed tells which.
+    virtual void OnPowerEvent(bool resumed) = 0;
     // "電話帳": phone book request = 1 when it is 0.
     virtual void OnPhoneBookButton() = 0;
     // "記録操作": browser request = 1.
@@ -53,6 +54,9 @@ struct MainWindowConfig {
     // Line recorder: the "電話帳" button and the click that asks for the
     // information board. Off for the handset recorder.
     bool lineRecorder = true;
+    // The start-with-Windows item of the window menu, or none (the line
+    // recorder's option is in its settings editor).
+    const RunEntry* startWithWindows = nullptr;
 };
 
 // "めるとあ - " + device name: the main window's class name and title.

@@ -31,6 +31,8 @@ enum MainWindowId {
     kIdTrayShow = 1,            // tray menu "最大化"
     kIdTrayHide = 2,            // "最小化"
     kIdTrayClose = 3,           // "閉じる"
+    // The window menu's "ログオン時に … を起動する" (WM_SYSCOMMAND: low four bits clear).
+    kIdStartWithWindows = 0x1010,
 };
 
 // Icons: 100 the program, 101..107 the level steps, 108..114 the same on yellow.

@@ -12,8 +12,9 @@ const COLORREF kRed = RGB(255, 0, 0);
 const char16_t kClassNameText[] = u"メッセージボックス";
 const LPCWSTR kClassName = reinterpret_cast<LPCWSTR>(kClassNameText);
 
-void OnCreate(HWND hwnd, const WarningBarLayout& layout);
-void OnPaint(HWND hwnd, HFONT font, const char* line1, const char* line2);
+void OnCreate(HWND hwnd, const WarningBarLayout& layout, bool twoLines);
+void OnPaint(HWND hwnd, HFONT font, const std::string& line1, const std::string& line2);
+constexpr int kLineStep = 31;  // pixels from one line of the bar to the next
 
 }  // namespace
 
@@ -25,11 +26,8 @@ LRESULT CALLBACK WarningBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     WarningBar* bar = WindowState<WarningBar>(hwnd, message, lParam);
     if (!bar) return DefWindowProcW(hwnd, message, wParam, lParam);
     switch (message) {
-        case WM_CREATE: OnCreate(hwnd, bar->layout_); return 0;
-        case WM_PAINT:
-            OnPaint(hwnd, bar->textFont_.get(), bar->text_ ? bar->text_ : kAlertBarText,
-                    bar->text_ == kHandsetBarLine1 ? kHandsetBarLine2 : nullptr);
-            return 0;
+        case WM_CREATE: OnCreate(hwnd, bar->layout_, !bar->text_.line2.empty()); return 0;
+        case WM_PAINT: OnPaint(hwnd, bar->textFont_.get(), bar->text_.line1, bar->text_.line2); return 0;
         case WM_COMMAND:
             if (LOWORD(wParam) == kCloseButton) {
                 bar->Close();
@@ -46,18 +44,20 @@ LRESULT CALLBACK WarningBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 
 namespace {
 
-void OnCreate(HWND hwnd, const WarningBarLayout& layout) {
+void OnCreate(HWND hwnd, const WarningBarLayout& layout, bool twoLines) {
     RECT work;
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    // The line recorder's strip grows by a line for a second one.
+    const int height = layout.height + (twoLines && !layout.handset ? kLineStep : 0);
     int x = work.left + (work.right - work.left) / 2 - layout.width / 2;
-    int y = work.top + (work.bottom - work.top) / 2 - layout.height / 2;
+    int y = work.top + (work.bottom - work.top) / 2 - height / 2;
     // The line recorder's bar is a thin bordered strip: no caption, no
     // sizing frame. The handset's keeps its caption and close box.
     if (!layout.handset) SetWindowLongPtrW(hwnd, GWL_STYLE, WS_POPUP | WS_BORDER);
-    SetWindowPos(hwnd, HWND_TOPMOST, x, y, layout.width, layout.height, SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+    SetWindowPos(hwnd, HWND_TOPMOST, x, y, layout.width, height, SWP_FRAMECHANGED);
 }
 
-void OnPaint(HWND hwnd, HFONT font, const char* line1, const char* line2) {
+void OnPaint(HWND hwnd, HFONT font, const std::string& line1, const std::string& line2) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
     SelectIn select(dc, font);
@@ -66,9 +66,13 @@ void OnPaint(HWND hwnd, HFONT font, const char* line1, const char* line2) {
     SetTextColor(dc, RGB(0, 0, 0));
     std::u16string text = SjisToUtf16(line1);
     TextOutW(dc, 6, 9, AsWide(text), static_cast<int>(text.size()));
-    if (line2) {
+    if (!line2.empty()) {
+        // A long folder keeps its last part; the middle gives way.
+        RECT client;
+        GetClientRect(hwnd, &client);
+        RECT r{6, 9 + kLineStep, client.right - 6, 9 + 2 * kLineStep};
         text = SjisToUtf16(line2);
-        TextOutW(dc, 6, 40, AsWide(text), static_cast<int>(text.size()));
+        DrawTextW(dc, AsWide(text), static_cast<int>(text.size()), &r, DT_SINGLELINE | DT_NOPREFIX | DT_PATH_ELLIPSIS);
     }
     EndPaint(hwnd, &ps);
 }
@@ -92,9 +96,10 @@ WarningBar::~WarningBar() {
     if (window_) Close();
 }
 
-bool WarningBar::Raise(const char* text) {
+bool WarningBar::Raise(BarWarning kind, const std::string& line1, const std::string& line2) {
     if (window_) return false;
-    text_ = text;
+    kind_ = kind;
+    text_ = Lines{line1, line2};
     if (alarm_) alarm_->Begin();
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner_, GWLP_HINSTANCE));
     if (!textFont_.get()) textFont_.Reset(CreateGothicFont(24, 12));
@@ -103,8 +108,15 @@ bool WarningBar::Raise(const char* text) {
                                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                       VARIABLE_PITCH | FF_SWISS, AsWide(u"ＭＳ Ｐゴシック")));
     const DWORD style = layout_.handset ? WS_POPUP | WS_CAPTION | WS_SYSMENU : WS_POPUP | WS_CAPTION | WS_THICKFRAME;
-    HWND bar = CreateWindowExW(0, kClassName, layout_.handset ? L"" : AsWide(SjisToUtf16(kAlertBarCaption)), style, 0,
-                               0, layout_.width, layout_.height, owner_, nullptr, instance, this);
+    // The line recorder's bar shows no caption: its title carries what it
+    // says, for whatever reads windows' texts (screen readers, the tests).
+    std::u16string title;
+    if (!layout_.handset) {
+        title = SjisToUtf16(kind == BarWarning::Saving ? std::string(kAlertBarCaption)
+                                                       : line2.empty() ? line1 : line1 + " " + line2);
+    }
+    HWND bar = CreateWindowExW(0, kClassName, AsWide(title), style, 0, 0, layout_.width, layout_.height, owner_,
+                               nullptr, instance, this);
     if (!bar) {
         // Nothing on screen could stop the sound: let it go now.
         if (alarm_) alarm_->End();
@@ -138,14 +150,34 @@ void WarningBar::OnDestroyed(HWND bar) {
     if (alarm_) alarm_->End();
 }
 
+void WarningBar::Post(BarWarning kind, const std::string& line1, const std::string& line2) {
+    if (kind == BarWarning::Resume) resume_ = Lines{line1, line2};
+    if (kind == BarWarning::LowSpace) lowSpace_ = Lines{line1, line2};
+}
+
 void WarningBar::Tick(std::atomic<int32_t>& savedToEmergency, std::atomic<int32_t>& diskFull) {
-    if ((savedToEmergency.load() == 0 && diskFull.load() == 0) || window_) return;
-    // A full disk is the cause to name, also when it sent the recording to
-    // the emergency folder.
-    const char* first = layout_.handset ? kHandsetBarLine1 : kAlertBarText;
-    Raise(diskFull.load() != 0 ? kDiskFullBarText : first);
-    savedToEmergency = 0;
-    diskFull = 0;
+    if (window_) return;
+    if (savedToEmergency.load() != 0 || diskFull.load() != 0) {
+        // A full disk is the cause to name, also when it sent the recording
+        // to the emergency folder.
+        if (diskFull.load() != 0) {
+            Raise(BarWarning::Saving, kDiskFullBarText, "");
+        } else if (layout_.handset) {
+            Raise(BarWarning::Saving, kHandsetBarLine1, kHandsetBarLine2);
+        } else {
+            Raise(BarWarning::Saving, kAlertBarText, "");
+        }
+        savedToEmergency = 0;
+        diskFull = 0;
+        return;
+    }
+    for (auto [kind, waiting] : {std::pair{BarWarning::Resume, &resume_}, std::pair{BarWarning::LowSpace, &lowSpace_}}) {
+        if (waiting->line1.empty()) continue;
+        Lines lines = std::move(*waiting);
+        *waiting = Lines{};
+        Raise(kind, lines.line1, lines.line2);
+        return;
+    }
 }
 
 bool AskResetMissingWorkFolder(const std::string& folderSjis) {

@@ -212,9 +212,51 @@ case_empty_settings() { new_case; empty_settings_case; }
 # Unpacked where the user cannot write: it says so and ends.
 case_read_only() { gui_read_only_case "$program"; }
 
+# After a sleep (the power broadcast's suspend and both resumes) the
+# handset's bar, with its sound, says that calls meanwhile were not recorded.
+case_resume_after_sleep() {
+  new_case
+  start_pallaby
+  wait_main || return 1
+  local event
+  for event in 4 18 7; do
+    drv post-message "$main_class" 536 "$event" 0 >/dev/null || return 1
+  done
+  drv wait-window "メッセージボックス" 5000 >/dev/null || return 1
+  local rect; rect=$(drv get-rect "メッセージボックス")
+  [ "$(cut -d' ' -f3-4 <<<"$rect")" = "760 120" ] || { fail "the bar is $rect"; return 1; }
+  [ "$(corvinet_speaker_streams)" -ge 1 ] || { fail "no warning sound"; return 1; }
+  sleep 0.5
+  wine_env_screenshot "$shots/resume_bar.png"
+  drv close "メッセージボックス" >/dev/null && drv wait-gone "メッセージボックス" 5000 >/dev/null || return 1
+  close_main
+}
+
+# The window menu's "ログオン時に Pallaby を起動する" (WM_SYSCOMMAND 0x1010):
+# chosen, the Run key gets Pallaby's quoted full path; chosen again, it goes.
+case_start_with_windows() {
+  new_case
+  wine64 reg delete "$RUN_KEY" /v Pallaby /f >/dev/null 2>&1
+  start_pallaby
+  wait_main || return 1
+  local ours; ours="\"Z:${program//\//\\}\""
+  drv post-message "$main_class" 274 4112 0 >/dev/null || return 1
+  wait_run_value Pallaby "$ours" || return 1
+  # The window menu (Alt+Space) shows the item ticked.
+  drv post-message "$main_class" 274 61696 32 >/dev/null || return 1
+  drv wait-window "#32768" 5000 >/dev/null || return 1
+  sleep 0.5
+  wine_env_screenshot "$shots/start_with_windows_menu.png"
+  drv post-message "$main_class" 256 27 0 >/dev/null  # Escape
+  drv wait-gone "#32768" 5000 >/dev/null || return 1
+  drv post-message "$main_class" 274 4112 0 >/dev/null || return 1
+  wait_run_value Pallaby "" || return 1
+  close_main
+}
+
 # ---------------------------------------------------------------- run
 
-cases=(conversation warning_bar browser side_by_side empty_settings read_only)
+cases=(conversation warning_bar browser side_by_side empty_settings read_only start_with_windows resume_after_sleep)
 [ ${#only[@]} -gt 0 ] && cases=("${only[@]}")
 failed=0
 for case_name in "${cases[@]}"; do

@@ -94,12 +94,14 @@ TEST(SettingsLayout, LowerRowsDoNotOverlap) {
         // The folder list's rectangle includes its drop-down: use the edit height.
         std::vector<Rect> rows = {Rect{l.folderList.x, l.folderList.y, l.folderList.width, l.edits[0].height}};
         for (const Rect& edit : l.edits) rows.push_back(edit);
+        rows.push_back(l.startWithWindows);
         for (int row = 0; row < kLowerRowCount; ++row) {
             EXPECT_LT(l.rowLabelX + TextWidth(kLowerRowLabels[row], l.fontWidth), rows[row].x) << At(s) << " " << row;
             EXPECT_LE(rows[row].y + rows[row].height, s.h) << At(s) << " " << row;
             if (row + 1 < kLowerRowCount) {
                 EXPECT_LE(rows[row].y + rows[row].height, rows[row + 1].y) << At(s);
             }
+            if (row == kLowerRowCount - 1) continue;  // the check box has no button
             const Rect& button = row == 0 ? l.addButton : l.rowButtons[row - 1];
             EXPECT_LT(rows[row].x + rows[row].width, button.x) << At(s) << " " << row;
         }

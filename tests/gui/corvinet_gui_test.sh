@@ -51,6 +51,7 @@ corvinet_env_start
 
 MAIN_PREFIX=$CORVINET_MAIN_PREFIX
 BOARD_CLASS="情報ボード"
+BAR_CLASS="メッセージボックス"
 NO_CABLE=$'音声入力ケーブルが切断又は接触不良を起こしています。\n「ぬびらこ」の出力ケーブルのパソコン側の差込を確認してください。\nつながっている場合は接触不良ですから、何度も差込をトライしてください。\n\n改善しない場合は家電量販店などで接点復活剤を購入して対処してください。'
 month_folder=$(date +%Y年%m月)
 
@@ -565,9 +566,85 @@ case_second_copy() {
     { fail "phonebook import failed after the recorder ended: $(tail -n 2 "$work/phonebook.log")"; return 1; }
 }
 
+# bar_warns_once SECONDS PATTERN SHOT: the warning bar comes within SECONDS
+# with its sound, its text (the bar's title) matching the glob PATTERN; a
+# screenshot SHOT; closed, it does not come back at the next ticks.
+bar_warns_once() {
+  drv wait-window "$BAR_CLASS" "$(( $1 * 1000 ))" >/dev/null || return 1
+  local said; said=$(drv get-text "$BAR_CLASS" 0)
+  # shellcheck disable=SC2053  # a glob on purpose
+  [[ $said == $2 ]] || { fail "the bar says \"$said\""; return 1; }
+  [ "$(corvinet_speaker_streams)" -ge 1 ] || { fail "no warning sound"; return 1; }
+  sleep 0.5
+  wine_env_screenshot "$shots/$3"
+  drv close "$BAR_CLASS" >/dev/null && drv wait-gone "$BAR_CLASS" 3000 >/dev/null || return 1
+  sleep 1.5
+  ! drv_quiet exists "$BAR_CLASS" || { fail "the bar came back at once"; return 1; }
+}
+
+# A sleep the recorder could not keep off (the lid closed): after the
+# resume, told by the system's and the user's event, one warning bar with
+# its sound says that calls meanwhile were not recorded.
+case_resume_after_sleep() {
+  new_case
+  start_corvinet
+  wait_main || return 1
+  local event
+  for event in 4 18 7; do  # WM_POWERBROADCAST: suspend, resume automatic, resume suspend
+    drv post-message "$main_class" 536 "$event" 0 >/dev/null || return 1
+  done
+  bar_warns_once 5 "パソコンがスリープしていました スリープ中の通話は録音されていません" resume_bar.png || return 1
+  close_main
+}
+
+# A record folder on a small drive (a 2 MB tmpfs, needs root): the warning
+# bar with its sound names the room left and the folder at start, before
+# any call that would not fit comes.
+case_low_space() {
+  [ "$(id -u)" -eq 0 ] || { echo "low_space: skipped, mounting a tmpfs needs root" >&2; return 0; }
+  new_case
+  mount -t tmpfs -o size=2m tmpfs "$case_dir/通話記録" || { fail "cannot mount a tmpfs"; return 1; }
+  local rc=0
+  low_space_checks || rc=1
+  gui_stop c_pid
+  umount -l "$case_dir/通話記録"
+  return $rc
+}
+low_space_checks() {
+  start_corvinet
+  wait_main || return 1
+  bar_warns_once 10 'ディスクの空きが残り 2 MB です。不要な録音を移してください 場所：*\\通話記録' low_space_bar.png || return 1
+  close_main
+}
+
+# Started as the Run key starts it at logon: the value's quoted full path,
+# from another current folder (Windows' own). It uses the settings of its
+# own folder, records a call there and writes nothing where it was started.
+# Needs each program to anchor its files to its own folder.
+case_run_entry_start() {
+  new_case
+  cp "$program" "$case_dir/"
+  local value exe f elsewhere="$work/elsewhere"
+  rm -rf "$elsewhere" && mkdir -p "$elsewhere"
+  wine64 reg add "$RUN_KEY" /v Corvinet /d "\"Z:${case_dir//\//\\}\\Corvinet.exe\"" /f >/dev/null 2>&1
+  value=$(run_value Corvinet)
+  wine64 reg delete "$RUN_KEY" /v Corvinet /f >/dev/null 2>&1
+  [[ $value == \"*\" ]] || { fail "the Run value reads \"$value\""; return 1; }
+  exe=${value#\"}
+  exe=${exe%\"}
+  (cd "$elsewhere" && exec wine64 "$exe") >>"$work/$case_name.log" 2>&1 &
+  c_pid=$!
+  wait_main || return 1
+  virtual_line_play "$calls/in_plain.wav"
+  f=$(wait_recording 1 40) || return 1
+  [[ $f == "$case_dir/通話記録/$month_folder/"*-0312345678-.ogg ]] || { fail "saved as $f"; return 1; }
+  close_main || return 1
+  [ -z "$(ls -A "$elsewhere")" ] || { fail "wrote into the current folder: $(ls -A "$elsewhere" | head -n 3 | tr '\n' ' ')"; return 1; }
+}
+
 # ---------------------------------------------------------------- run
 
-cases=(first_start calls manual_discard manual_save second_copy unplug no_device empty_settings missing_work_folder close_while_recording end_session_while_recording display_modes read_only)
+cases=(first_start calls manual_discard manual_save second_copy unplug no_device empty_settings missing_work_folder close_while_recording end_session_while_recording display_modes read_only resume_after_sleep low_space run_entry_start)
 [ ${#only[@]} -gt 0 ] && cases=("${only[@]}")
 failed=0
 for case_name in "${cases[@]}"; do

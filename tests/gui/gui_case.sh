@@ -28,6 +28,10 @@
 #                       program ends with code 0, nothing is written
 #                       (a read-only bind mount: root only; skipped where
 #                       mounting is refused)
+#   run_value NAME      the value NAME of the Run key ($RUN_KEY) in Wine's
+#                       registry; empty when there is none
+#   wait_run_value NAME TEXT
+#                       the value becomes TEXT (empty: goes) within 5 s
 #   gui_run_case PROGRAM CASE VAR
 #                       runs the function case_CASE, prints PASS or FAIL with
 #                       the reason, then stops the program (gui_stop VAR);
@@ -47,6 +51,21 @@ drv() {
 }
 
 drv_quiet() { wine64 "$driver" "$@" 2>/dev/null; }
+
+RUN_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+run_value() {
+  wine64 reg query "$RUN_KEY" /v "$1" 2>/dev/null | tr -d '\r' |
+    awk '/REG_SZ/ { sub(/^.*REG_SZ[ \t]+/, ""); print }'
+}
+wait_run_value() {
+  local seen
+  for _ in $(seq 1 25); do
+    seen=$(run_value "$1")
+    [ "$seen" == "$2" ] && return 0
+    sleep 0.2
+  done
+  fail "the Run value $1 is \"$seen\", expected \"$2\""
+}
 
 gui_stop() {
   local -n gui_stop_pid=$1

@@ -485,12 +485,51 @@ case_browse_cancelled() {
   expect_changes_only_in "$before" "$(ini)"
 }
 
+# The start-with-Windows box: ticked, the Run key gets the quoted full path
+# of the Corvinet.exe beside Tessimor; cleared, the value goes. Another
+# copy's value shows unticked and is replaced only when the user says yes.
+case_start_with_windows() {
+  make_record "$(ini)"
+  cp "$build/Corvinet.exe" "$case_dir/"
+  local ours other='"C:\other\Corvinet.exe"' said
+  ours="\"$(winpath "$case_dir/Corvinet.exe")\""
+  wine64 reg delete "$RUN_KEY" /v Corvinet /f >/dev/null 2>&1
+  start_and_wait || return 1
+  expect_eq "$(drv get-selection Tessimor 2021)" 0 "the box without a value" || return 1
+  drv click Tessimor 2021 || return 1
+  wait_run_value Corvinet "$ours" || return 1
+  expect_eq "$(drv get-selection Tessimor 2021)" 1 "the box once ticked" || return 1
+  wine_env_screenshot "$shots/start_with_windows.png"
+  drv click Tessimor 2021 || return 1
+  wait_run_value Corvinet "" || return 1
+  expect_eq "$(drv get-selection Tessimor 2021)" 0 "the box once cleared" || return 1
+  close_tessimor || return 1
+
+  wine64 reg add "$RUN_KEY" /v Corvinet /d "$other" /f >/dev/null 2>&1
+  start_and_wait || return 1
+  expect_eq "$(drv get-selection Tessimor 2021)" 0 "the box with another copy's value" || return 1
+  drv click Tessimor 2021 || return 1
+  drv get-message 5000 >/dev/null || return 1
+  wine_env_screenshot "$shots/start_with_windows_question.png"
+  said=$(drv answer-message NO 5000) || return 1
+  [[ $said == *"別の場所の Corvinet"*'C:\other\Corvinet.exe'* ]] || { fail "the question says \"$said\""; return 1; }
+  wait_run_value Corvinet "$other" || return 1
+  expect_eq "$(drv get-selection Tessimor 2021)" 0 "the box after no" || return 1
+  drv click Tessimor 2021 || return 1
+  drv answer-message YES 5000 >/dev/null || return 1
+  wait_run_value Corvinet "$ours" || return 1
+  expect_eq "$(drv get-selection Tessimor 2021)" 1 "the box after yes" || return 1
+  close_tessimor || return 1
+  wine64 reg delete "$RUN_KEY" /v Corvinet /f >/dev/null 2>&1
+  return 0
+}
+
 # ---------------------------------------------------------------- runner
 
 all_cases=(
   empty_file one_byte_file missing_file list_choices format_token_limit
   sixth_folder_refused add_folder delete_second_folder incoming_folder_missing
-  browse_cancelled other_folder read_only
+  browse_cancelled other_folder read_only start_with_windows
 )
 for name in "${only[@]}"; do
   [[ " ${all_cases[*]} " == *" $name "* ]] || { echo "unknown case $name; cases: ${all_cases[*]}" >&2; exit 2; }

@@ -55,7 +55,7 @@ public:
     bool tick = false;
     void OnTimerTick() override { tick = true; }
     void OnWaveInData(WAVEHDR*) override {}
-    void OnPowerEvent() override {}
+    void OnPowerEvent(bool) override {}
     void OnPhoneBookButton() override {}
     void OnBrowserButton() override {}
     bool InfoBoardOpen() override { return false; }
