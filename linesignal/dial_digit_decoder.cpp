@@ -357,217 +357,227 @@ void DialDigitDecoder::Decode(const int16_t* block) {
         return;
     }
     PlaceBlock(block);
+    Step step = Resume();
+    retryUntil_ = pos_ + DtmfTransform::kSamples;
+    while (step != Step::Stop) {
+        switch (step) {
+        case Step::Search: step = SearchStep(); break;
+        case Step::Confirm: step = ConfirmStep(); break;
+        case Step::Transform: step = TransformStep(); break;
+        case Step::Gap: step = GapStep(); break;
+        case Step::Skip: step = SkipStep(); break;
+        case Step::Stop: break;
+        }
+    }
+}
 
-    enum class Step { Search, Confirm, Transform, Gap, Skip };
-    Step step = Step::Search;
-    int pos = kHistory;
+// Where the scan of the new block begins, from the state the last one left.
+DialDigitDecoder::Step DialDigitDecoder::Resume() {
+    pos_ = kHistory;
     if (startHint_ > 0) {
         // Where the recorder's dial tone test stopped in this block.
-        pos = kHistory + std::min(startHint_, kBlockSamples - 1);
+        pos_ = kHistory + std::min(startHint_, kBlockSamples - 1);
         startHint_ = -startHint_;
-        step = Step::Skip;
-    } else {
-        switch (state_) {
-        case DialScanState::SearchBurst: step = Step::Search; break;
-        case DialScanState::AwaitGap: step = Step::Gap; break;
-        case DialScanState::SkipTone: step = Step::Skip; break;
-        case DialScanState::ConfirmCarried: step = Step::Confirm; break;
-        case DialScanState::TransformCarried: step = Step::Transform; break;
-        case DialScanState::ThresholdNextBlock:
-            SetThresholdFrom(end_ - kBlockSamples);  // where the new block begins
-            step = Step::Search;
-            break;
-        }
+        return Step::Skip;
     }
+    switch (state_) {
+    case DialScanState::SearchBurst: return Step::Search;
+    case DialScanState::AwaitGap: return Step::Gap;
+    case DialScanState::SkipTone: return Step::Skip;
+    case DialScanState::ConfirmCarried: return Step::Confirm;
+    case DialScanState::TransformCarried: return Step::Transform;
+    case DialScanState::ThresholdNextBlock:
+        SetThresholdFrom(end_ - kBlockSamples);  // where the new block begins
+        return Step::Search;
+    }
+    return Step::Search;
+}
 
-    int retryUntil = pos + DtmfTransform::kSamples;  // a first key's transform may be tried again before this
-    for (;;) {
-        const int threshold = burstThreshold_;  // SkipTone may set a new one
-        switch (step) {
-        case Step::Search:
-            while (pos < end_ && std::abs(static_cast<int>(area_[pos])) < threshold) ++pos;
-            if (pos >= end_) {
-                state_ = DialScanState::SearchBurst;
-                return;
-            }
-            if (end_ - pos < kConfirmSpan) {
-                Carry(pos, DialScanState::ConfirmCarried);
-                return;
-            }
-            step = Step::Confirm;
-            break;
+DialDigitDecoder::Step DialDigitDecoder::SearchStep() {
+    const int threshold = burstThreshold_;
+    while (pos_ < end_ && std::abs(static_cast<int>(area_[pos_])) < threshold) ++pos_;
+    if (pos_ >= end_) {
+        state_ = DialScanState::SearchBurst;
+        return Step::Stop;
+    }
+    if (end_ - pos_ < kConfirmSpan) {
+        Carry(pos_, DialScanState::ConfirmCarried);
+        return Step::Stop;
+    }
+    return Step::Confirm;
+}
 
-        case Step::Confirm: {
-            int loud = 0;
-            for (int k = pos; k < pos + kConfirmSpan; ++k)
-                if (std::abs(static_cast<int>(area_[k])) > threshold) ++loud;
-            if (loud < kConfirmCount) {
-                pos += kConfirmSpan;
-                step = Step::Search;
-                break;
-            }
-            if (pos >= end_ - DtmfTransform::kSamples) {
-                Carry(pos, DialScanState::TransformCarried);
-                return;
-            }
-            retryUntil = pos + DtmfTransform::kSamples;
-            step = Step::Transform;
-            break;
+DialDigitDecoder::Step DialDigitDecoder::ConfirmStep() {
+    const int threshold = burstThreshold_;
+    int loud = 0;
+    for (int k = pos_; k < pos_ + kConfirmSpan; ++k)
+        if (std::abs(static_cast<int>(area_[k])) > threshold) ++loud;
+    if (loud < kConfirmCount) {
+        pos_ += kConfirmSpan;
+        return Step::Search;
+    }
+    if (pos_ >= end_ - DtmfTransform::kSamples) {
+        Carry(pos_, DialScanState::TransformCarried);
+        return Step::Stop;
+    }
+    retryUntil_ = pos_ + DtmfTransform::kSamples;
+    return Step::Transform;
+}
+
+DialDigitDecoder::Step DialDigitDecoder::TransformStep() {
+    transform_.Compute(area_ + pos_, spectrum_);
+    const DtmfPeaks peaks = PickDtmfPeaks(spectrum_);
+    if (const char* digit = ValidatedDtmfDigit(spectrum_)) {
+        AppendDigit(digit);
+        dialCountdown_ = kQuietBlocks;
+        RaiseThresholdTo(pos_);
+        // The pause may begin within the transform's span when the key is
+        // short; it is looked for once the shortest key is over.
+        pos_ += kShortestKey;
+        quiet_ = 0;
+        return Step::Gap;
+    }
+    if (IsCallProgressTone(peaks) || HoldsCallProgressTone(spectrum_)) {
+        if (ToneIsModulated(pos_) && EnvelopeIsModulated(pos_)) {
+            dialComplete_ = true;  // ringing: the number is complete
+            return Step::Stop;
         }
+        callNumber_[0] = 0;  // dial tone again: start over
+        return Step::Skip;
+    }
+    if (callNumber_[0] == 0 && pos_ < retryUntil_ && InProgressBand(peaks.low)) {
+        // The span began under the dial tone's end and takes in the first
+        // key: look again a little later, not past the key.
+        pos_ += kRetryStep;
+        if (pos_ > end_ - DtmfTransform::kSamples) {
+            Carry(pos_, DialScanState::TransformCarried);
+            return Step::Stop;
+        }
+        return Step::Transform;
+    }
+    pos_ += DtmfTransform::kSamples;
+    quiet_ = 0;
+    return Step::Gap;
+}
 
-        case Step::Transform: {
-            transform_.Compute(area_ + pos, spectrum_);
-            const DtmfPeaks peaks = PickDtmfPeaks(spectrum_);
-            if (const char* digit = ValidatedDtmfDigit(spectrum_)) {
-                AppendDigit(digit);
-                dialCountdown_ = kQuietBlocks;
-                RaiseThresholdTo(pos);
-                // The pause may begin within the transform's span when the
-                // key is short; it is looked for once the shortest key is over.
-                pos += kShortestKey;
-                quiet_ = 0;
-                step = Step::Gap;
-                break;
-            } else if (IsCallProgressTone(peaks) || HoldsCallProgressTone(spectrum_)) {
-                if (ToneIsModulated(pos) && EnvelopeIsModulated(pos)) {
-                    dialComplete_ = true;  // ringing: the number is complete
-                    return;
-                }
-                callNumber_[0] = 0;  // dial tone again: start over
-                step = Step::Skip;
-                break;
-            } else if (callNumber_[0] == 0 && pos < retryUntil && InProgressBand(peaks.low)) {
-                // The span began under the dial tone's end and takes in the
-                // first key: look again a little later, not past the key.
-                pos += kRetryStep;
-                if (pos > end_ - DtmfTransform::kSamples) {
-                    Carry(pos, DialScanState::TransformCarried);
-                    return;
-                }
-                break;
-            }
-            pos += DtmfTransform::kSamples;
+DialDigitDecoder::Step DialDigitDecoder::GapStep() {
+    const int threshold = burstThreshold_;
+    for (; pos_ < end_; ++pos_) {
+        if (std::abs(static_cast<int>(area_[pos_])) < threshold) {
+            ++quiet_;
+        } else if (quiet_ > kGapSamples) {
+            break;
+        } else if (!LoudAround(pos_, threshold)) {
+            ++quiet_;
+        } else {
             quiet_ = 0;
-            step = Step::Gap;
-            break;
-        }
-
-        case Step::Gap:
-            for (; pos < end_; ++pos) {
-                if (std::abs(static_cast<int>(area_[pos])) < threshold) {
-                    ++quiet_;
-                } else if (quiet_ > kGapSamples) {
-                    break;
-                } else if (!LoudAround(pos, threshold)) {
-                    ++quiet_;
-                } else {
-                    quiet_ = 0;
-                }
-            }
-            if (pos >= end_) {
-                state_ = DialScanState::AwaitGap;
-                return;
-            }
-            step = Step::Search;
-            break;
-
-        case Step::Skip: {
-            // Two counts of the same half-waves. The plain one takes any
-            // positive half-wave of tone length; a reverse-twisted key has
-            // such half-waves now and then and would never end the tone.
-            // The paired one takes it only when the negative half-wave after
-            // it has a tone's length too, which a key's seldom do. The search
-            // starts at the paired end; T is taken where the plain count
-            // ends, unless that comes too long after.
-            int c = pos;        // plain: just after the last tone half-wave
-            int nonTone = 0;
-            int pairedC = pos;  // paired: the same
-            int pairedNonTone = 0;
-            int pairedEnd = -1;  // where the paired count ended
-            int pending = -1;    // a tone-length half-wave, its negative one still open
-            // Some keys under reverse twist beat into tone-length pairs often
-            // enough to hold both counts up: a key the spectrum has seen in
-            // two spans in a row ends the tone where the first one began.
-            const int skipFrom = pos;
-            int checked = pos;
-            int keySeen = -1;
-            while (nonTone < kToneEndRuns) {
-                if (pairedEnd < 0 && pos - checked >= kKeyCheckStep && pos - kKeyCheckSpan >= skipFrom) {
-                    checked = pos;
-                    if (!KeyAt(pos - kKeyCheckSpan, true)) {
-                        keySeen = -1;
-                    } else if (keySeen < 0) {
-                        keySeen = pos - kKeyCheckSpan;
-                    } else {
-                        c = pairedC = keySeen;
-                        pairedEnd = c;
-                        break;
-                    }
-                }
-                const int negative = pos;
-                while (pos < end_ && area_[pos] <= 0) ++pos;
-                if (pos >= end_) break;
-                if (pending >= 0 && pairedEnd < 0) {
-                    const int g = pos - negative;
-                    if (g >= kMinToneHalf && g <= kMaxToneHalf) {
-                        pairedC = pending;
-                        pairedNonTone = 0;
-                    } else if (++pairedNonTone >= kToneEndRuns) {
-                        pairedEnd = pos;
-                    }
-                }
-                pending = -1;
-                if (pairedEnd >= 0 && pos - pairedEnd > kPlainEndGrace) {
-                    c = pairedC;  // a key under way: its own level gives T
-                    break;
-                }
-                const int start = pos;
-                while (pos < end_ && area_[pos] > 0) ++pos;
-                if (pos >= end_) break;
-                const int h = pos - start;
-                if (h >= kMinToneHalf && h <= kMaxToneHalf) {
-                    c = pos;
-                    nonTone = 0;
-                    pending = pos;
-                } else {
-                    ++nonTone;
-                    if (pairedEnd < 0 && ++pairedNonTone >= kToneEndRuns) pairedEnd = pos;
-                }
-            }
-            if (pos >= end_) {
-                if (pairedEnd < 0 && !KeyAtTheEnd()) {
-                    state_ = DialScanState::SkipTone;
-                    return;
-                }
-                c = pairedC;  // the block ends within the key: do not lose it
-            }
-            const int from = (pairedEnd >= 0 ? pairedC : c) + kThresholdDelay;
-            if (c + kThresholdDelay + kThresholdSpan > end_) {
-                // The search starts at the paired end: a key under way there
-                // is kept for the next block rather than left in the history.
-                if (pairedEnd >= 0 && from < end_) Carry(from, DialScanState::ThresholdNextBlock);
-                else state_ = DialScanState::ThresholdNextBlock;
-                return;
-            }
-            if (DialToneGoesOn(from)) {
-                // Skip on from where the paired count ended: the plain one
-                // may have run on into a key that began under the tone.
-                pos = std::max(pairedEnd >= 0 ? pairedEnd : pos, from);
-                break;
-            }
-            SetThresholdFrom(c + kThresholdDelay);
-            if (from + kThresholdSpan <= end_) {
-                // The plain end may lie past the key, in its pause.
-                const int atKey = burstThreshold_;
-                SetThresholdFrom(from);
-                if (2 * atKey >= burstThreshold_) burstThreshold_ = atKey;
-            }
-            pos = from;
-            step = Step::Search;
-            break;
-        }
         }
     }
+    if (pos_ >= end_) {
+        state_ = DialScanState::AwaitGap;
+        return Step::Stop;
+    }
+    return Step::Search;
+}
+
+// Two counts of the same half-waves. The plain one takes any positive
+// half-wave of tone length; a reverse-twisted key has such half-waves now
+// and then and would never end the tone. The paired one takes it only when
+// the negative half-wave after it has a tone's length too, which a key's
+// seldom do. Some keys under reverse twist beat into tone-length pairs often
+// enough to hold both counts up: a key the spectrum has seen in two spans in
+// a row ends the tone where the first one began. pos_ is left where the
+// counting stopped: the block's end when it ran out.
+DialDigitDecoder::ToneEnd DialDigitDecoder::CountToneHalfWaves() {
+    ToneEnd e;
+    e.plain = pos_;       // just after the last tone half-wave
+    e.paired = pos_;      // the same, for the paired count
+    int nonTone = 0;
+    int pairedNonTone = 0;
+    int pending = -1;     // a tone-length half-wave, its negative one still open
+    const int skipFrom = pos_;
+    int checked = pos_;
+    int keySeen = -1;
+    while (nonTone < kToneEndRuns) {
+        if (e.pairedEnd < 0 && pos_ - checked >= kKeyCheckStep && pos_ - kKeyCheckSpan >= skipFrom) {
+            checked = pos_;
+            if (!KeyAt(pos_ - kKeyCheckSpan, true)) {
+                keySeen = -1;
+            } else if (keySeen < 0) {
+                keySeen = pos_ - kKeyCheckSpan;
+            } else {
+                e.plain = e.paired = keySeen;
+                e.pairedEnd = e.plain;
+                break;
+            }
+        }
+        const int negative = pos_;
+        while (pos_ < end_ && area_[pos_] <= 0) ++pos_;
+        if (pos_ >= end_) break;
+        if (pending >= 0 && e.pairedEnd < 0) {
+            const int g = pos_ - negative;
+            if (g >= kMinToneHalf && g <= kMaxToneHalf) {
+                e.paired = pending;
+                pairedNonTone = 0;
+            } else if (++pairedNonTone >= kToneEndRuns) {
+                e.pairedEnd = pos_;
+            }
+        }
+        pending = -1;
+        if (e.pairedEnd >= 0 && pos_ - e.pairedEnd > kPlainEndGrace) {
+            e.plain = e.paired;  // a key under way: its own level gives T
+            break;
+        }
+        const int start = pos_;
+        while (pos_ < end_ && area_[pos_] > 0) ++pos_;
+        if (pos_ >= end_) break;
+        const int h = pos_ - start;
+        if (h >= kMinToneHalf && h <= kMaxToneHalf) {
+            e.plain = pos_;
+            nonTone = 0;
+            pending = pos_;
+        } else {
+            ++nonTone;
+            if (e.pairedEnd < 0 && ++pairedNonTone >= kToneEndRuns) e.pairedEnd = pos_;
+        }
+    }
+    return e;
+}
+
+// The search starts at the paired end; T is taken where the plain count
+// ends, unless that comes too long after.
+DialDigitDecoder::Step DialDigitDecoder::SkipStep() {
+    ToneEnd e = CountToneHalfWaves();
+    if (pos_ >= end_) {
+        if (e.pairedEnd < 0 && !KeyAtTheEnd()) {
+            state_ = DialScanState::SkipTone;
+            return Step::Stop;
+        }
+        e.plain = e.paired;  // the block ends within the key: do not lose it
+    }
+    const int from = (e.pairedEnd >= 0 ? e.paired : e.plain) + kThresholdDelay;
+    if (e.plain + kThresholdDelay + kThresholdSpan > end_) {
+        // A key under way at the paired end is kept for the next block
+        // rather than left in the history.
+        if (e.pairedEnd >= 0 && from < end_) Carry(from, DialScanState::ThresholdNextBlock);
+        else state_ = DialScanState::ThresholdNextBlock;
+        return Step::Stop;
+    }
+    if (DialToneGoesOn(from)) {
+        // Skip on from where the paired count ended: the plain one may have
+        // run on into a key that began under the tone.
+        pos_ = std::max(e.pairedEnd >= 0 ? e.pairedEnd : pos_, from);
+        return Step::Skip;
+    }
+    SetThresholdFrom(e.plain + kThresholdDelay);
+    if (from + kThresholdSpan <= end_) {
+        // The plain end may lie past the key, in its pause.
+        const int atKey = burstThreshold_;
+        SetThresholdFrom(from);
+        if (2 * atKey >= burstThreshold_) burstThreshold_ = atKey;
+    }
+    pos_ = from;
+    return Step::Search;
 }
 
 }  // namespace suite

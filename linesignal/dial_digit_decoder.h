@@ -80,6 +80,24 @@ public:
     const int32_t* DtmfSpectrum() const { return spectrum_; }
 
 private:
+    // The steps of the scan; each returns the next, Stop when the block is done.
+    enum class Step { Search, Confirm, Transform, Gap, Skip, Stop };
+    // Where a dial tone ended by the half-wave counts: the plain and the
+    // paired count's last tone half-wave, and where the paired count ended
+    // (-1 while it goes on).
+    struct ToneEnd {
+        int plain = 0;
+        int paired = 0;
+        int pairedEnd = -1;
+    };
+    Step Resume();
+    Step SearchStep();
+    Step ConfirmStep();
+    Step TransformStep();
+    Step GapStep();
+    Step SkipStep();
+    ToneEnd CountToneHalfWaves();
+
     void PlaceBlock(const int16_t* block);
     void Carry(int p, DialScanState next);
     void SetThresholdFrom(int p);
@@ -105,6 +123,9 @@ private:
     int dialCountdown_ = 0;          // calls left until complete, after a digit
     bool dialComplete_ = false;
     int startHint_ = 0;              // block position; negated once used
+    // Within one Decode call:
+    int pos_ = kHistory;             // scan position in the area
+    int retryUntil_ = 0;             // a first key's transform may be tried again before this
 };
 
 }  // namespace suite
