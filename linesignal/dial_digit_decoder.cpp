@@ -32,8 +32,15 @@ struct KeyRange {
     int from;
     int to;
 };
-constexpr KeyRange kLowRanges[] = {{88, 92}, {96, 100}, {108, 112}, {118, 122}};
-constexpr KeyRange kHighRanges[] = {{152, 156}, {170, 174}, {188, 192}};
+// Keys may be 1.5 % off each tone. Only even bins hold power (15.6 Hz
+// apart), and a tone between two of them peaks on either, the nearer as a
+// rule but noise decides near the middle: a range holds every even bin
+// within 2 bins of the tone's ±1.5 %, so it reaches about ±(1.5 % + 8 Hz)
+// at best and ±(1.5 % + 16 Hz) at worst. The even bins between the ranges
+// (94, 104, 114, 116; 160..166, 176..184) stay free, so a key 3.5 or 4 %
+// off peaks on its own range or between, never on a neighbour's.
+constexpr KeyRange kLowRanges[] = {{86, 92}, {96, 102}, {106, 112}, {118, 124}};
+constexpr KeyRange kHighRanges[] = {{152, 158}, {168, 174}, {186, 192}};
 const char* const kDigits[4][3] = {
     {"1", "2", "3"}, {"4", "5", "6"}, {"7", "8", "9"}, {"＊", "0", "＃"}};
 
