@@ -190,6 +190,96 @@ bool HoldsCallProgressTone(const int32_t* spectrum) {
     return tone > 0 && 2 * tone >= CountedPower(spectrum);
 }
 
+namespace {
+
+// The noisy dial tone's spans: 512 samples every 256, three in a row (128 ms).
+constexpr int kToneSpanStep = 256;
+constexpr int kToneSpans = 3;
+constexpr int kToneFloorFrom = 8;      // below ~60 Hz: hum and offset
+constexpr int kToneClear = 6;          // the tone's own main lobe and beat: within 6 bins
+constexpr int kToneDominance = 10;     // every other tone this much weaker
+constexpr int kToneWander = 2;         // the peak may move this many bins between spans
+
+// A tone's power from its peak bin: with the even bin beside it that shares
+// it (a tone between two even bins splits its power between them).
+int64_t TonePower(const int32_t* spectrum, int bin) {
+    const int32_t below = bin >= 2 ? spectrum[bin - 2] : 0;
+    const int32_t above = bin + 2 < DtmfTransform::kSamples ? spectrum[bin + 2] : 0;
+    return static_cast<int64_t>(spectrum[bin]) + std::max(below, above);
+}
+
+// The peak bin of a span when it lies near 400 Hz and its tone is at least
+// ten times (10 dB) as strong as any other. The span is Hann windowed, so
+// the tone's own leakage stays within 6 bins; white noise at the tone's own
+// power leaves the strongest other pair of bins about 13 dB below it, while
+// a voice has another harmonic within 10 dB of its strongest, and the
+// caller number burst and the call arrival signal peak elsewhere. -1
+// otherwise.
+int DominantToneBin(const int32_t* spectrum) {
+    int peak = kToneFloorFrom;
+    for (int j = kToneFloorFrom; j < DtmfTransform::kSamples; j += 2)
+        if (spectrum[j] > spectrum[peak]) peak = j;
+    if (!InProgressBand(peak) || spectrum[peak] <= 0) return -1;
+    const int64_t tone = TonePower(spectrum, peak);
+    for (int j = kToneFloorFrom; j < DtmfTransform::kSamples; j += 2)
+        if (std::abs(j - peak) > kToneClear && TonePower(spectrum, j) * kToneDominance > tone) return -1;
+    return peak;
+}
+
+// Hann weights of a span.
+struct HannWindow {
+    float w[DtmfTransform::kSamples];
+    HannWindow() {
+        for (int k = 0; k < DtmfTransform::kSamples; ++k)
+            w[k] = static_cast<float>(0.5 - 0.5 * std::cos(6.283185307179586 * k / DtmfTransform::kSamples));
+    }
+};
+
+// Where a steady 400 Hz tone holds kToneSpans spans in a row, the start of
+// the first; -1 when none does. Steady: its bin wanders little and its power
+// stays within 3 dB, which a syllable's rise and fall do not.
+int SteadyToneStart(const int16_t* samples, size_t count) {
+    static const DtmfTransform transform;
+    static const HannWindow hann;
+    int16_t span[DtmfTransform::kSamples];
+    int32_t spectrum[DtmfTransform::kBins];
+    int bins[kToneSpans];
+    int32_t powers[kToneSpans];
+    int run = 0;
+    for (size_t at = 0; at + DtmfTransform::kSamples <= count; at += kToneSpanStep) {
+        for (int k = 0; k < DtmfTransform::kSamples; ++k)
+            span[k] = static_cast<int16_t>(std::lround(samples[at + k] * hann.w[k]));
+        transform.Compute(span, spectrum);
+        const int bin = DominantToneBin(spectrum);
+        if (bin < 0) {
+            run = 0;
+            continue;
+        }
+        if (run == kToneSpans) {
+            std::copy(bins + 1, bins + kToneSpans, bins);
+            std::copy(powers + 1, powers + kToneSpans, powers);
+            --run;
+        }
+        bins[run] = bin;
+        powers[run] = spectrum[bin];
+        if (++run < kToneSpans) continue;
+        const auto [lowBin, highBin] = std::minmax_element(bins, bins + kToneSpans);
+        const auto [weakest, strongest] = std::minmax_element(powers, powers + kToneSpans);
+        if (*highBin - *lowBin <= kToneWander && *strongest <= 2 * static_cast<int64_t>(*weakest))
+            return static_cast<int>(at) - (kToneSpans - 1) * kToneSpanStep;
+    }
+    return -1;
+}
+
+}  // namespace
+
+bool DialToneTest(const int16_t* samples, size_t count, int* startHint) {
+    if (HasDialTone(samples, count, startHint)) return true;
+    const int start = SteadyToneStart(samples, count);
+    *startHint = start < 0 ? 0 : std::max(start, 1);
+    return start >= 0;
+}
+
 DialDigitDecoder::DialDigitDecoder(LineAnalysisBuffer& buffer, CallNumberText& callNumber)
     : area_(buffer.samples), callNumber_(callNumber) {}
 

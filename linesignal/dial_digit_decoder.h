@@ -2,6 +2,7 @@
 // blocks of an outgoing call, names its digit from a 1024-point transform and
 // decides when the number is complete (16 quiet blocks, or the ringing tone).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "line_signal.h"
@@ -44,6 +45,13 @@ bool IsCallProgressTone(DtmfPeaks peaks);
 const char* ValidatedDtmfDigit(const int32_t* spectrum);
 // True when the power around 400 Hz (about 360..450 Hz) dominates.
 bool HoldsCallProgressTone(const int32_t* spectrum);
+
+// The dial-tone test of a recording's first block: the half-wave count of
+// HasDialTone, or, where noise breaks the half-waves up, a tone near 400 Hz
+// that stands far above every other frequency for 128 ms on end. True for
+// an outgoing call, with *startHint (1..count) where the decoder starts to
+// skip the tone; false with *startHint 0.
+bool DialToneTest(const int16_t* samples, size_t count, int* startHint);
 
 enum class DialScanState {
     SearchBurst,         // look for the start of a burst
