@@ -414,7 +414,7 @@ bool DialDigitDecoder::DialToneGoesOn(int p) const {
     const double tone = ToneAmplitude2(area_ + p, span, 400.0);
     double key = 0;
     for (double hz : kDtmfHz) key = std::max(key, ToneAmplitude2(area_ + p, span, hz));
-    return tone > 4 * key && tone > 0.5 * power;
+    return tone > 4 * key && tone > 0.25 * power;
 }
 
 // The last 256 samples hold a touch tone four times the 400 Hz one: a key
