@@ -484,6 +484,8 @@ DialDigitDecoder::Step DialDigitDecoder::Resume() {
     case DialScanState::ConfirmCarried: return Step::Confirm;
     case DialScanState::TransformCarried: return Step::Transform;
     case DialScanState::ThresholdNextBlock:
+        // Noise may only have broken the tone's last half-waves up.
+        if (DialToneGoesOn(end_ - kBlockSamples)) return Step::Skip;
         SetThresholdFrom(end_ - kBlockSamples);  // where the new block begins
         return Step::Search;
     }
