@@ -89,6 +89,15 @@ void AddFloor(Signal& s, uint32_t seed = 3) {
     AddWhiteNoise(s, 4.0, rng);
 }
 
+// Seven keys and a dial tone length, drawn as linesignal_sweep draws them.
+std::string SweepCall(std::mt19937& rng, Dialling* d) {
+    static const char kKeys[] = "0123456789*#";
+    std::string keys;
+    for (int k = 0; k < 7; ++k) keys += kKeys[rng() % 12];
+    d->dialToneMs = 400 + rng() % 800;
+    return keys;
+}
+
 class DialDigitTest : public ::testing::Test {
 protected:
     std::unique_ptr<LineAnalysisBuffer> buffer_ = std::make_unique<LineAnalysisBuffer>();
@@ -532,11 +541,8 @@ TEST_F(DialDigitTest, NoisyLineFromTheDialToneToTheRinging) {
     // key must still be read.
     for (uint32_t seed : {17280288u, 17385017u}) {
         std::mt19937 rng(seed);
-        static const char kKeys[] = "0123456789*#";
-        std::string keys;
-        for (int k = 0; k < 7; ++k) keys += kKeys[rng() % 12];
         Dialling d;
-        d.dialToneMs = 400 + rng() % 800;
+        const std::string keys = SweepCall(rng, &d);
         d.lowDbfs = d.highDbfs = -23.01;
         d.dialToneDbfs = d.lowDbfs - 4;
         Signal s = Dialled(keys, d, 0);
@@ -552,11 +558,8 @@ TEST_F(DialDigitTest, NoisyLineFromTheDialToneToTheRinging) {
     // leave T in the noise for the next block).
     for (uint32_t seed : {523648u, 1885125u}) {
         std::mt19937 rng(seed);
-        static const char kKeys[] = "0123456789*#";
-        std::string keys;
-        for (int k = 0; k < 7; ++k) keys += kKeys[rng() % 12];
         Dialling d;
-        d.dialToneMs = 400 + rng() % 800;
+        const std::string keys = SweepCall(rng, &d);
         d.lowDbfs = -28.64;
         d.highDbfs = -20.64;
         d.dialToneDbfs = d.lowDbfs - 4;
