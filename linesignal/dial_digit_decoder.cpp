@@ -32,8 +32,15 @@ struct KeyRange {
     int from;
     int to;
 };
-constexpr KeyRange kLowRanges[] = {{88, 92}, {96, 100}, {108, 112}, {118, 122}};
-constexpr KeyRange kHighRanges[] = {{152, 156}, {170, 174}, {188, 192}};
+// Keys may be 1.5 % off each tone. Only even bins hold power (15.6 Hz
+// apart), and a tone between two of them peaks on either, the nearer as a
+// rule but noise decides near the middle: a range holds every even bin
+// within 2 bins of the tone's ±1.5 %, so it reaches about ±(1.5 % + 8 Hz)
+// at best and ±(1.5 % + 16 Hz) at worst. The even bins between the ranges
+// (94, 104, 114, 116; 160..166, 176..184) stay free, so a key 3.5 or 4 %
+// off peaks on its own range or between, never on a neighbour's.
+constexpr KeyRange kLowRanges[] = {{86, 92}, {96, 102}, {106, 112}, {118, 124}};
+constexpr KeyRange kHighRanges[] = {{152, 158}, {168, 174}, {186, 192}};
 const char* const kDigits[4][3] = {
     {"1", "2", "3"}, {"4", "5", "6"}, {"7", "8", "9"}, {"＊", "0", "＃"}};
 
@@ -183,6 +190,96 @@ bool HoldsCallProgressTone(const int32_t* spectrum) {
     return tone > 0 && 2 * tone >= CountedPower(spectrum);
 }
 
+namespace {
+
+// The noisy dial tone's spans: 512 samples every 256, three in a row (128 ms).
+constexpr int kToneSpanStep = 256;
+constexpr int kToneSpans = 3;
+constexpr int kToneFloorFrom = 8;      // below ~60 Hz: hum and offset
+constexpr int kToneClear = 6;          // the tone's own main lobe and beat: within 6 bins
+constexpr int kToneDominance = 10;     // every other tone this much weaker
+constexpr int kToneWander = 2;         // the peak may move this many bins between spans
+
+// A tone's power from its peak bin: with the even bin beside it that shares
+// it (a tone between two even bins splits its power between them).
+int64_t TonePower(const int32_t* spectrum, int bin) {
+    const int32_t below = bin >= 2 ? spectrum[bin - 2] : 0;
+    const int32_t above = bin + 2 < DtmfTransform::kSamples ? spectrum[bin + 2] : 0;
+    return static_cast<int64_t>(spectrum[bin]) + std::max(below, above);
+}
+
+// The peak bin of a span when it lies near 400 Hz and its tone is at least
+// ten times (10 dB) as strong as any other. The span is Hann windowed, so
+// the tone's own leakage stays within 6 bins; white noise at the tone's own
+// power leaves the strongest other pair of bins about 13 dB below it, while
+// a voice has another harmonic within 10 dB of its strongest, and the
+// caller number burst and the call arrival signal peak elsewhere. -1
+// otherwise.
+int DominantToneBin(const int32_t* spectrum) {
+    int peak = kToneFloorFrom;
+    for (int j = kToneFloorFrom; j < DtmfTransform::kSamples; j += 2)
+        if (spectrum[j] > spectrum[peak]) peak = j;
+    if (!InProgressBand(peak) || spectrum[peak] <= 0) return -1;
+    const int64_t tone = TonePower(spectrum, peak);
+    for (int j = kToneFloorFrom; j < DtmfTransform::kSamples; j += 2)
+        if (std::abs(j - peak) > kToneClear && TonePower(spectrum, j) * kToneDominance > tone) return -1;
+    return peak;
+}
+
+// Hann weights of a span.
+struct HannWindow {
+    float w[DtmfTransform::kSamples];
+    HannWindow() {
+        for (int k = 0; k < DtmfTransform::kSamples; ++k)
+            w[k] = static_cast<float>(0.5 - 0.5 * std::cos(6.283185307179586 * k / DtmfTransform::kSamples));
+    }
+};
+
+// Where a steady 400 Hz tone holds kToneSpans spans in a row, the start of
+// the first; -1 when none does. Steady: its bin wanders little and its power
+// stays within 3 dB, which a syllable's rise and fall do not.
+int SteadyToneStart(const int16_t* samples, size_t count) {
+    static const DtmfTransform transform;
+    static const HannWindow hann;
+    int16_t span[DtmfTransform::kSamples];
+    int32_t spectrum[DtmfTransform::kBins];
+    int bins[kToneSpans];
+    int32_t powers[kToneSpans];
+    int run = 0;
+    for (size_t at = 0; at + DtmfTransform::kSamples <= count; at += kToneSpanStep) {
+        for (int k = 0; k < DtmfTransform::kSamples; ++k)
+            span[k] = static_cast<int16_t>(std::lround(samples[at + k] * hann.w[k]));
+        transform.Compute(span, spectrum);
+        const int bin = DominantToneBin(spectrum);
+        if (bin < 0) {
+            run = 0;
+            continue;
+        }
+        if (run == kToneSpans) {
+            std::copy(bins + 1, bins + kToneSpans, bins);
+            std::copy(powers + 1, powers + kToneSpans, powers);
+            --run;
+        }
+        bins[run] = bin;
+        powers[run] = spectrum[bin];
+        if (++run < kToneSpans) continue;
+        const auto [lowBin, highBin] = std::minmax_element(bins, bins + kToneSpans);
+        const auto [weakest, strongest] = std::minmax_element(powers, powers + kToneSpans);
+        if (*highBin - *lowBin <= kToneWander && *strongest <= 2 * static_cast<int64_t>(*weakest))
+            return static_cast<int>(at) - (kToneSpans - 1) * kToneSpanStep;
+    }
+    return -1;
+}
+
+}  // namespace
+
+bool DialToneTest(const int16_t* samples, size_t count, int* startHint) {
+    if (HasDialTone(samples, count, startHint)) return true;
+    const int start = SteadyToneStart(samples, count);
+    *startHint = start < 0 ? 0 : std::max(start, 1);
+    return start >= 0;
+}
+
 DialDigitDecoder::DialDigitDecoder(LineAnalysisBuffer& buffer, CallNumberText& callNumber)
     : area_(buffer.samples), callNumber_(callNumber) {}
 
@@ -317,7 +414,7 @@ bool DialDigitDecoder::DialToneGoesOn(int p) const {
     const double tone = ToneAmplitude2(area_ + p, span, 400.0);
     double key = 0;
     for (double hz : kDtmfHz) key = std::max(key, ToneAmplitude2(area_ + p, span, hz));
-    return tone > 4 * key && tone > 0.5 * power;
+    return tone > 4 * key && tone > 0.25 * power;
 }
 
 // The last 256 samples hold a touch tone four times the 400 Hz one: a key
@@ -357,217 +454,229 @@ void DialDigitDecoder::Decode(const int16_t* block) {
         return;
     }
     PlaceBlock(block);
+    Step step = Resume();
+    retryUntil_ = pos_ + DtmfTransform::kSamples;
+    while (step != Step::Stop) {
+        switch (step) {
+        case Step::Search: step = SearchStep(); break;
+        case Step::Confirm: step = ConfirmStep(); break;
+        case Step::Transform: step = TransformStep(); break;
+        case Step::Gap: step = GapStep(); break;
+        case Step::Skip: step = SkipStep(); break;
+        case Step::Stop: break;
+        }
+    }
+}
 
-    enum class Step { Search, Confirm, Transform, Gap, Skip };
-    Step step = Step::Search;
-    int pos = kHistory;
+// Where the scan of the new block begins, from the state the last one left.
+DialDigitDecoder::Step DialDigitDecoder::Resume() {
+    pos_ = kHistory;
     if (startHint_ > 0) {
         // Where the recorder's dial tone test stopped in this block.
-        pos = kHistory + std::min(startHint_, kBlockSamples - 1);
+        pos_ = kHistory + std::min(startHint_, kBlockSamples - 1);
         startHint_ = -startHint_;
-        step = Step::Skip;
-    } else {
-        switch (state_) {
-        case DialScanState::SearchBurst: step = Step::Search; break;
-        case DialScanState::AwaitGap: step = Step::Gap; break;
-        case DialScanState::SkipTone: step = Step::Skip; break;
-        case DialScanState::ConfirmCarried: step = Step::Confirm; break;
-        case DialScanState::TransformCarried: step = Step::Transform; break;
-        case DialScanState::ThresholdNextBlock:
-            SetThresholdFrom(end_ - kBlockSamples);  // where the new block begins
-            step = Step::Search;
-            break;
-        }
+        return Step::Skip;
     }
+    switch (state_) {
+    case DialScanState::SearchBurst: return Step::Search;
+    case DialScanState::AwaitGap: return Step::Gap;
+    case DialScanState::SkipTone: return Step::Skip;
+    case DialScanState::ConfirmCarried: return Step::Confirm;
+    case DialScanState::TransformCarried: return Step::Transform;
+    case DialScanState::ThresholdNextBlock:
+        // Noise may only have broken the tone's last half-waves up.
+        if (DialToneGoesOn(end_ - kBlockSamples)) return Step::Skip;
+        SetThresholdFrom(end_ - kBlockSamples);  // where the new block begins
+        return Step::Search;
+    }
+    return Step::Search;
+}
 
-    int retryUntil = pos + DtmfTransform::kSamples;  // a first key's transform may be tried again before this
-    for (;;) {
-        const int threshold = burstThreshold_;  // SkipTone may set a new one
-        switch (step) {
-        case Step::Search:
-            while (pos < end_ && std::abs(static_cast<int>(area_[pos])) < threshold) ++pos;
-            if (pos >= end_) {
-                state_ = DialScanState::SearchBurst;
-                return;
-            }
-            if (end_ - pos < kConfirmSpan) {
-                Carry(pos, DialScanState::ConfirmCarried);
-                return;
-            }
-            step = Step::Confirm;
-            break;
+DialDigitDecoder::Step DialDigitDecoder::SearchStep() {
+    const int threshold = burstThreshold_;
+    while (pos_ < end_ && std::abs(static_cast<int>(area_[pos_])) < threshold) ++pos_;
+    if (pos_ >= end_) {
+        state_ = DialScanState::SearchBurst;
+        return Step::Stop;
+    }
+    if (end_ - pos_ < kConfirmSpan) {
+        Carry(pos_, DialScanState::ConfirmCarried);
+        return Step::Stop;
+    }
+    return Step::Confirm;
+}
 
-        case Step::Confirm: {
-            int loud = 0;
-            for (int k = pos; k < pos + kConfirmSpan; ++k)
-                if (std::abs(static_cast<int>(area_[k])) > threshold) ++loud;
-            if (loud < kConfirmCount) {
-                pos += kConfirmSpan;
-                step = Step::Search;
-                break;
-            }
-            if (pos >= end_ - DtmfTransform::kSamples) {
-                Carry(pos, DialScanState::TransformCarried);
-                return;
-            }
-            retryUntil = pos + DtmfTransform::kSamples;
-            step = Step::Transform;
-            break;
+DialDigitDecoder::Step DialDigitDecoder::ConfirmStep() {
+    const int threshold = burstThreshold_;
+    int loud = 0;
+    for (int k = pos_; k < pos_ + kConfirmSpan; ++k)
+        if (std::abs(static_cast<int>(area_[k])) > threshold) ++loud;
+    if (loud < kConfirmCount) {
+        pos_ += kConfirmSpan;
+        return Step::Search;
+    }
+    if (pos_ >= end_ - DtmfTransform::kSamples) {
+        Carry(pos_, DialScanState::TransformCarried);
+        return Step::Stop;
+    }
+    retryUntil_ = pos_ + DtmfTransform::kSamples;
+    return Step::Transform;
+}
+
+DialDigitDecoder::Step DialDigitDecoder::TransformStep() {
+    transform_.Compute(area_ + pos_, spectrum_);
+    const DtmfPeaks peaks = PickDtmfPeaks(spectrum_);
+    if (const char* digit = ValidatedDtmfDigit(spectrum_)) {
+        AppendDigit(digit);
+        dialCountdown_ = kQuietBlocks;
+        RaiseThresholdTo(pos_);
+        // The pause may begin within the transform's span when the key is
+        // short; it is looked for once the shortest key is over.
+        pos_ += kShortestKey;
+        quiet_ = 0;
+        return Step::Gap;
+    }
+    if (IsCallProgressTone(peaks) || HoldsCallProgressTone(spectrum_)) {
+        if (ToneIsModulated(pos_) && EnvelopeIsModulated(pos_)) {
+            dialComplete_ = true;  // ringing: the number is complete
+            return Step::Stop;
         }
+        callNumber_[0] = 0;  // dial tone again: start over
+        return Step::Skip;
+    }
+    if (callNumber_[0] == 0 && pos_ < retryUntil_ && InProgressBand(peaks.low)) {
+        // The span began under the dial tone's end and takes in the first
+        // key: look again a little later, not past the key.
+        pos_ += kRetryStep;
+        if (pos_ > end_ - DtmfTransform::kSamples) {
+            Carry(pos_, DialScanState::TransformCarried);
+            return Step::Stop;
+        }
+        return Step::Transform;
+    }
+    pos_ += DtmfTransform::kSamples;
+    quiet_ = 0;
+    return Step::Gap;
+}
 
-        case Step::Transform: {
-            transform_.Compute(area_ + pos, spectrum_);
-            const DtmfPeaks peaks = PickDtmfPeaks(spectrum_);
-            if (const char* digit = ValidatedDtmfDigit(spectrum_)) {
-                AppendDigit(digit);
-                dialCountdown_ = kQuietBlocks;
-                RaiseThresholdTo(pos);
-                // The pause may begin within the transform's span when the
-                // key is short; it is looked for once the shortest key is over.
-                pos += kShortestKey;
-                quiet_ = 0;
-                step = Step::Gap;
-                break;
-            } else if (IsCallProgressTone(peaks) || HoldsCallProgressTone(spectrum_)) {
-                if (ToneIsModulated(pos) && EnvelopeIsModulated(pos)) {
-                    dialComplete_ = true;  // ringing: the number is complete
-                    return;
-                }
-                callNumber_[0] = 0;  // dial tone again: start over
-                step = Step::Skip;
-                break;
-            } else if (callNumber_[0] == 0 && pos < retryUntil && InProgressBand(peaks.low)) {
-                // The span began under the dial tone's end and takes in the
-                // first key: look again a little later, not past the key.
-                pos += kRetryStep;
-                if (pos > end_ - DtmfTransform::kSamples) {
-                    Carry(pos, DialScanState::TransformCarried);
-                    return;
-                }
-                break;
-            }
-            pos += DtmfTransform::kSamples;
+DialDigitDecoder::Step DialDigitDecoder::GapStep() {
+    const int threshold = burstThreshold_;
+    for (; pos_ < end_; ++pos_) {
+        if (std::abs(static_cast<int>(area_[pos_])) < threshold) {
+            ++quiet_;
+        } else if (quiet_ > kGapSamples) {
+            break;
+        } else if (!LoudAround(pos_, threshold)) {
+            ++quiet_;
+        } else {
             quiet_ = 0;
-            step = Step::Gap;
-            break;
-        }
-
-        case Step::Gap:
-            for (; pos < end_; ++pos) {
-                if (std::abs(static_cast<int>(area_[pos])) < threshold) {
-                    ++quiet_;
-                } else if (quiet_ > kGapSamples) {
-                    break;
-                } else if (!LoudAround(pos, threshold)) {
-                    ++quiet_;
-                } else {
-                    quiet_ = 0;
-                }
-            }
-            if (pos >= end_) {
-                state_ = DialScanState::AwaitGap;
-                return;
-            }
-            step = Step::Search;
-            break;
-
-        case Step::Skip: {
-            // Two counts of the same half-waves. The plain one takes any
-            // positive half-wave of tone length; a reverse-twisted key has
-            // such half-waves now and then and would never end the tone.
-            // The paired one takes it only when the negative half-wave after
-            // it has a tone's length too, which a key's seldom do. The search
-            // starts at the paired end; T is taken where the plain count
-            // ends, unless that comes too long after.
-            int c = pos;        // plain: just after the last tone half-wave
-            int nonTone = 0;
-            int pairedC = pos;  // paired: the same
-            int pairedNonTone = 0;
-            int pairedEnd = -1;  // where the paired count ended
-            int pending = -1;    // a tone-length half-wave, its negative one still open
-            // Some keys under reverse twist beat into tone-length pairs often
-            // enough to hold both counts up: a key the spectrum has seen in
-            // two spans in a row ends the tone where the first one began.
-            const int skipFrom = pos;
-            int checked = pos;
-            int keySeen = -1;
-            while (nonTone < kToneEndRuns) {
-                if (pairedEnd < 0 && pos - checked >= kKeyCheckStep && pos - kKeyCheckSpan >= skipFrom) {
-                    checked = pos;
-                    if (!KeyAt(pos - kKeyCheckSpan, true)) {
-                        keySeen = -1;
-                    } else if (keySeen < 0) {
-                        keySeen = pos - kKeyCheckSpan;
-                    } else {
-                        c = pairedC = keySeen;
-                        pairedEnd = c;
-                        break;
-                    }
-                }
-                const int negative = pos;
-                while (pos < end_ && area_[pos] <= 0) ++pos;
-                if (pos >= end_) break;
-                if (pending >= 0 && pairedEnd < 0) {
-                    const int g = pos - negative;
-                    if (g >= kMinToneHalf && g <= kMaxToneHalf) {
-                        pairedC = pending;
-                        pairedNonTone = 0;
-                    } else if (++pairedNonTone >= kToneEndRuns) {
-                        pairedEnd = pos;
-                    }
-                }
-                pending = -1;
-                if (pairedEnd >= 0 && pos - pairedEnd > kPlainEndGrace) {
-                    c = pairedC;  // a key under way: its own level gives T
-                    break;
-                }
-                const int start = pos;
-                while (pos < end_ && area_[pos] > 0) ++pos;
-                if (pos >= end_) break;
-                const int h = pos - start;
-                if (h >= kMinToneHalf && h <= kMaxToneHalf) {
-                    c = pos;
-                    nonTone = 0;
-                    pending = pos;
-                } else {
-                    ++nonTone;
-                    if (pairedEnd < 0 && ++pairedNonTone >= kToneEndRuns) pairedEnd = pos;
-                }
-            }
-            if (pos >= end_) {
-                if (pairedEnd < 0 && !KeyAtTheEnd()) {
-                    state_ = DialScanState::SkipTone;
-                    return;
-                }
-                c = pairedC;  // the block ends within the key: do not lose it
-            }
-            const int from = (pairedEnd >= 0 ? pairedC : c) + kThresholdDelay;
-            if (c + kThresholdDelay + kThresholdSpan > end_) {
-                // The search starts at the paired end: a key under way there
-                // is kept for the next block rather than left in the history.
-                if (pairedEnd >= 0 && from < end_) Carry(from, DialScanState::ThresholdNextBlock);
-                else state_ = DialScanState::ThresholdNextBlock;
-                return;
-            }
-            if (DialToneGoesOn(from)) {
-                // Skip on from where the paired count ended: the plain one
-                // may have run on into a key that began under the tone.
-                pos = std::max(pairedEnd >= 0 ? pairedEnd : pos, from);
-                break;
-            }
-            SetThresholdFrom(c + kThresholdDelay);
-            if (from + kThresholdSpan <= end_) {
-                // The plain end may lie past the key, in its pause.
-                const int atKey = burstThreshold_;
-                SetThresholdFrom(from);
-                if (2 * atKey >= burstThreshold_) burstThreshold_ = atKey;
-            }
-            pos = from;
-            step = Step::Search;
-            break;
-        }
         }
     }
+    if (pos_ >= end_) {
+        state_ = DialScanState::AwaitGap;
+        return Step::Stop;
+    }
+    return Step::Search;
+}
+
+// Two counts of the same half-waves. The plain one takes any positive
+// half-wave of tone length; a reverse-twisted key has such half-waves now
+// and then and would never end the tone. The paired one takes it only when
+// the negative half-wave after it has a tone's length too, which a key's
+// seldom do. Some keys under reverse twist beat into tone-length pairs often
+// enough to hold both counts up: a key the spectrum has seen in two spans in
+// a row ends the tone where the first one began. pos_ is left where the
+// counting stopped: the block's end when it ran out.
+DialDigitDecoder::ToneEnd DialDigitDecoder::CountToneHalfWaves() {
+    ToneEnd e;
+    e.plain = pos_;       // just after the last tone half-wave
+    e.paired = pos_;      // the same, for the paired count
+    int nonTone = 0;
+    int pairedNonTone = 0;
+    int pending = -1;     // a tone-length half-wave, its negative one still open
+    const int skipFrom = pos_;
+    int checked = pos_;
+    int keySeen = -1;
+    while (nonTone < kToneEndRuns) {
+        if (e.pairedEnd < 0 && pos_ - checked >= kKeyCheckStep && pos_ - kKeyCheckSpan >= skipFrom) {
+            checked = pos_;
+            if (!KeyAt(pos_ - kKeyCheckSpan, true)) {
+                keySeen = -1;
+            } else if (keySeen < 0) {
+                keySeen = pos_ - kKeyCheckSpan;
+            } else {
+                e.plain = e.paired = keySeen;
+                e.pairedEnd = e.plain;
+                break;
+            }
+        }
+        const int negative = pos_;
+        while (pos_ < end_ && area_[pos_] <= 0) ++pos_;
+        if (pos_ >= end_) break;
+        if (pending >= 0 && e.pairedEnd < 0) {
+            const int g = pos_ - negative;
+            if (g >= kMinToneHalf && g <= kMaxToneHalf) {
+                e.paired = pending;
+                pairedNonTone = 0;
+            } else if (++pairedNonTone >= kToneEndRuns) {
+                e.pairedEnd = pos_;
+            }
+        }
+        pending = -1;
+        if (e.pairedEnd >= 0 && pos_ - e.pairedEnd > kPlainEndGrace) {
+            e.plain = e.paired;  // a key under way: its own level gives T
+            break;
+        }
+        const int start = pos_;
+        while (pos_ < end_ && area_[pos_] > 0) ++pos_;
+        if (pos_ >= end_) break;
+        const int h = pos_ - start;
+        if (h >= kMinToneHalf && h <= kMaxToneHalf) {
+            e.plain = pos_;
+            nonTone = 0;
+            pending = pos_;
+        } else {
+            ++nonTone;
+            if (e.pairedEnd < 0 && ++pairedNonTone >= kToneEndRuns) e.pairedEnd = pos_;
+        }
+    }
+    return e;
+}
+
+// The search starts at the paired end; T is taken where the plain count
+// ends, unless that comes too long after.
+DialDigitDecoder::Step DialDigitDecoder::SkipStep() {
+    ToneEnd e = CountToneHalfWaves();
+    if (pos_ >= end_) {
+        if (e.pairedEnd < 0 && !KeyAtTheEnd()) {
+            state_ = DialScanState::SkipTone;
+            return Step::Stop;
+        }
+        e.plain = e.paired;  // the block ends within the key: do not lose it
+    }
+    const int from = (e.pairedEnd >= 0 ? e.paired : e.plain) + kThresholdDelay;
+    if (e.plain + kThresholdDelay + kThresholdSpan > end_) {
+        // A key under way at the paired end is kept for the next block
+        // rather than left in the history.
+        if (e.pairedEnd >= 0 && from < end_) Carry(from, DialScanState::ThresholdNextBlock);
+        else state_ = DialScanState::ThresholdNextBlock;
+        return Step::Stop;
+    }
+    if (DialToneGoesOn(from)) {
+        // Skip on from where the paired count ended: the plain one may have
+        // run on into a key that began under the tone.
+        pos_ = std::max(e.pairedEnd >= 0 ? e.pairedEnd : pos_, from);
+        return Step::Skip;
+    }
+    SetThresholdFrom(e.plain + kThresholdDelay);
+    if (from + kThresholdSpan <= end_) {
+        // The plain end may lie past the key, in its pause.
+        const int atKey = burstThreshold_;
+        SetThresholdFrom(from);
+        if (2 * atKey >= burstThreshold_) burstThreshold_ = atKey;
+    }
+    pos_ = from;
+    return Step::Search;
 }
 
 }  // namespace suite

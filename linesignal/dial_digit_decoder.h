@@ -2,6 +2,7 @@
 // blocks of an outgoing call, names its digit from a 1024-point transform and
 // decides when the number is complete (16 quiet blocks, or the ringing tone).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "line_signal.h"
@@ -45,6 +46,13 @@ const char* ValidatedDtmfDigit(const int32_t* spectrum);
 // True when the power around 400 Hz (about 360..450 Hz) dominates.
 bool HoldsCallProgressTone(const int32_t* spectrum);
 
+// The dial-tone test of a recording's first block: the half-wave count of
+// HasDialTone, or, where noise breaks the half-waves up, a tone near 400 Hz
+// that stands far above every other frequency for 128 ms on end. True for
+// an outgoing call, with *startHint (1..count) where the decoder starts to
+// skip the tone; false with *startHint 0.
+bool DialToneTest(const int16_t* samples, size_t count, int* startHint);
+
 enum class DialScanState {
     SearchBurst,         // look for the start of a burst
     AwaitGap,            // wait for the pause after a burst
@@ -80,6 +88,24 @@ public:
     const int32_t* DtmfSpectrum() const { return spectrum_; }
 
 private:
+    // The steps of the scan; each returns the next, Stop when the block is done.
+    enum class Step { Search, Confirm, Transform, Gap, Skip, Stop };
+    // Where a dial tone ended by the half-wave counts: the plain and the
+    // paired count's last tone half-wave, and where the paired count ended
+    // (-1 while it goes on).
+    struct ToneEnd {
+        int plain = 0;
+        int paired = 0;
+        int pairedEnd = -1;
+    };
+    Step Resume();
+    Step SearchStep();
+    Step ConfirmStep();
+    Step TransformStep();
+    Step GapStep();
+    Step SkipStep();
+    ToneEnd CountToneHalfWaves();
+
     void PlaceBlock(const int16_t* block);
     void Carry(int p, DialScanState next);
     void SetThresholdFrom(int p);
@@ -105,6 +131,9 @@ private:
     int dialCountdown_ = 0;          // calls left until complete, after a digit
     bool dialComplete_ = false;
     int startHint_ = 0;              // block position; negated once used
+    // Within one Decode call:
+    int pos_ = kHistory;             // scan position in the area
+    int retryUntil_ = 0;             // a first key's transform may be tried again before this
 };
 
 }  // namespace suite

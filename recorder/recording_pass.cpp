@@ -154,7 +154,7 @@ PassReport RecordingPass::RunPass(BlockSource& source) {
     bool first = shared_.RecordedBytes.load() == kNoRecordingBytes && shared_.RecordingActive.load() == 1;
     if (first && !config_.handset) {
         int stop = 0;
-        if (HasDialTone(work_, kBlockSampleCount, &stop)) {
+        if (DialToneTest(work_, kBlockSampleCount, &stop)) {
             shared_.IncomingCall.store(0);
             startHint_ = stop;
             shared_.SilenceCountdown.store(config_.silenceReload);

@@ -13,3 +13,9 @@ add_executable(speech_wav recorder/tools/speech_wav.cpp)
 target_link_libraries(speech_wav PRIVATE suite_core)
 # Where a recording ends in the audio played (GUI tests): audio_align REC.raw PLAYED.raw EXPECTED_S
 add_executable(audio_align recorder/tools/audio_align.cpp)
+# Whole calls through linereplay beside spandsp's DTMF receiver (not a test):
+# call_sweep [calls per cell]. spandsp is looked for by linesignal/tools.cmake.
+if(SPANDSP_FOUND)
+  add_executable(call_sweep recorder/tools/call_sweep.cpp)
+  target_link_libraries(call_sweep PRIVATE suite_core PkgConfig::SPANDSP)
+endif()

@@ -152,7 +152,7 @@ Replay ReplayCall(const std::vector<int16_t>& call, size_t offset, bool expectOu
             open = true;
             r.recorded = true;
             int stop = 0;
-            r.outgoing = HasDialTone(block.data(), kBlockSamples, &stop);
+            r.outgoing = DialToneTest(block.data(), kBlockSamples, &stop);
             number[0] = 0;
             if (r.outgoing) dial.StartCall(stop);
         }

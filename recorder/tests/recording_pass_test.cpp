@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <condition_variable>
 #include <deque>
 #include <memory>
+#include <random>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -16,6 +19,7 @@
 #include "common/sjis_text.h"
 #include "common/tests/test_folder.h"
 #include "linesignal/signal_kit.h"
+#include "linesignal/speech_like.h"
 #include "common/text_convert.h"
 
 using namespace suite;
@@ -214,6 +218,78 @@ TEST(RecordingPassTest, FirstBlockDecidesTheDirection) {
         // Later blocks of the same recording are not tested again.
         rig.Feed(HalfWaves(std::vector<int>(13, 10)));
         EXPECT_EQ(rig.shared.IncomingCall.load(), 1);
+    }
+}
+
+// Noise breaks the dial tone's half-waves up; down to the tone at the
+// noise's own power the spectrum still finds it, the call is outgoing and
+// its keys are read. Nothing an incoming call begins with passes for it:
+// the call arrival signal, the caller number (clean, noisy, clipped), speech.
+TEST(RecordingPassTest, DialToneInNoiseStillMakesTheCallOutgoing) {
+    using namespace suite_test;
+    for (double toneSnr : {10.0, 4.0, 0.0}) {
+        SCOPED_TRACE(testing::Message() << "dial tone " << toneSnr << " dB over the noise");
+        Rig rig;
+        rig.Feed(AtLevel(0));
+        Signal s = DialTone(1030, -16);
+        size_t at = SamplesFor(1000);
+        for (char k : std::string("0312345")) {
+            MixAt(s, DtmfKey(k, 100, -8, -6), at);
+            at += SamplesFor(200);
+        }
+        s.resize(at + SamplesFor(9000), 0.0);
+        std::mt19937 rng(static_cast<uint32_t>(toneSnr) + 1);
+        AddWhiteNoise(s, NoiseRmsFor(-16, toneSnr), rng);
+        for (const auto& block : ToBlocks(s)) rig.Feed(block);
+        EXPECT_EQ(rig.shared.IncomingCall.load(), 0);
+        EXPECT_EQ(rig.shared.ConfirmedNumber.Get(), "0312345");
+    }
+
+    // Every half-block phase of each signal, as the recording's first block.
+    auto staysIncoming = [](const Signal& signal, const char* what) {
+        const std::vector<int16_t> pcm = ToPcm(signal);
+        int hint = -1;
+        for (size_t at = 0; at + kBlockSampleCount <= pcm.size(); at += kBlockSampleCount / 2) {
+            EXPECT_FALSE(DialToneTest(pcm.data() + at, kBlockSampleCount, &hint)) << what << " from " << at;
+            EXPECT_EQ(hint, 0);
+        }
+    };
+    std::mt19937 rng(9);
+    for (double dbfs : {-6.0, 6.0}) {  // the call arrival signal, plain and clipped
+        Signal car = Silence(500);
+        for (size_t n = 0; n < car.size(); ++n) car[n] = AmplitudeAt(dbfs) * std::sin(6.283185307179586 * 16 * n / kRate);
+        car.resize(SamplesFor(1500), 0.0);
+        staysIncoming(car, "call arrival signal");
+    }
+    for (double dbfs : {-20.0, -6.0, 3.0}) {
+        for (double snr : {1000.0, 10.0}) {
+            FskOptions fsk;
+            fsk.levelDbfs = dbfs;
+            Signal s = Silence(300);
+            Append(s, FskBurst(CallerFrame("0312345678"), fsk));
+            s.resize(SamplesFor(1500), 0.0);
+            if (snr < 1000) AddWhiteNoise(s, NoiseRmsFor(dbfs, snr), rng);
+            staysIncoming(s, "caller number");
+        }
+    }
+    // A held vowel whose second harmonic, on 400 Hz, is its strongest, with
+    // noise that breaks its half-waves up: the third harmonic, 8 dB weaker,
+    // tells it from a tone.
+    Signal vowel(SamplesFor(1500));
+    double phase = 0;
+    for (size_t n = 0; n < vowel.size(); ++n) {
+        phase += 6.283185307179586 * (200 + 4 * std::sin(6.283185307179586 * 5 * n / kRate)) / kRate;
+        for (int h = 1; h <= 15; ++h) {
+            const double f = 200.0 * h;
+            const double gain = 1 / (1 + std::pow((f - 450) / 100, 2)) + 0.5 / (1 + std::pow((f - 1100) / 150, 2));
+            vowel[n] += 6000 * gain * std::sin(h * phase);
+        }
+    }
+    AddWhiteNoise(vowel, NoiseRmsFor(-12, 10), rng);
+    staysIncoming(vowel, "held vowel");
+    for (unsigned seed = 1; seed <= 4; ++seed) {
+        const std::vector<int16_t> speech = SpeechLikeSamples(SamplesFor(8000), seed);
+        staysIncoming(Signal(speech.begin(), speech.end()), "speech");
     }
 }
 
