@@ -1,4 +1,4 @@
-#include "file_layer.h"
+#include "common/file_layer.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "text_convert.h"
+#include "common/text_convert.h"
 
 namespace suite {
 namespace {

@@ -16,3 +16,5 @@ list(APPEND SUITE_TEST_SOURCES
   common/tests/file_layer_test.cpp
   common/tests/settings_record_test.cpp
   common/tests/test_folder.cpp)
+# The file layer's callbacks for libvorbisfile.
+list(APPEND SUITE_CORE_LIBS vorbisfile vorbis ogg)

@@ -1,4 +1,4 @@
-#include "caller_number_decoder.h"
+#include "linesignal/caller_number_decoder.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "line_signal.h"
+#include "linesignal/line_signal.h"
 
 namespace suite {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "clock.h"
+#include "recorder/clock.h"
 #include "common/file_layer.h"
 #include "common/wav_header.h"
 #include "linesignal/line_signal.h"  // kBlockSamples

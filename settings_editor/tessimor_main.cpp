@@ -7,7 +7,7 @@
 #include "common/file_layer.h"
 #include "common/settings_file.h"
 #include "common/settings_record.h"
-#include "settings_window.h"
+#include "settings_editor/settings_window.h"
 #include "common/window_win32.h"
 
 namespace {

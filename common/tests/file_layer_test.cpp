@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "test_folder.h"
+#include "common/tests/test_folder.h"
 
 using namespace suite;
 using suite_test::ReadAllBytes;

@@ -7,8 +7,8 @@
 #include <csignal>
 #include <cstring>
 
-#include "fake_clock.h"
-#include "recording_readback.h"
+#include "recorder/tests/fake_clock.h"
+#include "recorder/tests/recording_readback.h"
 #include "common/tests/test_folder.h"
 
 using namespace suite;
