@@ -20,9 +20,3 @@ add_test(NAME linecall_incoming COMMAND linecall incoming ${CMAKE_BINARY_DIR}/li
 add_test(NAME linecall_withheld COMMAND linecall incoming ${CMAKE_BINARY_DIR}/linecall_wh.wav --withheld --check)
 add_test(NAME linecall_outgoing COMMAND linecall outgoing ${CMAKE_BINARY_DIR}/linecall_out.wav
   --number "0120*45#9" --check)
-# The same calls through the recorder's pass (linereplay of the recorder's tools).
-if(TARGET linereplay)
-  add_test(NAME linecall_linereplay
-    COMMAND ${CMAKE_SOURCE_DIR}/linesignal/tools/linecall_roundtrip.sh
-            $<TARGET_FILE:linecall> $<TARGET_FILE:linereplay> ${CMAKE_BINARY_DIR}/linecall_roundtrip)
-endif()

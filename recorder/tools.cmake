@@ -5,6 +5,10 @@ target_link_libraries(writer_benchmark PRIVATE suite_recorder)
 add_executable(linereplay recorder/tools/linereplay.cpp)
 target_link_libraries(linereplay PRIVATE suite_recorder)
 install(TARGETS linereplay RUNTIME DESTINATION .)
+# linecall's calls through the recorder's pass.
+add_test(NAME linecall_linereplay
+  COMMAND ${CMAKE_SOURCE_DIR}/recorder/tools/linecall_roundtrip.sh
+          $<TARGET_FILE:linecall> $<TARGET_FILE:linereplay> ${CMAKE_BINARY_DIR}/linecall_roundtrip)
 # Per-block cost of the pass (not a test): pass_benchmark [blocks]
 add_executable(pass_benchmark recorder/tools/pass_benchmark.cpp)
 target_link_libraries(pass_benchmark PRIVATE suite_recorder)
