@@ -15,5 +15,6 @@ list(APPEND SUITE_TEST_SOURCES
 # The recordings command's body joins the native core with its tests.
 if(NOT SUITE_MINGW)
   list(APPEND SUITE_CORE_SOURCES browser/recordings_tool.cpp)
+  list(APPEND SUITE_CORE_LIBS csv)
   list(APPEND SUITE_TEST_SOURCES browser/tests/recordings_tool_test.cpp)
 endif()

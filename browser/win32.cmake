@@ -3,7 +3,7 @@
 add_library(suite_browser_win32 STATIC
   browser/wave_out_win32.cpp
   browser/browser_window.cpp)
-target_link_libraries(suite_browser_win32 PUBLIC suite_core_win winmm shell32 ole32)
+target_link_libraries(suite_browser_win32 PUBLIC suite_browser winmm shell32 ole32)
 
 # Plays a recording to the default output under Wine (not installed):
 #   wave_out_check FILE [--step N] [--pause-at MS --pause-for MS] [--stop-at MS] [--seek-at MS --seek-to PERMILLE]

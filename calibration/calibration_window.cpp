@@ -1,9 +1,9 @@
-#include "calibration_window.h"
+#include "calibration/calibration_window.h"
 
 #include <mmsystem.h>
 
 #include "common/window_win32.h"
-#include "resource.h"
+#include "calibration/resource.h"
 
 namespace suite {
 namespace {

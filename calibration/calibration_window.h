@@ -3,8 +3,8 @@
 #pragma once
 #include <windows.h>
 
-#include "capture_win32.h"
-#include "level_calibration.h"
+#include "calibration/capture_win32.h"
+#include "calibration/level_calibration.h"
 
 namespace suite {
 

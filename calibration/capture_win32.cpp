@@ -1,4 +1,4 @@
-#include "capture_win32.h"
+#include "calibration/capture_win32.h"
 
 #include "common/wave_in_win32.h"
 

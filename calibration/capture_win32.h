@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "level_calibration.h"
+#include "calibration/level_calibration.h"
 
 namespace suite {
 

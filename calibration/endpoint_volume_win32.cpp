@@ -1,4 +1,4 @@
-#include "endpoint_volume_win32.h"
+#include "calibration/endpoint_volume_win32.h"
 
 #include <mmdeviceapi.h>
 

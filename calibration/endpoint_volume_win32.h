@@ -4,7 +4,7 @@
 #include <endpointvolume.h>
 
 #include "common/com_ptr_win32.h"
-#include "level_calibration.h"
+#include "calibration/level_calibration.h"
 
 namespace suite {
 

@@ -1,6 +1,6 @@
-#include "level_calibration.h"
+#include "calibration/level_calibration.h"
 
-#include "calibration_texts.h"
+#include "calibration/calibration_texts.h"
 
 namespace suite {
 namespace {

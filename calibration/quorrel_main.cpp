@@ -7,10 +7,10 @@
 
 #include <string>
 
-#include "calibration_texts.h"
-#include "calibration_window.h"
-#include "endpoint_volume_win32.h"
-#include "level_calibration.h"
+#include "calibration/calibration_texts.h"
+#include "calibration/calibration_window.h"
+#include "calibration/endpoint_volume_win32.h"
+#include "calibration/level_calibration.h"
 #include "common/process_end_win32.h"
 #include "common/program_folder_win32.h"
 #include "common/text_convert.h"

@@ -18,10 +18,9 @@ add_custom_command(
 # One compiled resource file per program: the shared script plus its own.
 function(suite_resources target rc)
   set(res ${CMAKE_BINARY_DIR}/${target}_res.o)
-  get_filename_component(rc_dir ${CMAKE_SOURCE_DIR}/${rc} DIRECTORY)
   add_custom_command(
     OUTPUT ${res}
-    COMMAND ${CMAKE_RC_COMPILER} -O coff -c 932 -I${RES_DIR} -I${CMAKE_SOURCE_DIR}/common -I${rc_dir} -I${CMAKE_SOURCE_DIR}
+    COMMAND ${CMAKE_RC_COMPILER} -O coff -c 932 -I${RES_DIR} -I${CMAKE_SOURCE_DIR}
             -DSUITE_VERSION_MAJOR=${PROJECT_VERSION_MAJOR} -DSUITE_VERSION_MINOR=${PROJECT_VERSION_MINOR}
             -DSUITE_VERSION_PATCH=${PROJECT_VERSION_PATCH}
             -i ${CMAKE_SOURCE_DIR}/${rc} -o ${res}
@@ -39,7 +38,7 @@ endfunction()
 function(suite_program name)
   cmake_parse_arguments(P "NOINSTALL" "RC;FOLDER" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} WIN32 ${P_SOURCES})
-  target_link_libraries(${name} PRIVATE ${P_LIBS} suite_core_win)
+  target_link_libraries(${name} PRIVATE ${P_LIBS} suite_common)
   target_link_options(${name} PRIVATE -mwindows)
   if(P_RC)
     suite_resources(${name} ${P_RC})

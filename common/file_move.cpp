@@ -1,7 +1,7 @@
 // The move across file systems, on the file layer of either platform.
 #include <vector>
 
-#include "file_layer.h"
+#include "common/file_layer.h"
 
 namespace suite {
 namespace {

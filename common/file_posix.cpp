@@ -1,4 +1,4 @@
-#include "file_layer.h"
+#include "common/file_layer.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <ctime>
 
-#include "sjis_text.h"
-#include "text_convert.h"
+#include "common/sjis_text.h"
+#include "common/text_convert.h"
 
 namespace suite {
 namespace {

@@ -1,10 +1,10 @@
-#include "file_layer.h"
+#include "common/file_layer.h"
 
 #include <windows.h>
 
-#include "sjis_text.h"
-#include "text_convert.h"
-#include "win32_text.h"
+#include "common/sjis_text.h"
+#include "common/text_convert.h"
+#include "common/win32_text.h"
 
 namespace suite {
 namespace {

@@ -20,3 +20,5 @@ list(APPEND SUITE_TEST_SOURCES
   common/tests/settings_record_test.cpp
   common/tests/run_entry_test.cpp
   common/tests/test_folder.cpp)
+# The file layer's callbacks for libvorbisfile.
+list(APPEND SUITE_CORE_LIBS vorbisfile vorbis ogg)

@@ -1,4 +1,4 @@
-#include "position_text.h"
+#include "common/position_text.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "process_check.h"
+#include "common/process_check.h"
 
 #include <windows.h>
 #include <psapi.h>

@@ -1,9 +1,9 @@
-#include "recorder_settings.h"
+#include "common/recorder_settings.h"
 
 #include <cstring>
 
-#include "byte_io.h"
-#include "sjis_text.h"
+#include "common/byte_io.h"
+#include "common/sjis_text.h"
 
 namespace suite {
 

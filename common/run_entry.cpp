@@ -1,4 +1,4 @@
-#include "run_entry.h"
+#include "common/run_entry.h"
 
 namespace suite {
 namespace {

@@ -1,4 +1,4 @@
-#include "run_entry_win32.h"
+#include "common/run_entry_win32.h"
 
 #include <vector>
 

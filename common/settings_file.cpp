@@ -1,8 +1,8 @@
-#include "settings_file.h"
+#include "common/settings_file.h"
 
 #include <cstring>
 
-#include "file_layer.h"
+#include "common/file_layer.h"
 
 namespace suite {
 

@@ -1,7 +1,7 @@
-#include "settings_record.h"
+#include "common/settings_record.h"
 
-#include "byte_io.h"
-#include "position_text.h"
+#include "common/byte_io.h"
+#include "common/position_text.h"
 
 namespace suite {
 

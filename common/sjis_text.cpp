@@ -1,4 +1,4 @@
-#include "sjis_text.h"
+#include "common/sjis_text.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "vorbis_file_layer.h"
+#include "common/vorbis_file_layer.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
-#include "wav_header.h"
+#include "common/wav_header.h"
 
-#include "byte_io.h"
+#include "common/byte_io.h"
 
 namespace suite {
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "text_convert.h"
+#include "common/text_convert.h"
 
 namespace suite {
 

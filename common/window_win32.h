@@ -2,8 +2,8 @@
 #pragma once
 #include <windows.h>
 
-#include "settings_file.h"
-#include "suite_resources.h"
+#include "common/settings_file.h"
+#include "common/suite_resources.h"
 
 namespace suite {
 

@@ -1,4 +1,4 @@
-#include "handset_settings_record.h"
+#include "handset/handset_settings_record.h"
 
 #include "common/position_text.h"
 

@@ -3,6 +3,6 @@
 # layouts.
 suite_program(Pallaby
   SOURCES handset/pallaby_main.cpp
-  LIBS suite_recorder_win32 suite_ui_win32
+  LIBS suite_handset suite_recorder_win32 suite_ui_win32
   RC handset/pallaby.rc
   FOLDER Pallaby)

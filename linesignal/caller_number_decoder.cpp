@@ -1,4 +1,4 @@
-#include "caller_number_decoder.h"
+#include "linesignal/caller_number_decoder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,6 +18,23 @@ constexpr int kMaxCrcChars = 136;   // header .. ETX with the 7-bit length N
 constexpr uint8_t kDle = 0x10, kSoh = 0x01, kHeader = 0x07, kStx = 0x02, kEtx = 0x03;
 constexpr uint8_t kMessageType = 0x40;
 
+// One frame attempt: the bit reader's and the frame's place.
+struct FrameAttempt {
+    int w = 0;              // first sample of the next bit window
+    int reg = 0;            // bits of the character being received, b0 = bit 0
+    int ones = 0;           // one-bits in reg
+    int bit = -1;           // next data bit, -1 while waiting for a start bit
+    bool atEnd = false;     // signal exhausted: characters repeat the register
+    int i = 0;              // character index in the frame
+    int n = 0;              // parameter length N
+    int t = 9;              // T = N + 9, index of the DLE before ETX
+    bool crcPhase = false;  // ETX seen: the two CRC characters follow
+    int crcLow = 0;
+    int stored = 0;         // characters kept for the CRC
+};
+
+enum class FrameStep { Continue, Reject, Accept };
+
 // One call of the decoder: the passes over the gathered signal. Lives on the
 // stack of Decode, so nothing survives between calls but the buffer.
 class FrameSearch {
@@ -31,6 +48,9 @@ public:
 private:
     int FindMarkRun(int from);
     bool DecodeFrom(int start);
+    bool ReadCharacter(FrameAttempt& a, int* value, int* valueOnes) const;
+    FrameStep TakeCharacter(FrameAttempt& a, int value, int valueOnes);
+    bool TakeFrameCharacter(FrameAttempt& a, int c);
     int MeasureHalfWave(int w) const;
     bool AcceptCrc(int count, int crcLow, int crcHigh) const;
 
@@ -128,97 +148,108 @@ bool FrameSearch::AcceptCrc(int count, int crcLow, int crcHigh) const {
 // One frame attempt with bit windows from start on; true when accepted.
 bool FrameSearch::DecodeFrom(int start) {
     if (start < 0) return false;
-    int w = start;
-    int reg = 0;        // bits of the character being received, b0 = bit 0
-    int ones = 0;       // one-bits in reg
-    int bit = -1;       // next data bit, -1 while waiting for a start bit
-    bool atEnd = false; // signal exhausted: characters repeat the register
-    int i = 0;          // character index in the frame
-    int n = 0;          // parameter length N
-    int t = 9;          // T = N + 9, index of the DLE before ETX
-    bool crcPhase = false;
-    int crcLow = 0;
-    int stored = 0;
-
+    FrameAttempt a;
+    a.w = start;
     for (;;) {
         int value;
         int valueOnes;
-        if (atEnd) {
-            value = reg & 0x7F;
-            valueOnes = 0;
-        } else if (w >= end_) {
-            atEnd = true;
-            value = reg;
-            valueOnes = bit >= 0 ? ones : 0;
-        } else {
-            const int len = MeasureHalfWave(w);
-            if (len < 0) return false;
-            w += kBitSamples;
-            const bool mark = len > MarkMinHalf;
-            if (bit < 0) {
-                if (!mark) {
-                    bit = 0;
-                    reg = 0;
-                    ones = 0;
-                }
-                continue;
-            }
-            if (mark) {
-                reg |= 1 << bit;
-                ++ones;
-            }
-            if (++bit < 8) continue;
-            bit = -1;
-            value = reg;
-            valueOnes = ones;
-        }
-        // Between characters the register keeps the last one's seven bits.
-        reg = value & 0x7F;
-
-        if (crcPhase) {
-            if (i == t + 2) {
-                crcLow = value;
-                ++i;
-                continue;
-            }
-            if (!AcceptCrc(stored, crcLow, value)) return false;
-            callNumber_[n] = 0;  // N = 0 leaves nothing from earlier attempts
-            return true;
-        }
-
-        if (valueOnes % 2 != 0) return false;
-        if (i == 1) resumeSet_ = false;
-        const int c = value & 0x7F;
-        if (i >= 2 && stored < kMaxCrcChars) crcChars_[stored++] = static_cast<uint8_t>(value);
-
-        switch (i) {
-        case 0: if (c != kDle) return false; break;
-        case 1: if (c != kSoh) return false; break;
-        case 2: if (c != kHeader) return false; break;
-        case 3: if (c != kDle) return false; break;
-        case 4: if (c != kStx) return false; break;
-        case 5: if (c != kMessageType) return false; break;
-        case 6: break;  // message length
-        case 7: break;  // parameter type
-        case 8:
-            n = c;
-            t = n + 9;
-            break;
-        default:
-            if (i < t) {
-                if (n != 1 && (c < '0' || c > '9')) return false;
-                callNumber_[i - 9] = static_cast<char>(c);
-                callNumber_[i - 8] = 0;
-            } else if (i == t) {
-                if (c != kDle) return false;
-            } else {
-                if (c != kEtx) return false;
-                crcPhase = true;
-            }
-            break;
-        }
-        ++i;
+        if (!ReadCharacter(a, &value, &valueOnes)) return false;
+        const FrameStep step = TakeCharacter(a, value, valueOnes);
+        if (step != FrameStep::Continue) return step == FrameStep::Accept;
     }
+}
+
+// The next character with its count of one-bits; past the signal's end the
+// register repeats. False when a half-wave does not end in its window.
+bool FrameSearch::ReadCharacter(FrameAttempt& a, int* value, int* valueOnes) const {
+    for (;;) {
+        if (a.atEnd) {
+            *value = a.reg & 0x7F;
+            *valueOnes = 0;
+            break;
+        }
+        if (a.w >= end_) {
+            a.atEnd = true;
+            *value = a.reg;
+            *valueOnes = a.bit >= 0 ? a.ones : 0;
+            break;
+        }
+        const int len = MeasureHalfWave(a.w);
+        if (len < 0) return false;
+        a.w += kBitSamples;
+        const bool mark = len > MarkMinHalf;
+        if (a.bit < 0) {
+            if (!mark) {
+                a.bit = 0;
+                a.reg = 0;
+                a.ones = 0;
+            }
+            continue;
+        }
+        if (mark) {
+            a.reg |= 1 << a.bit;
+            ++a.ones;
+        }
+        if (++a.bit < 8) continue;
+        a.bit = -1;
+        *value = a.reg;
+        *valueOnes = a.ones;
+        break;
+    }
+    // Between characters the register keeps the last one's seven bits.
+    a.reg = *value & 0x7F;
+    return true;
+}
+
+// One received character: parity, the frame's fixed characters, the number,
+// then the CRC over header .. ETX.
+FrameStep FrameSearch::TakeCharacter(FrameAttempt& a, int value, int valueOnes) {
+    if (a.crcPhase) {
+        if (a.i == a.t + 2) {
+            a.crcLow = value;
+            ++a.i;
+            return FrameStep::Continue;
+        }
+        if (!AcceptCrc(a.stored, a.crcLow, value)) return FrameStep::Reject;
+        callNumber_[a.n] = 0;  // N = 0 leaves nothing from earlier attempts
+        return FrameStep::Accept;
+    }
+    if (valueOnes % 2 != 0) return FrameStep::Reject;
+    if (a.i == 1) resumeSet_ = false;
+    if (a.i >= 2 && a.stored < kMaxCrcChars) crcChars_[a.stored++] = static_cast<uint8_t>(value);
+    if (!TakeFrameCharacter(a, value & 0x7F)) return FrameStep::Reject;
+    ++a.i;
+    return FrameStep::Continue;
+}
+
+// The character c at frame index a.i; false when it breaks the frame.
+bool FrameSearch::TakeFrameCharacter(FrameAttempt& a, int c) {
+    switch (a.i) {
+    case 0: return c == kDle;
+    case 1: return c == kSoh;
+    case 2: return c == kHeader;
+    case 3: return c == kDle;
+    case 4: return c == kStx;
+    case 5: return c == kMessageType;
+    case 6: return true;  // message length
+    case 7: return true;  // parameter type
+    case 8:
+        a.n = c;
+        a.t = a.n + 9;
+        return true;
+    default:
+        break;
+    }
+    if (a.i < a.t) {
+        if (a.n != 1 && (c < '0' || c > '9')) return false;
+        callNumber_[a.i - 9] = static_cast<char>(c);
+        callNumber_[a.i - 8] = 0;
+        return true;
+    }
+    if (a.i == a.t) return c == kDle;
+    if (c != kEtx) return false;
+    a.crcPhase = true;
+    return true;
 }
 
 // ---- Correlation receiver: runs where the passes above found nothing ----

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "line_signal.h"
+#include "linesignal/line_signal.h"
 
 namespace suite {
 

@@ -1,4 +1,4 @@
-#include "dial_digit_decoder.h"
+#include "linesignal/dial_digit_decoder.h"
 
 #include <algorithm>
 #include <climits>

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "line_signal.h"
+#include "linesignal/line_signal.h"
 
 namespace suite {
 

@@ -1,4 +1,4 @@
-#include "line_signal.h"
+#include "linesignal/line_signal.h"
 
 namespace suite {
 namespace {

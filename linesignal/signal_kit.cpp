@@ -1,4 +1,4 @@
-#include "signal_kit.h"
+#include "linesignal/signal_kit.h"
 
 #include <algorithm>
 #include <cmath>

@@ -361,19 +361,12 @@ bool ImportCsv(PhoneBook& book, const std::string& csv, TextEncoding encoding, s
     return true;
 }
 
-int RunPhoneBookTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-                     std::ostream& err) {
-    if (args.empty()) {
-        err << kUsage;
-        return 1;
-    }
-    const std::string& command = args[0];
-    if (command == "help" || command == "-h" || command == "--help") {
-        out << kUsage;
-        return 0;
-    }
-    TextEncoding encoding = TextEncoding::Utf8;
-    std::vector<std::string> operands;
+namespace {
+
+// The command line after the command word: the encoding and the operands.
+// False (with the message written) when an option is unknown.
+bool ParseToolOptions(const std::vector<std::string>& args, TextEncoding* encoding,
+                      std::vector<std::string>* operands, std::ostream& err) {
     for (size_t i = 1; i < args.size(); ++i) {
         std::string value;
         if (args[i] == "--encoding" && i + 1 < args.size()) {
@@ -382,37 +375,37 @@ int RunPhoneBookTool(const std::vector<std::string>& args, std::istream& in, std
             value = args[i].substr(11);
         } else if (args[i].size() > 1 && args[i][0] == '-' && args[i] != "-") {
             err << "phonebook: unknown option " << args[i] << "\n" << kUsage;
-            return 1;
+            return false;
         } else {
-            operands.push_back(args[i]);
+            operands->push_back(args[i]);
             continue;
         }
         if (EqualsIgnoringCase(value, "utf-8") || EqualsIgnoringCase(value, "utf8")) {
-            encoding = TextEncoding::Utf8;
+            *encoding = TextEncoding::Utf8;
         } else if (EqualsIgnoringCase(value, "cp932")) {
-            encoding = TextEncoding::Cp932;
+            *encoding = TextEncoding::Cp932;
         } else {
             err << "phonebook: unknown encoding " << value << " (utf-8 or cp932)\n";
-            return 1;
+            return false;
         }
     }
-    bool isImport = command == "import";
-    if ((command != "list" && command != "export" && !isImport) || operands.size() != (isImport ? 2u : 1u)) {
-        err << kUsage;
-        return 1;
-    }
+    return true;
+}
 
+// The store's Shift-JIS name of the book folder DIR, checked to hold a whole
+// book (or, for an import, none of its files). Empty with the message written
+// when it cannot be used.
+std::string BookFolder(const std::string& dir, bool forImport, std::ostream& err) {
     // The store takes Shift-JIS paths with "\"; "/" is never a trail byte.
-    const std::string& dir = operands[0];
     std::string folder = Utf8ToSjis(dir);
     if (SjisToUtf8(folder) != dir) {
         err << "phonebook: the folder name " << dir << " has no Shift-JIS form\n";
-        return 1;
+        return "";
     }
     std::replace(folder.begin(), folder.end(), '/', '\\');
     if (!IsFolder(folder)) {
         err << "phonebook: " << dir << " is not a folder\n";
-        return 1;
+        return "";
     }
     // A book is its three files together: with some missing, creating them
     // empty would pair the rest with nothing (an import could then take the
@@ -428,28 +421,65 @@ int RunPhoneBookTool(const std::vector<std::string>& args, std::istream& in, std
         err << (missing.size() == 1 ? " is" : " are")
             << " missing; nothing was read or written (restore the file from a copy of the book, or move "
                "all three away to start an empty book)\n";
-        return 1;
+        return "";
     }
-    if (!isImport && !missing.empty()) {
+    if (!forImport && !missing.empty()) {
         err << "phonebook: " << dir << " holds no phone book (" << kIndexFileName << " is missing)\n";
+        return "";
+    }
+    return folder;
+}
+
+// The bytes of the CSV file to import ("-": standard input).
+bool ReadCsvInput(const std::string& path, std::istream& in, std::string* csv, std::ostream& err) {
+    std::ostringstream bytes;
+    if (path == "-") {
+        bytes << in.rdbuf();
+    } else {
+        std::ifstream file(path, std::ios::binary);
+        if (!file) {
+            err << "phonebook: cannot read " << path << "\n";
+            return false;
+        }
+        bytes << file.rdbuf();
+    }
+    *csv = bytes.str();
+    return true;
+}
+
+int RunImport(PhoneBook& book, const std::string& csv, TextEncoding encoding, std::ostream& out) {
+    ImportCounts counts;
+    bool ok = ImportCsv(book, csv, encoding, out, &counts);
+    out << counts.added << " added, " << counts.replaced << " replaced, " << counts.refused << " refused\n";
+    if (!ok) return 1;
+    return counts.refused > 0 ? 2 : 0;
+}
+
+}  // namespace
+
+int RunPhoneBookTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                     std::ostream& err) {
+    if (args.empty()) {
+        err << kUsage;
         return 1;
     }
-
-    std::string csv;
-    if (isImport) {
-        std::ostringstream bytes;
-        if (operands[1] == "-") {
-            bytes << in.rdbuf();
-        } else {
-            std::ifstream file(operands[1], std::ios::binary);
-            if (!file) {
-                err << "phonebook: cannot read " << operands[1] << "\n";
-                return 1;
-            }
-            bytes << file.rdbuf();
-        }
-        csv = bytes.str();
+    const std::string& command = args[0];
+    if (command == "help" || command == "-h" || command == "--help") {
+        out << kUsage;
+        return 0;
     }
+    TextEncoding encoding = TextEncoding::Utf8;
+    std::vector<std::string> operands;
+    if (!ParseToolOptions(args, &encoding, &operands, err)) return 1;
+    bool isImport = command == "import";
+    if ((command != "list" && command != "export" && !isImport) || operands.size() != (isImport ? 2u : 1u)) {
+        err << kUsage;
+        return 1;
+    }
+    std::string folder = BookFolder(operands[0], isImport, err);
+    if (folder.empty()) return 1;
+    std::string csv;
+    if (isImport && !ReadCsvInput(operands[1], in, &csv, err)) return 1;
 
     PrintedMessages messages(err, encoding);
     PhoneBookOptions options;
@@ -457,16 +487,14 @@ int RunPhoneBookTool(const std::vector<std::string>& args, std::istream& in, std
     options.readOnly = !isImport;
     PhoneBook book(messages, options);
     if (!book.OpenPhoneBook(folder)) return 1;
+    int status = 0;
     if (command == "list") {
         ListBook(book, encoding, out);
     } else if (command == "export") {
         ExportCsv(book, encoding, out, err);
     } else {
-        ImportCounts counts;
-        bool ok = ImportCsv(book, csv, encoding, out, &counts);
-        out << counts.added << " added, " << counts.replaced << " replaced, " << counts.refused << " refused\n";
-        if (!ok) return 1;
-        if (counts.refused > 0) return 2;
+        status = RunImport(book, csv, encoding, out);
+        if (status != 0) return status;
     }
     out.flush();
     return out ? 0 : 1;

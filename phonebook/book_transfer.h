@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "phone_book.h"
+#include "phonebook/phone_book.h"
 
 namespace suite {
 

@@ -1,4 +1,4 @@
-#include "info_board.h"
+#include "phonebook/info_board.h"
 
 #include <algorithm>
 

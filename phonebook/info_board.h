@@ -16,7 +16,7 @@
 #include <string>
 
 #include "common/layout.h"
-#include "phone_book.h"
+#include "phonebook/phone_book.h"
 #include "common/settings_record.h"
 
 namespace suite {

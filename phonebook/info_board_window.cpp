@@ -1,4 +1,4 @@
-#include "info_board_window.h"
+#include "phonebook/info_board_window.h"
 
 #include "common/text_convert.h"
 #include "common/win32_text.h"

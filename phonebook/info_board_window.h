@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "info_board.h"
-#include "phone_book_messages.h"
+#include "phonebook/info_board.h"
+#include "phonebook/phone_book_messages.h"
 
 namespace suite {
 

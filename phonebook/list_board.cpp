@@ -1,9 +1,9 @@
-#include "list_board.h"
+#include "phonebook/list_board.h"
 
 #include <algorithm>
 
 #include "common/sjis_text.h"
-#include "phone_book_list.h"
+#include "phonebook/phone_book_list.h"
 
 namespace suite {
 

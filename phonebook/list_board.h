@@ -8,8 +8,8 @@
 #include <string>
 
 #include "common/settings_record.h"
-#include "info_board.h"
-#include "phone_book.h"
+#include "phonebook/info_board.h"
+#include "phonebook/phone_book.h"
 
 namespace suite {
 

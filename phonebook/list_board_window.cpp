@@ -1,6 +1,6 @@
-#include "list_board_window.h"
+#include "phonebook/list_board_window.h"
 
-#include "info_board_window.h"
+#include "phonebook/info_board_window.h"
 #include "common/text_convert.h"
 #include "common/win32_text.h"
 #include "common/window_win32.h"

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "list_board.h"
+#include "phonebook/list_board.h"
 
 namespace suite {
 

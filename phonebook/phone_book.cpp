@@ -1,4 +1,4 @@
-#include "phone_book.h"
+#include "phonebook/phone_book.h"
 
 #include <algorithm>
 #include <cstring>

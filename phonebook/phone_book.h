@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "common/file_layer.h"
-#include "phone_book_messages.h"
+#include "phonebook/phone_book_messages.h"
 
 namespace suite {
 

@@ -1,4 +1,4 @@
-#include "phone_book_list.h"
+#include "phonebook/phone_book_list.h"
 
 #include <algorithm>
 

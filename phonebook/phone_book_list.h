@@ -17,8 +17,8 @@
 #include "common/layout.h"
 #include "common/settings_file.h"
 #include "common/settings_record.h"
-#include "info_board.h"
-#include "phone_book.h"
+#include "phonebook/info_board.h"
+#include "phonebook/phone_book.h"
 
 namespace suite {
 

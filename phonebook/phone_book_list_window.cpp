@@ -1,4 +1,4 @@
-#include "phone_book_list_window.h"
+#include "phonebook/phone_book_list_window.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
@@ -7,7 +7,7 @@
 #include "common/settings_file.h"
 #include "common/text_convert.h"
 #include "common/window_win32.h"
-#include "info_board_window.h"
+#include "phonebook/info_board_window.h"
 
 namespace suite {
 

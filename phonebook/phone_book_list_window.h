@@ -10,11 +10,11 @@
 
 #include "common/settings_record.h"
 #include "common/win32_text.h"
-#include "info_board.h"
-#include "list_board.h"
-#include "list_board_window.h"
-#include "phone_book.h"
-#include "phone_book_list.h"
+#include "phonebook/info_board.h"
+#include "phonebook/list_board.h"
+#include "phonebook/list_board_window.h"
+#include "phonebook/phone_book.h"
+#include "phonebook/phone_book_list.h"
 
 namespace suite {
 

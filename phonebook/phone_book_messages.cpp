@@ -1,4 +1,4 @@
-#include "phone_book_messages.h"
+#include "phonebook/phone_book_messages.h"
 
 namespace suite {
 

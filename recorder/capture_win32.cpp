@@ -1,4 +1,4 @@
-#include "capture_win32.h"
+#include "recorder/capture_win32.h"
 
 #include <cstring>
 

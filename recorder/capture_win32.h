@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "block_source.h"
+#include "recorder/block_source.h"
 
 namespace suite {
 

@@ -1,4 +1,4 @@
-#include "clock.h"
+#include "recorder/clock.h"
 
 #include <ctime>
 

@@ -14,7 +14,7 @@
 #include "phonebook/info_board_window.h"
 #include "phonebook/phone_book.h"
 #include "phonebook/phone_book_list_window.h"
-#include "recorder_program_win32.h"
+#include "recorder/recorder_program_win32.h"
 #include "ui/warning_bar_window.h"
 
 namespace suite {

@@ -1,4 +1,4 @@
-#include "device_choice_window.h"
+#include "recorder/device_choice_window.h"
 
 #include "common/win32_text.h"
 #include "common/window_win32.h"

@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 
-#include "input_device.h"
+#include "recorder/input_device.h"
 
 namespace suite {
 

@@ -1,4 +1,4 @@
-#include "free_space_watch.h"
+#include "recorder/free_space_watch.h"
 
 namespace suite {
 

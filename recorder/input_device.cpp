@@ -1,4 +1,4 @@
-#include "input_device.h"
+#include "recorder/input_device.h"
 
 #include "common/file_layer.h"
 #include "common/recorder_settings.h"

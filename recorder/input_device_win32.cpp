@@ -1,8 +1,8 @@
-#include "input_device_win32.h"
+#include "recorder/input_device_win32.h"
 
 #include <mmsystem.h>
 
-#include "device_choice_window.h"
+#include "recorder/device_choice_window.h"
 #include "ui/warning_bar_window.h"
 #include "ui/main_window.h"
 #include "common/win32_text.h"

@@ -4,8 +4,8 @@
 #pragma once
 #include <windows.h>
 
-#include "capture_win32.h"
-#include "input_device.h"
+#include "recorder/capture_win32.h"
+#include "recorder/input_device.h"
 #include "ui/warning_volume_win32.h"
 
 namespace suite {

@@ -1,13 +1,13 @@
-#include "leftover_recovery.h"
+#include "recorder/leftover_recovery.h"
 
 #include <cstdint>
 #include <cstdio>
 
 #include "common/byte_io.h"
 #include "common/file_layer.h"
-#include "name_formatter.h"
-#include "recording_writer.h"
-#include "save_recording.h"
+#include "recorder/name_formatter.h"
+#include "recorder/recording_writer.h"
+#include "recorder/save_recording.h"
 #include "common/text_convert.h"
 
 namespace suite {

@@ -4,7 +4,7 @@
 #pragma once
 #include <string>
 
-#include "clock.h"
+#include "recorder/clock.h"
 
 namespace suite {
 

@@ -1,4 +1,4 @@
-#include "line_replay.h"
+#include "recorder/line_replay.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,10 +11,10 @@
 
 #include "common/byte_io.h"
 #include "common/file_layer.h"
-#include "leftover_recovery.h"
+#include "recorder/leftover_recovery.h"
 #include "phonebook/phone_book.h"
-#include "recorder_tick.h"
-#include "recording_pass.h"
+#include "recorder/recorder_tick.h"
+#include "recorder/recording_pass.h"
 #include "common/settings_record.h"
 #include "common/text_convert.h"
 #include "ui/message_texts.h"

@@ -1,4 +1,4 @@
-#include "name_formatter.h"
+#include "recorder/name_formatter.h"
 
 #include <cstdio>
 

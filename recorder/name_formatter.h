@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string>
 
-#include "clock.h"
+#include "recorder/clock.h"
 
 namespace suite {
 

@@ -1,4 +1,4 @@
-#include "power_watch.h"
+#include "recorder/power_watch.h"
 
 namespace suite {
 

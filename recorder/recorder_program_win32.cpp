@@ -1,4 +1,4 @@
-#include "recorder_program_win32.h"
+#include "recorder/recorder_program_win32.h"
 
 #include <mmsystem.h>
 #include <objbase.h>
@@ -7,19 +7,18 @@
 #include <memory>
 
 #include "browser/browser_window.h"
-#include "capture_win32.h"
-#include "clock.h"
+#include "recorder/capture_win32.h"
+#include "recorder/clock.h"
 #include "common/process_end_win32.h"
 #include "common/settings_file.h"
 #include "common/win32_text.h"
 #include "common/window_win32.h"
-#include "input_device.h"
-#include "input_device_win32.h"
-#include "leftover_recovery.h"
+#include "recorder/input_device.h"
+#include "recorder/input_device_win32.h"
+#include "recorder/leftover_recovery.h"
 #include "ui/message_texts.h"
-#include "unattended_win32.h"
+#include "recorder/unattended_win32.h"
 #include "ui/main_window.h"
-#include "ui/message_texts.h"
 #include "ui/warning_bar_window.h"
 #include "ui/warning_volume_win32.h"
 

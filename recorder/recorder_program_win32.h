@@ -9,8 +9,8 @@
 
 #include "common/recorder_settings.h"
 #include "common/recorder_shared.h"
-#include "recorder_tick.h"
-#include "recording_pass.h"
+#include "recorder/recorder_tick.h"
+#include "recorder/recording_pass.h"
 #include "ui/warning_bar_window.h"
 
 namespace suite {

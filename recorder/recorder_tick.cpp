@@ -1,4 +1,4 @@
-#include "recorder_tick.h"
+#include "recorder/recorder_tick.h"
 
 #include "common/file_layer.h"
 #include "linesignal/line_signal.h"

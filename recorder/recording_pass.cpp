@@ -1,4 +1,4 @@
-#include "recording_pass.h"
+#include "recorder/recording_pass.h"
 
 #include <algorithm>
 #include <cstring>
@@ -6,7 +6,7 @@
 
 #include "common/file_layer.h"
 #include "common/settings_record.h"
-#include "leftover_recovery.h"
+#include "recorder/leftover_recovery.h"
 
 namespace suite {
 

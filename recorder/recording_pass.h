@@ -20,14 +20,14 @@
 #include <mutex>
 #include <string>
 
-#include "block_source.h"
+#include "recorder/block_source.h"
 #include "linesignal/caller_number_decoder.h"
-#include "clock.h"
+#include "recorder/clock.h"
 #include "linesignal/dial_digit_decoder.h"
 #include "linesignal/line_signal.h"
 #include "common/recorder_shared.h"
-#include "recording_writer.h"
-#include "save_recording.h"
+#include "recorder/recording_writer.h"
+#include "recorder/save_recording.h"
 
 namespace suite {
 

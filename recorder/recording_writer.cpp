@@ -1,4 +1,4 @@
-#include "recording_writer.h"
+#include "recorder/recording_writer.h"
 
 #include <vorbis/vorbisenc.h>
 

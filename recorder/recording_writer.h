@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "clock.h"
+#include "recorder/clock.h"
 #include "common/file_layer.h"
 #include "common/wav_header.h"
 #include "linesignal/line_signal.h"  // kBlockSamples

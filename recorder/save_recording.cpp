@@ -1,6 +1,6 @@
-#include "save_recording.h"
+#include "recorder/save_recording.h"
 
-#include "name_formatter.h"
+#include "recorder/name_formatter.h"
 #include "common/settings_record.h"
 #include "common/sjis_text.h"
 

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "clock.h"
+#include "recorder/clock.h"
 #include "common/recorder_shared.h"
-#include "recording_writer.h"
+#include "recorder/recording_writer.h"
 
 namespace suite {
 

@@ -1,4 +1,4 @@
-#include "unattended_win32.h"
+#include "recorder/unattended_win32.h"
 
 #include "common/text_convert.h"
 #include "common/win32_text.h"

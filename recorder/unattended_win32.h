@@ -8,8 +8,8 @@
 #include <mutex>
 #include <string>
 
-#include "free_space_watch.h"
-#include "power_watch.h"
+#include "recorder/free_space_watch.h"
+#include "recorder/power_watch.h"
 
 namespace suite {
 

@@ -1,4 +1,4 @@
-#include "editor_layout.h"
+#include "settings_editor/editor_layout.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "editor_logic.h"
+#include "settings_editor/editor_logic.h"
 
 #include <cstring>
 

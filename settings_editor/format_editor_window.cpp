@@ -1,9 +1,9 @@
-#include "format_editor_window.h"
+#include "settings_editor/format_editor_window.h"
 
-#include "editor_layout.h"
-#include "editor_logic.h"
+#include "settings_editor/editor_layout.h"
+#include "settings_editor/editor_logic.h"
 #include "common/layout.h"
-#include "resource.h"
+#include "settings_editor/resource.h"
 #include "common/settings_file.h"
 #include "common/win32_text.h"
 #include "common/window_win32.h"

@@ -1,4 +1,4 @@
-#include "settings_window.h"
+#include "settings_editor/settings_window.h"
 
 #include <shlobj.h>
 
@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "editor_layout.h"
-#include "editor_logic.h"
-#include "format_editor_window.h"
+#include "settings_editor/editor_layout.h"
+#include "settings_editor/editor_logic.h"
+#include "settings_editor/format_editor_window.h"
 #include "common/layout.h"
 #include "common/position_text.h"
 #include "common/process_check.h"
-#include "resource.h"
+#include "settings_editor/resource.h"
 #include "common/window_win32.h"
 
 namespace suite {

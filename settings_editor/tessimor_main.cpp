@@ -8,7 +8,7 @@
 #include "common/settings_file.h"
 #include "common/settings_record.h"
 #include "common/win32_text.h"
-#include "settings_window.h"
+#include "settings_editor/settings_window.h"
 #include "common/window_win32.h"
 
 namespace {

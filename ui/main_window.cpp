@@ -1,11 +1,11 @@
-#include "main_window.h"
+#include "ui/main_window.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 
 #include <atomic>
 
-#include "main_window_logic.h"
+#include "ui/main_window_logic.h"
 #include "common/position_text.h"
 #include "common/text_convert.h"
 #include "common/win32_text.h"

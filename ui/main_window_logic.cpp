@@ -1,4 +1,4 @@
-#include "main_window_logic.h"
+#include "ui/main_window_logic.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "message_texts.h"
+#include "ui/message_texts.h"
 
 namespace suite {
 

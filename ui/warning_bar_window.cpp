@@ -1,6 +1,6 @@
-#include "warning_bar_window.h"
+#include "ui/warning_bar_window.h"
 
-#include "message_texts.h"
+#include "ui/message_texts.h"
 #include "common/text_convert.h"
 #include "common/window_win32.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "common/win32_text.h"
-#include "warning_volume_win32.h"
+#include "ui/warning_volume_win32.h"
 
 namespace suite {
 

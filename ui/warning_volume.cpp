@@ -1,4 +1,4 @@
-#include "warning_volume.h"
+#include "ui/warning_volume.h"
 
 #include <cstddef>
 

@@ -1,4 +1,4 @@
-#include "warning_volume_win32.h"
+#include "ui/warning_volume_win32.h"
 
 #include <audiopolicy.h>
 #include <endpointvolume.h>

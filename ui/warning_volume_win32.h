@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "warning_volume.h"
+#include "ui/warning_volume.h"
 
 namespace suite {
 

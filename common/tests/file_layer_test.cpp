@@ -11,7 +11,7 @@
 
 #include "common/program_folder.h"
 
-#include "test_folder.h"
+#include "common/tests/test_folder.h"
 
 using namespace suite;
 using suite_test::ReadAllBytes;

@@ -5,8 +5,8 @@
 #include <random>
 
 #include "common/position_text.h"
-#include "test_bytes.h"
-#include "test_folder.h"
+#include "common/tests/test_bytes.h"
+#include "common/tests/test_folder.h"
 
 using namespace suite;
 using suite_test::ReadAllBytes;

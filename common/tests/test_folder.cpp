@@ -1,4 +1,4 @@
-#include "test_folder.h"
+#include "common/tests/test_folder.h"
 
 #include <sys/mount.h>
 #include <sys/stat.h>

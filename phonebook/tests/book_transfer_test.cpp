@@ -8,7 +8,7 @@
 #include <sstream>
 #include <tuple>
 
-#include "phone_book_test_util.h"
+#include "phonebook/tests/phone_book_test_util.h"
 
 using namespace suite;
 using namespace pb_test;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "phone_book_test_util.h"
+#include "phonebook/tests/phone_book_test_util.h"
 
 using namespace suite;
 using namespace pb_test;

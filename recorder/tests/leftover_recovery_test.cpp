@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "fake_clock.h"
+#include "recorder/tests/fake_clock.h"
 #include "common/file_layer.h"
-#include "recording_readback.h"
+#include "recorder/tests/recording_readback.h"
 #include "recorder/recording_writer.h"
 #include "common/tests/test_folder.h"
 #include "common/text_convert.h"

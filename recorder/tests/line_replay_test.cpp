@@ -11,7 +11,7 @@
 #include "common/file_layer.h"
 #include "common/settings_record.h"
 #include "phonebook/phone_book.h"
-#include "recording_readback.h"
+#include "recorder/tests/recording_readback.h"
 #include "common/tests/test_bytes.h"
 #include "common/tests/test_folder.h"
 #include "common/text_convert.h"

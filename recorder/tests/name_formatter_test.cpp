@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "fake_clock.h"
+#include "recorder/tests/fake_clock.h"
 
 using namespace suite;
 

@@ -12,8 +12,8 @@
 #include <thread>
 #include <vector>
 
-#include "fake_clock.h"
-#include "pass_fakes.h"
+#include "recorder/tests/fake_clock.h"
+#include "recorder/tests/pass_fakes.h"
 #include "recorder/recorder_tick.h"
 #include "common/settings_record.h"
 #include "common/sjis_text.h"

@@ -1,4 +1,4 @@
-#include "recording_readback.h"
+#include "recorder/tests/recording_readback.h"
 
 #include <ogg/ogg.h>
 #include "common/vorbis_file_layer.h"

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "fake_clock.h"
-#include "recording_readback.h"
+#include "recorder/tests/fake_clock.h"
+#include "recorder/tests/recording_readback.h"
 #include "common/tests/test_folder.h"
 
 using namespace suite;

@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "fake_clock.h"
+#include "recorder/tests/fake_clock.h"
 #include "common/settings_record.h"
 #include "common/sjis_text.h"
 #include "common/tests/test_folder.h"

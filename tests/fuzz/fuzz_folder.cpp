@@ -1,4 +1,4 @@
-#include "fuzz_folder.h"
+#include "tests/fuzz/fuzz_folder.h"
 
 #include <dirent.h>
 #include <unistd.h>
