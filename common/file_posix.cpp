@@ -16,14 +16,25 @@ namespace suite {
 namespace {
 
 // A "\" inside a listed name travels through a path as this pair, which
-// no Shift-JIS text holds (0x7F is never a trail byte).
+// no Shift-JIS character is (0x7F is never a trail byte). Its bytes can
+// still follow a character ending in 0x81: it is found at character starts.
 const char kNameBackslash[] = "\x81\x7F";
+
+// The start of the next stand-in at a character start from from, or npos.
+size_t FindNameBackslash(const std::string& path, size_t from) {
+    for (size_t i = from; i < path.size(); ++i) {
+        if (!IsSjisLeadByte(static_cast<unsigned char>(path[i])) || i + 1 == path.size()) continue;
+        if (path.compare(i, 2, kNameBackslash) == 0) return i;
+        ++i;
+    }
+    return std::string::npos;
+}
 
 // The path's "\" separators become "/"; a name's own "\" stays.
 std::string NativePath(const std::string& path) {
     std::string native;
     for (size_t from = 0;;) {
-        const size_t at = path.find(kNameBackslash, from);
+        const size_t at = FindNameBackslash(path, from);
         std::string utf8 = SjisToUtf8(path.substr(from, at == std::string::npos ? at : at - from));
         for (char& c : utf8) {
             if (c == '\\') c = '/';
