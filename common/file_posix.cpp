@@ -91,7 +91,11 @@ bool File::Open(const std::string& path, Mode mode, Sharing sharing) {
     // A file being played is never emptied under the player (as the Win32
     // sharing refuses the create).
     if (ok && sharing == Sharing::Playback) ok = ByteLock(fd, F_RDLCK, kReaderLockOffset, F_OFD_SETLK);
-    if (ok && truncate) ok = ByteLock(fd, F_WRLCK, kReaderLockOffset, F_OFD_GETLK) && ftruncate(fd, 0) == 0;
+    // Only a regular file is emptied, as O_TRUNC does: a device (the
+    // full-disk seam) opens as it is.
+    if (ok && truncate && S_ISREG(st.st_mode)) {
+        ok = ByteLock(fd, F_WRLCK, kReaderLockOffset, F_OFD_GETLK) && ftruncate(fd, 0) == 0;
+    }
     if (!ok) {
         ::close(fd);
         return false;
