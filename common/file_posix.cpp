@@ -89,8 +89,11 @@ bool File::Open(const std::string& path, Mode mode, Sharing sharing) {
     bool ok = fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode) && !S_ISFIFO(st.st_mode) && !S_ISSOCK(st.st_mode) &&
               fcntl(fd, F_SETFL, 0) == 0;
     // A file being played is never emptied under the player (as the Win32
-    // sharing refuses the create).
-    if (ok && sharing == Sharing::Playback) ok = ByteLock(fd, F_RDLCK, kReaderLockOffset, F_OFD_SETLK);
+    // sharing refuses the create). A recording is a regular file: a device
+    // read as one could block.
+    if (ok && sharing == Sharing::Playback) {
+        ok = S_ISREG(st.st_mode) && ByteLock(fd, F_RDLCK, kReaderLockOffset, F_OFD_SETLK);
+    }
     // Only a regular file is emptied, as O_TRUNC does: a device (the
     // full-disk seam) opens as it is.
     if (ok && truncate && S_ISREG(st.st_mode)) {
