@@ -149,7 +149,9 @@ private:
                     words_.seekClick = 0;
                     int x = 0, y = 0;
                     host_.Pointer(&x, &y);
-                    if (bar_.top < y && y < bar_.bottom && bar_.left <= x && x <= bar_.right) {
+                    // An unknown length (N 0) gives no place to go to.
+                    if (source_.dataBytes() && bar_.top < y && y < bar_.bottom && bar_.left <= x &&
+                        x <= bar_.right) {
                         position = SeekPosition(source_.dataBytes(), bar_, x);
                         device_.SetVolume(false);
                         words_.seekMute = 1;

@@ -49,8 +49,8 @@ public:
     const AudioFormat& format() const { return format_; }
     uint64_t dataBytes() const { return dataBytes_; }  // N
     uint32_t lengthMs() const { return lengthMs_; }    // Ms
-    // Whole seconds, or kUnknownLength (N and Ms are 0 then: the source
-    // plays, without seeking).
+    // Whole seconds, or kUnknownLength (Ms is 0 then; N of an Ogg Vorbis
+    // source too: it plays, without seeking).
     uint32_t seconds() const { return seconds_; }
     // False for an Ogg Vorbis source whose length is not positive.
     bool playable() const { return playable_; }

@@ -16,14 +16,25 @@ namespace suite {
 namespace {
 
 // A "\" inside a listed name travels through a path as this pair, which
-// no Shift-JIS text holds (0x7F is never a trail byte).
+// no Shift-JIS character is (0x7F is never a trail byte). Its bytes can
+// still follow a character ending in 0x81: it is found at character starts.
 const char kNameBackslash[] = "\x81\x7F";
+
+// The start of the next stand-in at a character start from from, or npos.
+size_t FindNameBackslash(const std::string& path, size_t from) {
+    for (size_t i = from; i < path.size(); ++i) {
+        if (!IsSjisLeadByte(static_cast<unsigned char>(path[i])) || i + 1 == path.size()) continue;
+        if (path.compare(i, 2, kNameBackslash) == 0) return i;
+        ++i;
+    }
+    return std::string::npos;
+}
 
 // The path's "\" separators become "/"; a name's own "\" stays.
 std::string NativePath(const std::string& path) {
     std::string native;
     for (size_t from = 0;;) {
-        const size_t at = path.find(kNameBackslash, from);
+        const size_t at = FindNameBackslash(path, from);
         std::string utf8 = SjisToUtf8(path.substr(from, at == std::string::npos ? at : at - from));
         for (char& c : utf8) {
             if (c == '\\') c = '/';
@@ -80,9 +91,16 @@ bool File::Open(const std::string& path, Mode mode, Sharing sharing) {
     bool ok = fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode) && !S_ISFIFO(st.st_mode) && !S_ISSOCK(st.st_mode) &&
               fcntl(fd, F_SETFL, 0) == 0;
     // A file being played is never emptied under the player (as the Win32
-    // sharing refuses the create).
-    if (ok && sharing == Sharing::Playback) ok = ByteLock(fd, F_RDLCK, kReaderLockOffset, F_OFD_SETLK);
-    if (ok && truncate) ok = ByteLock(fd, F_WRLCK, kReaderLockOffset, F_OFD_GETLK) && ftruncate(fd, 0) == 0;
+    // sharing refuses the create). A recording is a regular file: a device
+    // read as one could block.
+    if (ok && sharing == Sharing::Playback) {
+        ok = S_ISREG(st.st_mode) && ByteLock(fd, F_RDLCK, kReaderLockOffset, F_OFD_SETLK);
+    }
+    // Only a regular file is emptied, as O_TRUNC does: a device (the
+    // full-disk seam) opens as it is.
+    if (ok && truncate && S_ISREG(st.st_mode)) {
+        ok = ByteLock(fd, F_WRLCK, kReaderLockOffset, F_OFD_GETLK) && ftruncate(fd, 0) == 0;
+    }
     if (!ok) {
         ::close(fd);
         return false;

@@ -367,6 +367,18 @@ TEST(Player, PauseStopSeekAndQuit) {
     outside.Play("r.wav");
     EXPECT_EQ(outside.words.seekMute, 0);
 
+    // Of a file whose length is unknown, no place on the bar is known: a
+    // click on it leaves the playback where it is.
+    WriteAllBytes("torn.ogg", OggWith(kLastPage, 6, uint64_t(1) << 45, 8, 80000));
+    ASSERT_EQ(LengthQuery("torn.ogg"), kUnknownLength);
+    Rig unknown;
+    unknown.host.pointerX = mid;
+    unknown.host.pointerY = (unknown.bar.top + unknown.bar.bottom) / 2;
+    unknown.host.events.emplace(2700, [&] { return unknown.words.seekClick = 1, true; });
+    EXPECT_EQ(unknown.Play("torn.ogg"), 0);
+    EXPECT_EQ(unknown.device.Discarded(), 0u);
+    EXPECT_EQ(unknown.words.seekMute, 0);
+
     Rig quit;
     quit.host.events.emplace(1300, [] { return false; });
     EXPECT_EQ(quit.Play("r.wav"), 1);

@@ -71,8 +71,13 @@ TEST(RecordingsTool, OddEntriesAreMeasuredWhereTheyAreOrNamedOnStderr) {
     // A name holding a backslash, beside a folder of the name before it.
     WriteAllBytes("calls/x\\y.wav", MakeWav(WavFields{}, std::vector<uint8_t>(16000 * 13)));
     WriteAllBytes("calls/x/y.wav", MakeWav(WavFields{}, std::vector<uint8_t>(16000 * 3)));
+    // "刀" ends in 0x81: with a DEL after it, its bytes are those of the
+    // backslash's stand-in, read across a character boundary.
+    WriteAllBytes(u8"calls/刀\x7F.wav", MakeWav(WavFields{}, std::vector<uint8_t>(16000 * 5)));
     ASSERT_EQ(mkfifo("calls/pipe.ogg", 0644), 0);
     ASSERT_EQ(symlink("nowhere.ogg", "calls/gone.ogg"), 0);
+    // A device is no recording: never read as one (a terminal would block).
+    ASSERT_EQ(symlink("/dev/zero", "calls/zero.wav"), 0);
     // A damaged last granule position asks for years.
     std::vector<uint8_t> ogg = EncodeOgg(Tone(80000, 1000), 8000, 1);
     const size_t last = OggPages(ogg).back();
@@ -84,9 +89,10 @@ TEST(RecordingsTool, OddEntriesAreMeasuredWhereTheyAreOrNamedOnStderr) {
     ASSERT_EQ(RunTool({"list", "calls"}, &out, &err), 0);
     EXPECT_EQ(WithoutTimes(out, '\t'),
               (std::vector<std::string>{"name\tseconds\tbytes", "pipe.ogg\t0\t0", "torn.ogg\t\t" + std::to_string(ogg.size()),
-                                        "x\\y.wav\t13\t208044"}));
+                                        "x\\y.wav\t13\t208044", "zero.wav\t0\t0", u8"刀\x7F.wav\t5\t80044"}));
     EXPECT_NE(err.find("pipe.ogg"), std::string::npos) << err;
     EXPECT_NE(err.find("gone.ogg"), std::string::npos) << err;
+    EXPECT_NE(err.find("cannot read zero.wav"), std::string::npos) << err;
     ASSERT_EQ(RunTool({"list", "calls", "--format", "json"}, &out, &err), 0);
     EXPECT_NE(out.find("\"seconds\": null"), std::string::npos) << out;
 }

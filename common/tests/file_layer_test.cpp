@@ -125,6 +125,14 @@ TEST(FileLayer, FailuresAreReportedNotCrashing) {
     EXPECT_FALSE(DeleteFilePath("nothing"));
     ASSERT_TRUE(CreateFolderPath("d"));
     EXPECT_FALSE(f.Open("d", File::Mode::ReadCreate)) << "a folder is not a file";
+
+    // A full disk under a file's name: a create opens it as before and the
+    // write is what fails.
+    ASSERT_EQ(symlink("/dev/full", "full.ini"), 0);
+    for (File::Mode mode : {File::Mode::CreateAlways, File::Mode::TruncateExisting}) {
+        ASSERT_TRUE(f.Open("full.ini", mode)) << static_cast<int>(mode);
+        EXPECT_FALSE(f.WriteAt(0, &c, 1));
+    }
 }
 
 // A read-only medium is opened for reading, as a file that may not be written.
