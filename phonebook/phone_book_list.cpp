@@ -76,11 +76,13 @@ ListRect ListRectFromFile(const std::vector<uint8_t>& bytes, const WorkArea& are
     bool usable = stored.width >= kMinListWidth && stored.height >= kMinListHeight && stored.width <= 32767 &&
                   stored.height <= 32767 && stored.x > -32768 && stored.x < 32767 && stored.y > -32768 &&
                   stored.y < 32767;
+    if (!usable) return rect;
     // A place wholly off the work area (a screen since removed or made
-    // smaller) would open the window out of sight.
+    // smaller) would open the window out of sight. Within the bounds above
+    // the sums cannot overflow.
     bool onArea = stored.x < area.right && stored.x + stored.width > area.left && stored.y < area.bottom &&
                   stored.y + stored.height > area.top;
-    if (!usable || !onArea) return rect;
+    if (!onArea) return rect;
     *usedDefaults = false;
     return stored;
 }
