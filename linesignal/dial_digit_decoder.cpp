@@ -167,21 +167,42 @@ bool IsCallProgressTone(DtmfPeaks peaks) {
     return peaks.high >= 49 && peaks.high <= 54 && peaks.low >= 46 && peaks.low <= 58;
 }
 
+namespace {
+
+// The two band peaks hold a key's share of the power, and each stands alone.
+bool KeyShaped(const int32_t* spectrum, int low, int high) {
+    const int64_t lowPower = PowerAround(spectrum, low);
+    const int64_t highPower = PowerAround(spectrum, high);
+    // Together the two tones hold most of the power, and neither is more
+    // than 10 dB below the other.
+    if (2 * (lowPower + highPower) < CountedPower(spectrum)) return false;
+    if (10 * lowPower < highPower || 10 * highPower < lowPower) return false;
+    if (!AloneInBand(spectrum, kLowBandFrom, kLowBandTo, low)) return false;
+    return AloneInBand(spectrum, kHighBandFrom, kHighBandTo, high);
+}
+
+}  // namespace
+
 const char* ValidatedDtmfDigit(const int32_t* spectrum) {
     const int low = BandPeak(spectrum, kLowBandFrom, kLowBandTo);
     const int high = BandPeak(spectrum, kHighBandFrom, kHighBandTo);
     const int row = RangeIndex(kLowRanges, 4, low);
     const int column = RangeIndex(kHighRanges, 3, high);
     if (row < 0 || column < 0) return nullptr;
-    const int64_t lowPower = PowerAround(spectrum, low);
-    const int64_t highPower = PowerAround(spectrum, high);
-    // Together the two tones hold most of the power, and neither is more
-    // than 10 dB below the other.
-    if (2 * (lowPower + highPower) < CountedPower(spectrum)) return nullptr;
-    if (10 * lowPower < highPower || 10 * highPower < lowPower) return nullptr;
-    if (!AloneInBand(spectrum, kLowBandFrom, kLowBandTo, low)) return nullptr;
-    if (!AloneInBand(spectrum, kHighBandFrom, kHighBandTo, high)) return nullptr;
-    return kDigits[row][column];
+    return KeyShaped(spectrum, low, high) ? kDigits[row][column] : nullptr;
+}
+
+// A key too far off its tones for the table: both peaks within the span of
+// the first three columns' keys up to 4 % off (short of the fourth
+// column's), at least one of them outside every range.
+bool IsKeyOffTheTable(const int32_t* spectrum) {
+    constexpr int kLowFrom = 82, kLowTo = 128;     // 641..1000 Hz
+    constexpr int kHighFrom = 146, kHighTo = 198;  // 1141..1547 Hz
+    const int low = BandPeak(spectrum, kLowBandFrom, kLowBandTo);
+    const int high = BandPeak(spectrum, kHighBandFrom, kHighBandTo);
+    if (low < kLowFrom || low > kLowTo || high < kHighFrom || high > kHighTo) return false;
+    if (RangeIndex(kLowRanges, 4, low) >= 0 && RangeIndex(kHighRanges, 3, high) >= 0) return false;
+    return KeyShaped(spectrum, low, high);
 }
 
 bool HoldsCallProgressTone(const int32_t* spectrum) {
@@ -289,6 +310,7 @@ void DialDigitDecoder::StartCall(int startHint) {
     quiet_ = 0;
     dialComplete_ = false;
     dialCountdown_ = 0;
+    doubted_ = false;
     startHint_ = startHint;
 }
 
@@ -439,11 +461,19 @@ bool DialDigitDecoder::KeyAt(int p, bool owning) const {
 }
 
 void DialDigitDecoder::AppendDigit(const char* digit) {
+    if (doubted_) return;
     const size_t length = SjisLength(callNumber_, kCallNumberSize);
     const size_t add = std::strlen(digit);
     if (length + add > kCallNumberSize - 1) return;  // no room: dropped whole
     std::memcpy(callNumber_ + length, digit, add);
     callNumber_[length + add] = 0;
+}
+
+// A key the table cannot name: the number would come out with it missing,
+// and a wrong number names the recording; none is read instead.
+void DialDigitDecoder::DoubtNumber() {
+    doubted_ = true;
+    callNumber_[0] = 0;
 }
 
 void DialDigitDecoder::Decode(const int16_t* block) {
@@ -526,8 +556,10 @@ DialDigitDecoder::Step DialDigitDecoder::ConfirmStep() {
 DialDigitDecoder::Step DialDigitDecoder::TransformStep() {
     transform_.Compute(area_ + pos_, spectrum_);
     const DtmfPeaks peaks = PickDtmfPeaks(spectrum_);
-    if (const char* digit = ValidatedDtmfDigit(spectrum_)) {
-        AppendDigit(digit);
+    const char* digit = ValidatedDtmfDigit(spectrum_);
+    if (digit || IsKeyOffTheTable(spectrum_)) {
+        if (digit) AppendDigit(digit);
+        else DoubtNumber();
         dialCountdown_ = kQuietBlocks;
         RaiseThresholdTo(pos_);
         // The pause may begin within the transform's span when the key is
@@ -542,9 +574,10 @@ DialDigitDecoder::Step DialDigitDecoder::TransformStep() {
             return Step::Stop;
         }
         callNumber_[0] = 0;  // dial tone again: start over
+        doubted_ = false;
         return Step::Skip;
     }
-    if (callNumber_[0] == 0 && pos_ < retryUntil_ && InProgressBand(peaks.low)) {
+    if (callNumber_[0] == 0 && !doubted_ && pos_ < retryUntil_ && InProgressBand(peaks.low)) {
         // The span began under the dial tone's end and takes in the first
         // key: look again a little later, not past the key.
         pos_ += kRetryStep;

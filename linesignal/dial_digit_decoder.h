@@ -43,6 +43,9 @@ bool IsCallProgressTone(DtmfPeaks peaks);
 // nothing else strong in either band); nullptr otherwise, and for the
 // fourth column.
 const char* ValidatedDtmfDigit(const int32_t* spectrum);
+// True for a key's two tones whose bins lie off the table's ranges, as a
+// key's do when it is sent more than the tolerated share off its tones.
+bool IsKeyOffTheTable(const int32_t* spectrum);
 // True when the power around 400 Hz (about 360..450 Hz) dominates.
 bool HoldsCallProgressTone(const int32_t* spectrum);
 
@@ -78,6 +81,7 @@ public:
 
     // Examines the next block (kBlockSamples samples): appends recognised
     // digits to CallNumber and sets DialComplete when the number is complete.
+    // A key off the table's tones empties CallNumber and keeps it empty.
     void Decode(const int16_t* block);
 
     bool DialComplete() const { return dialComplete_; }
@@ -117,6 +121,7 @@ private:
     bool KeyAtTheEnd() const;
     bool KeyAt(int p, bool owning) const;
     void AppendDigit(const char* digit);
+    void DoubtNumber();
 
     int16_t* area_;                  // front of LineAnalysisBuffer
     char* callNumber_;
@@ -130,6 +135,7 @@ private:
     int quiet_ = 0;                  // samples below T in AwaitGap
     int dialCountdown_ = 0;          // calls left until complete, after a digit
     bool dialComplete_ = false;
+    bool doubted_ = false;           // a key off the table was heard: no number
     int startHint_ = 0;              // block position; negated once used
     // Within one Decode call:
     int pos_ = kHistory;             // scan position in the area
