@@ -239,7 +239,7 @@ case_start_with_windows() {
   wine64 reg delete "$RUN_KEY" /v Pallaby /f >/dev/null 2>&1
   start_pallaby
   wait_main || return 1
-  local ours; ours="\"Z:${program//\//\\}\""
+  local ours; ours="\"$(winpath "$case_dir/$(basename "$program")")\""
   drv post-message "$main_class" 274 4112 0 >/dev/null || return 1
   wait_run_value Pallaby "$ours" || return 1
   # The window menu (Alt+Space) shows the item ticked.
