@@ -114,9 +114,6 @@ LRESULT CALLBACK BrowserWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
         case WM_LBUTTONDOWN: s.words.seekClick = 1; return 0;
         case kOpenFolderChooser: OnFolderPicked(s); return 0;
         case WM_DESTROY: OnDestroy(s); return 0;
-        case WM_NCDESTROY:
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-            return DefWindowProcW(hwnd, message, wParam, lParam);
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }

@@ -15,7 +15,6 @@ LRESULT CALLBACK CalibrationWindowProc(HWND hwnd, UINT message, WPARAM wParam, L
     if (!s) return DefWindowProcW(hwnd, message, wParam, lParam);
     switch (message) {
         case MM_WIM_DATA: OnWaveData(*s, reinterpret_cast<const WAVEHDR*>(lParam)); return 0;
-        case WM_NCDESTROY: SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0); break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }

@@ -14,11 +14,11 @@
 #include "common/process_end_win32.h"
 #include "common/program_folder_win32.h"
 #include "common/text_convert.h"
+#include "common/win32_text.h"
 
 namespace suite {
 namespace {
 
-LPCWSTR W(const std::u16string& text) { return reinterpret_cast<LPCWSTR>(text.c_str()); }
 
 // Message boxes without owner, kept on top; capture blocks are dispatched
 // by their own message loops as well as by Pump.
@@ -27,10 +27,10 @@ public:
     explicit Win32Host(const std::u16string& title) : title_(title) {}
 
     void Tell(const char* text) override {
-        MessageBoxW(nullptr, W(SjisToUtf16(text)), W(title_), MB_OK | MB_TOPMOST);
+        MessageBoxW(nullptr, AsWide(SjisToUtf16(text)), AsWide(title_), MB_OK | MB_TOPMOST);
     }
     bool Ask(const char* text) override {
-        return MessageBoxW(nullptr, W(SjisToUtf16(text)), W(title_), MB_YESNO | MB_TOPMOST) == IDYES;
+        return MessageBoxW(nullptr, AsWide(SjisToUtf16(text)), AsWide(title_), MB_YESNO | MB_TOPMOST) == IDYES;
     }
     // Wall-clock milliseconds; clock() means processor time in some C libraries.
     uint32_t NowMs() override { return timeGetTime(); }
@@ -53,11 +53,11 @@ private:
 int RunQuorrel(HINSTANCE instance) {
     const std::u16string title = SjisToUtf16(kQuorrelTitle);
     CalibrationWindowState state;
-    HWND hwnd = CreateCalibrationWindow(instance, W(title), &state);
+    HWND hwnd = CreateCalibrationWindow(instance, AsWide(title), &state);
     if (!hwnd) return 1;
 
     if (!state.capture.Open(hwnd)) {
-        MessageBoxW(hwnd, W(SjisToUtf16(kNoDeviceText)), W(title), MB_OK | MB_ICONWARNING | MB_TOPMOST);
+        MessageBoxW(hwnd, AsWide(SjisToUtf16(kNoDeviceText)), AsWide(title), MB_OK | MB_ICONWARNING | MB_TOPMOST);
         DestroyWindow(hwnd);
         return 0;
     }

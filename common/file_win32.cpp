@@ -11,7 +11,6 @@ namespace {
 
 std::u16string Wide(const std::string& path) { return SjisToUtf16(path); }
 
-LPCWSTR W(const std::u16string& s) { return reinterpret_cast<LPCWSTR>(s.c_str()); }
 
 HANDLE H(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
@@ -36,13 +35,13 @@ bool File::Open(const std::string& path, Mode mode, Sharing sharing) {
     // that would empty it is refused by the missing write share.
     if (sharing == Sharing::Playback) share = FILE_SHARE_READ | FILE_SHARE_DELETE;
     std::u16string wide = Wide(path);
-    HANDLE h = CreateFileW(W(wide), access, share, nullptr, disposition,
+    HANDLE h = CreateFileW(AsWide(wide), access, share, nullptr, disposition,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     // A file that may not be written, or lies on a write-protected medium,
     // is still opened for reading.
     const DWORD error = h == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
     if (mode == Mode::ReadCreate && (error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT)) {
-        h = CreateFileW(W(wide), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+        h = CreateFileW(AsWide(wide), GENERIC_READ, share, nullptr, OPEN_EXISTING,
                         FILE_ATTRIBUTE_NORMAL, nullptr);
     }
     if (h == INVALID_HANDLE_VALUE) return false;
@@ -112,11 +111,11 @@ bool File::Truncate(uint64_t size) {
 bool File::Flush() { return handle_ != -1 && FlushFileBuffers(H(handle_)); }
 
 bool PathExists(const std::string& path) {
-    return !path.empty() && GetFileAttributesW(W(Wide(path))) != INVALID_FILE_ATTRIBUTES;
+    return !path.empty() && GetFileAttributesW(AsWide(Wide(path))) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool IsFolder(const std::string& path) {
-    DWORD a = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(W(Wide(path)));
+    DWORD a = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(AsWide(Wide(path)));
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -131,15 +130,15 @@ bool CreateFolderPath(const std::string& path) {
         if (i < wide.size() && wide[i] != u'\\' && wide[i] != u'/') continue;
         std::u16string part = wide.substr(0, i);
         if (part.size() == 2 && part[1] == u':') continue;  // drive letter
-        if (!CreateDirectoryW(W(part), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+        if (!CreateDirectoryW(AsWide(part), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
     }
-    DWORD a = GetFileAttributesW(W(wide));
+    DWORD a = GetFileAttributesW(AsWide(wide));
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool RemoveEmptyFolder(const std::string& path) { return RemoveDirectoryW(W(Wide(path))) != 0; }
+bool RemoveEmptyFolder(const std::string& path) { return RemoveDirectoryW(AsWide(Wide(path))) != 0; }
 
-bool DeleteFilePath(const std::string& path) { return DeleteFileW(W(Wide(path))) != 0; }
+bool DeleteFilePath(const std::string& path) { return DeleteFileW(AsWide(Wide(path))) != 0; }
 
 namespace {
 
@@ -163,7 +162,7 @@ bool RenameNoReplace(const std::string& from, const std::string& to, bool* other
     // Without MOVEFILE_COPY_ALLOWED the move never copies, and without
     // MOVEFILE_REPLACE_EXISTING it never replaces: an existing target, one
     // that appeared a moment ago included, is refused in the same step.
-    if (MoveFileExW(W(Wide(from)), W(Wide(to)), 0)) return true;
+    if (MoveFileExW(AsWide(Wide(from)), AsWide(Wide(to)), 0)) return true;
     if (GetLastError() == ERROR_NOT_SAME_DEVICE && otherVolume) *otherVolume = true;
     return false;
 }
@@ -198,7 +197,7 @@ bool LocalTime(const FILETIME& utc, FileTime* time) {
 
 bool CreationTime(const std::string& path, FileTime* time) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(W(Wide(path)), GetFileExInfoStandard, &data)) return false;
+    if (!GetFileAttributesExW(AsWide(Wide(path)), GetFileExInfoStandard, &data)) return false;
     return LocalTime(data.ftCreationTime, time);
 }
 
@@ -210,7 +209,7 @@ bool ListFolderItems(const std::string& folder, std::vector<FolderItem>* items, 
     if (!pattern.empty() && !SjisEndsWith(pattern, '\\') && !SjisEndsWith(pattern, '/')) pattern += '\\';
     pattern += '*';
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(W(Wide(pattern)), &data);
+    HANDLE find = FindFirstFileW(AsWide(Wide(pattern)), &data);
     if (find == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
     do {
         std::u16string name(reinterpret_cast<const char16_t*>(data.cFileName));

@@ -34,14 +34,18 @@ inline bool RegisterSuiteWindowClass(HINSTANCE instance, LPCWSTR name, WNDPROC p
 }
 
 // The state a window was created with (the creation parameter), kept in
-// its user data from WM_NCCREATE on; nullptr for the messages before it.
+// its user data from WM_NCCREATE to WM_NCDESTROY; nullptr for the messages
+// before it. At WM_NCDESTROY, the window's last message, the user data is
+// cleared and the state returned once more for the window's own clean-up.
 template <class State>
 State* WindowState(HWND hwnd, UINT message, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* created = reinterpret_cast<CREATESTRUCTW*>(lParam);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created->lpCreateParams));
     }
-    return reinterpret_cast<State*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* state = reinterpret_cast<State*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (message == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    return state;
 }
 
 }  // namespace suite

@@ -84,7 +84,6 @@ LRESULT CALLBACK InfoBoardWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPA
         // The board closes only through its two buttons (Alt+F4 included).
         case WM_CLOSE: return 0;
         case WM_DESTROY: w->OnDestroy(); break;
-        case WM_NCDESTROY: SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0); break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }

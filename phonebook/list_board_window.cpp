@@ -38,7 +38,6 @@ LRESULT CALLBACK ListBoardWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPA
         // Closed only through its buttons or with the list.
         case WM_CLOSE: return 0;
         case WM_DESTROY: w->hwnd_ = nullptr; break;
-        case WM_NCDESTROY: SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0); break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }

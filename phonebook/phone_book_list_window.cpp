@@ -53,7 +53,6 @@ LRESULT CALLBACK PhoneBookListWindowProc(HWND hwnd, UINT message, WPARAM wParam,
             w->hwnd_ = nullptr;
             w->listView_ = nullptr;
             break;
-        case WM_NCDESTROY: SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0); break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }

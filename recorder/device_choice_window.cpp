@@ -34,7 +34,6 @@ LRESULT CALLBACK ChoiceWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
             SetBkColor(reinterpret_cast<HDC>(wParam), kBackground);
             return static_cast<LRESULT>(GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND));
         case WM_DESTROY: s->done = true; return 0;
-        case WM_NCDESTROY: SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0); break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }

@@ -48,7 +48,6 @@ LRESULT CALLBACK FormatEditorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
             if (LOWORD(wParam) != WA_INACTIVE && s->edit) SetFocus(s->edit);
             return 0;
         case WM_CLOSE: s->state = kCloseRequested; return 0;
-        case WM_NCDESTROY: SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0); break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }

@@ -73,7 +73,6 @@ LRESULT CALLBACK SettingsWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         case WM_NCDESTROY:
             // The children are gone now: the font they used can go too.
             s->font.Reset();
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
             break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);

@@ -84,7 +84,6 @@ MainWindowState* StateOf(HWND hwnd) {
     return IsWindow(hwnd) ? reinterpret_cast<MainWindowState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)) : nullptr;
 }
 
-LPCWSTR W(const std::u16string& text) { return AsWide(text); }
 
 void Fill(HDC dc, int x, int y, int w, int h, COLORREF colour) {
     if (w <= 0 || h <= 0) return;
@@ -99,7 +98,7 @@ void DrawLabel(HDC dc, Point at, const char* sjis, COLORREF ink) {
     SetTextColor(dc, ink);
     SetBkColor(dc, kBackground);
     SetBkMode(dc, OPAQUE);
-    TextOutW(dc, at.x, at.y, W(text), static_cast<int>(text.size()));
+    TextOutW(dc, at.x, at.y, AsWide(text), static_cast<int>(text.size()));
 }
 
 void PaintMeter(MainWindowState& s, HDC dc) {
@@ -116,7 +115,7 @@ void PaintStatusWord(MainWindowState& s, HDC dc) {
     SetTextColor(dc, s.status.ink == StatusInk::Yellow ? kYellow : RGB(0, 0, 0));
     SetBkColor(dc, kRed);
     SetBkMode(dc, OPAQUE);
-    TextOutW(dc, s.layout.statusWord.x, s.layout.statusWord.y, W(text), static_cast<int>(text.size()));
+    TextOutW(dc, s.layout.statusWord.x, s.layout.statusWord.y, AsWide(text), static_cast<int>(text.size()));
 }
 
 void SetTrayIcon(MainWindowState& s, int icon, const std::u16string* tip) {
@@ -136,7 +135,7 @@ void SetTrayIcon(MainWindowState& s, int icon, const std::u16string* tip) {
     if (tipChanged) {
         s.trayTip = *tip;
         data.uFlags |= NIF_TIP;
-        lstrcpynW(data.szTip, W(s.trayTip), sizeof data.szTip / sizeof data.szTip[0]);
+        lstrcpynW(data.szTip, AsWide(s.trayTip), sizeof data.szTip / sizeof data.szTip[0]);
     }
     Shell_NotifyIconW(NIM_MODIFY, &data);
 }
@@ -221,7 +220,6 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             break;
         case kNumberFieldMessage: OnNumberFieldChanged(s); return 0;
         case WM_NCDESTROY:
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
             delete state;
             return DefWindowProcW(hwnd, message, wParam, lParam);
     }
@@ -237,7 +235,7 @@ LRESULT OnCreate(MainWindowState& s, HWND hwnd) {
         if (kButtons[i].id == kIdPhoneBook && !s.config.lineRecorder) continue;
         const char* text = kButtons[i].id == kIdTopmost ? TopmostLabelAtStart(s.config.settings->topmost() != 0)
                                                         : kButtons[i].text;
-        s.buttons[i] = CreateWindowExW(0, L"BUTTON", W(SjisToUtf16(text)), WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0,
+        s.buttons[i] = CreateWindowExW(0, L"BUTTON", AsWide(SjisToUtf16(text)), WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0,
                                        0, 0, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kButtons[i].id)),
                                        instance, nullptr);
     }
@@ -259,7 +257,7 @@ LRESULT OnCreate(MainWindowState& s, HWND hwnd) {
         HMENU menu = GetSystemMenu(hwnd, FALSE);
         std::u16string item = SjisToUtf16("ログオン時に ") + entry->name + SjisToUtf16(" を起動する");
         AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-        AppendMenuW(menu, MF_STRING, kIdStartWithWindows, W(item));
+        AppendMenuW(menu, MF_STRING, kIdStartWithWindows, AsWide(item));
         ShowStartWithWindows(s);
     }
     return 0;
@@ -387,9 +385,9 @@ void OnTray(MainWindowState& s, LPARAM event) {
     } else if (event == WM_RBUTTONUP) {
         SetForegroundWindow(s.hwnd);
         HMENU menu = CreatePopupMenu();
-        AppendMenuW(menu, MF_STRING, kIdTrayShow, W(SjisToUtf16("最大化")));
-        AppendMenuW(menu, MF_STRING, kIdTrayHide, W(SjisToUtf16("最小化")));
-        AppendMenuW(menu, MF_STRING, kIdTrayClose, W(SjisToUtf16("閉じる")));
+        AppendMenuW(menu, MF_STRING, kIdTrayShow, AsWide(SjisToUtf16("最大化")));
+        AppendMenuW(menu, MF_STRING, kIdTrayHide, AsWide(SjisToUtf16("最小化")));
+        AppendMenuW(menu, MF_STRING, kIdTrayClose, AsWide(SjisToUtf16("閉じる")));
         POINT at;
         GetCursorPos(&at);
         TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, s.hwnd, nullptr);
@@ -429,7 +427,7 @@ void AddTrayIcon(MainWindowState& s) {
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = kTrayMessage;
     data.hIcon = s.icons[s.trayIcon - kIconProgram];
-    lstrcpynW(data.szTip, W(s.trayTip), sizeof data.szTip / sizeof data.szTip[0]);
+    lstrcpynW(data.szTip, AsWide(s.trayTip), sizeof data.szTip / sizeof data.szTip[0]);
     s.trayAdded = Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
 }
 
@@ -457,7 +455,7 @@ bool RegisterMainWindowClass(HINSTANCE instance, const std::string& classNameSji
     wc.hIconSm = wc.hIcon;
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.hbrBackground = background;
-    wc.lpszClassName = W(name);
+    wc.lpszClassName = AsWide(name);
     return RegisterClassExW(&wc) != 0;
 }
 
@@ -475,7 +473,7 @@ HWND CreateMainWindow(const MainWindowConfig& config, const std::string& classNa
     auto* state = new MainWindowState;
     state->config = config;
     state->upkeep = DisplayUpkeep(config.displayMode);
-    HWND hwnd = CreateWindowExW(0, W(name), W(name), style, x, y, width, height, nullptr, nullptr, config.instance,
+    HWND hwnd = CreateWindowExW(0, AsWide(name), AsWide(name), style, x, y, width, height, nullptr, nullptr, config.instance,
                                 state);
     if (!hwnd) return nullptr;
     // Topmost while still hidden: it shows once the input device is open.
@@ -490,7 +488,7 @@ void StartDisplayMode(HWND window) {
     if (!state) return;
     MainWindowState& s = *state;
     if (s.config.displayMode == kDisplayTaskbar) {
-        s.flashWindow = CreateWindowExW(0, L"STATIC", W(SjisToUtf16("録音中")), WS_POPUP | WS_MINIMIZE | WS_DISABLED,
+        s.flashWindow = CreateWindowExW(0, L"STATIC", AsWide(SjisToUtf16("録音中")), WS_POPUP | WS_MINIMIZE | WS_DISABLED,
                                         0x7FFFFFFF, 0x7FFFFFFF, 0, 0, nullptr, nullptr, s.config.instance, nullptr);
         if (s.flashWindow) {
             FLASHWINFO flash{sizeof flash, s.flashWindow, FLASHW_TRAY, 0xFFFFFFFF, 500};

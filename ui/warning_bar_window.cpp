@@ -37,7 +37,6 @@ LRESULT CALLBACK WarningBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         // Alt+F4 or any other close ends the bar as its "×" does.
         case WM_CLOSE: bar->Close(); return 0;
         case WM_DESTROY: bar->OnDestroyed(hwnd); break;
-        case WM_NCDESTROY: SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0); break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }

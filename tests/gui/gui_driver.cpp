@@ -29,19 +29,19 @@
 namespace {
 
 using Text = std::u16string;  // UTF-16, as the W functions take it
+using suite::AsWide;
 
 const DWORD kPollMs = 50;
 const DWORD kDefaultTimeoutMs = 10000;
 const UINT kSendTimeoutMs = 5000;
 const int kMessageTextId = 0xFFFF;
 
-LPCWSTR W(const Text& t) { return reinterpret_cast<LPCWSTR>(t.c_str()); }
 
 std::string ToUtf8(const Text& t) {
     if (t.empty()) return std::string();
-    int n = WideCharToMultiByte(CP_UTF8, 0, W(t), static_cast<int>(t.size()), nullptr, 0, nullptr, nullptr);
+    int n = WideCharToMultiByte(CP_UTF8, 0, AsWide(t), static_cast<int>(t.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, W(t), static_cast<int>(t.size()), &out[0], n, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, AsWide(t), static_cast<int>(t.size()), &out[0], n, nullptr, nullptr);
     return out;
 }
 
@@ -144,10 +144,10 @@ Text ClassOf(HWND hwnd) {
 }
 
 bool SameClass(HWND hwnd, const char16_t* name) {
-    return lstrcmpiW(W(ClassOf(hwnd)), reinterpret_cast<LPCWSTR>(name)) == 0;
+    return lstrcmpiW(AsWide(ClassOf(hwnd)), reinterpret_cast<LPCWSTR>(name)) == 0;
 }
 
-HWND FindTop(const Text& cls) { return FindWindowW(W(cls), nullptr); }
+HWND FindTop(const Text& cls) { return FindWindowW(AsWide(cls), nullptr); }
 
 HWND WaitTop(const Text& cls, DWORD timeoutMs, bool visible) {
     DWORD start = GetTickCount();
@@ -327,7 +327,7 @@ int CmdSetText(const Args& a) {
     Need(a, 3, 3, "set-text");
     HWND top = RequireTop(a[0]);
     HWND control = RequireControl(top, a[0], static_cast<int>(ParseNumber(a[1], "id")));
-    if (!Send(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(W(a[2])), "WM_SETTEXT"))
+    if (!Send(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(AsWide(a[2])), "WM_SETTEXT"))
         Fail("WM_SETTEXT refused");
     if (SameClass(control, u"Edit")) {
         // Typing ends with these two notifications; a single-line edit may
@@ -600,7 +600,7 @@ Text LastComponent(const Text& path) {
 Text BrowserSelect(HWND browser, const Text& path, DWORD timeoutMs) {
     HWND tree = FindWindowExW(browser, nullptr, WC_TREEVIEWW, nullptr);
     RemoteMemory remote(browser, (path.size() + 1) * sizeof(WCHAR));
-    remote.Write(0, W(path), (path.size() + 1) * sizeof(WCHAR));
+    remote.Write(0, AsWide(path), (path.size() + 1) * sizeof(WCHAR));
     Text want = LastComponent(path);
     Text label;
     DWORD start = GetTickCount();
@@ -728,7 +728,7 @@ int CmdWaveInputs(const Args& a) {
 // share); prints the refusal's error code.
 int CmdCanWrite(const Args& a) {
     Need(a, 1, 1, "can-write");
-    HANDLE h = CreateFileW(W(a[0]), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+    HANDLE h = CreateFileW(AsWide(a[0]), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         std::printf("refused %lu\n", GetLastError());
@@ -743,8 +743,8 @@ int CmdCanWrite(const Args& a) {
 int CmdRenamePath(const Args& a) {
     Need(a, 2, 2, "rename-path");
     std::string from, to;
-    if (!suite::WideToSjis(W(a[0]), static_cast<int>(a[0].size()), &from) ||
-        !suite::WideToSjis(W(a[1]), static_cast<int>(a[1].size()), &to)) {
+    if (!suite::WideToSjis(AsWide(a[0]), static_cast<int>(a[0].size()), &from) ||
+        !suite::WideToSjis(AsWide(a[1]), static_cast<int>(a[1].size()), &to)) {
         Usage("rename-path: a path without a Shift-JIS form");
     }
     return suite::RenamePath(from, to) ? 0 : 1;
@@ -770,7 +770,7 @@ int CmdTrayIcon(const Args& a) {
 int CmdSendRegistered(const Args& a) {
     Need(a, 2, 2, "send-registered");
     HWND top = RequireTop(a[0]);
-    UINT message = RegisterWindowMessageW(W(a[1]));
+    UINT message = RegisterWindowMessageW(AsWide(a[1]));
     if (!message) Fail("cannot register the message " + ToUtf8(a[1]));
     Send(top, message, 0, 0, ToUtf8(a[1]).c_str());
     return 0;
@@ -963,7 +963,7 @@ int CmdListViewEndEdit(const Args& a) {
     HWND list = RequireListView(a);
     HWND edit = reinterpret_cast<HWND>(Send(list, LVM_GETEDITCONTROL, 0, 0, "LVM_GETEDITCONTROL"));
     if (!edit) Fail("no in-place edit is open");
-    Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(W(a[2])), "WM_SETTEXT");
+    Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(AsWide(a[2])), "WM_SETTEXT");
     if (a.size() == 3) PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
     Sync(list);
     return 0;
