@@ -192,6 +192,8 @@ const char* ValidatedDtmfDigit(const int32_t* spectrum) {
     return KeyShaped(spectrum, low, high) ? kDigits[row][column] : nullptr;
 }
 
+namespace {
+
 // A key too far off its tones for the table: both peaks within the span of
 // the first three columns' keys up to 4 % off (short of the fourth
 // column's), at least one of them outside every range.
@@ -204,6 +206,8 @@ bool IsKeyOffTheTable(const int32_t* spectrum) {
     if (RangeIndex(kLowRanges, 4, low) >= 0 && RangeIndex(kHighRanges, 3, high) >= 0) return false;
     return KeyShaped(spectrum, low, high);
 }
+
+}  // namespace
 
 bool HoldsCallProgressTone(const int32_t* spectrum) {
     int64_t tone = 0;

@@ -43,9 +43,6 @@ bool IsCallProgressTone(DtmfPeaks peaks);
 // nothing else strong in either band); nullptr otherwise, and for the
 // fourth column.
 const char* ValidatedDtmfDigit(const int32_t* spectrum);
-// True for a key's two tones whose bins lie off the table's ranges, as a
-// key's do when it is sent more than the tolerated share off its tones.
-bool IsKeyOffTheTable(const int32_t* spectrum);
 // True when the power around 400 Hz (about 360..450 Hz) dominates.
 bool HoldsCallProgressTone(const int32_t* spectrum);
 
