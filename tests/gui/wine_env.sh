@@ -10,8 +10,9 @@
 #   wine_env_screenshot FILE
 #   wine_env_cleanup       end the prefix's wineserver and our Xvfb
 #
-# The first start of a new prefix takes about ten seconds; the prefix is
-# kept and reused. Works as root and with no display at all (CI).
+# The first prefix takes about ten seconds (wineboot) and becomes the
+# template beside DIR ($WINE_ENV_TEMPLATE elsewhere) that later prefixes
+# copy; every prefix is kept and reused. Works as root and with no display at all (CI).
 
 WINE_ENV_XVFB_PID=""
 WINE_ENV_XVFB_LOG=""
@@ -69,20 +70,40 @@ wine_env_init() {
     wine_env_start_xvfb "$dir" || return 1
   fi
 
-  # Made once, under a lock so that parallel runs do not race.
+  # Made once, under a lock so that parallel runs do not race: a copy of
+  # the one template prefix beside DIR (wineboot takes ten seconds or more,
+  # a copy two).
   if [ ! -f "$WINEPREFIX/.suite-ready" ]; then
+    local template
+    template="${WINE_ENV_TEMPLATE:-$(dirname "$dir")/wineprefix-template}"
+    wine_env_template "$template" || return 1
     (
       flock 9
       if [ ! -f "$WINEPREFIX/.suite-ready" ]; then
-        wine_env_log "creating the Wine prefix $WINEPREFIX (about 10 s)"
-        wine64 wineboot -i >/dev/null 2>&1
-        wineserver -w
-        [ -f "$WINEPREFIX/system.reg" ] && touch "$WINEPREFIX/.suite-ready"
+        rm -rf "$WINEPREFIX" && cp -a "$template" "$WINEPREFIX"
       fi
     ) 9>"$dir/wineprefix.lock"
-    [ -f "$WINEPREFIX/.suite-ready" ] || { wine_env_log "wineboot failed for $WINEPREFIX"; return 1; }
+    [ -f "$WINEPREFIX/.suite-ready" ] || { wine_env_log "cannot copy $template to $WINEPREFIX"; return 1; }
   fi
   return 0
+}
+
+# A fresh prefix at DIR, made once (wineboot).
+wine_env_template() {
+  local template=$1
+  [ -f "$template/.suite-ready" ] && return 0
+  mkdir -p "$(dirname "$template")" || return 1
+  (
+    flock 9
+    if [ ! -f "$template/.suite-ready" ]; then
+      wine_env_log "creating the Wine prefix $template (about 10 s)"
+      rm -rf "$template"
+      WINEPREFIX="$template" wine64 wineboot -i >/dev/null 2>&1
+      WINEPREFIX="$template" wineserver -w
+      [ -f "$template/system.reg" ] && touch "$template/.suite-ready"
+    fi
+  ) 9>"$template.lock"
+  [ -f "$template/.suite-ready" ] || { wine_env_log "wineboot failed for $template"; return 1; }
 }
 
 # Without a window manager, Wine waits two seconds for each managed window
