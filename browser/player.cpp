@@ -95,83 +95,111 @@ public:
     }
 
 private:
-    int Loop() {
+    // One run of the device from a place in the data; a seek starts another.
+    struct Stretch {
         uint64_t position = 0;
+        bool queued[2] = {false, false};
+        int k = 0;
+        bool done = false;
+        int last = 0;
+        uint32_t start = 0;   // clock at the last block step
+        uint32_t played = 0;  // ms played when the pause began
+        double x0 = 0;
+    };
+    static constexpr int kSeekAgain = -1;
+
+    int Loop() {
+        Stretch s;
         for (;;) {
-            // Start (again) at position.
             device_.Reset();
             if (!words_.seekMute) device_.SetVolume(true);
-            if (!source_.Seek(position)) return 0;
-            bool queued[2] = {false, false};
-            int k = 0;
-            bool done = false;
-            int last = 0;
-            uint32_t start = 0;  // clock at the last block step
-            uint32_t played = 0; // ms played when the pause began
-            double x0 = 0;
-            for (;;) {
-                // Keep two blocks queued while there is data.
-                while (!done && !queued[k]) {
-                    // The marker runs half a second ahead of the sound: the
-                    // data before this block, not the block itself.
-                    start = host_.Now();
-                    x0 = source_.dataBytes() ? static_cast<double>(bar_.right - bar_.left) * position /
-                                                   static_cast<double>(source_.dataBytes())
-                                             : 0;
-                    done = Fill(k, &position);
-                    device_.Queue(k, reinterpret_cast<const uint8_t*>(blocks_[k].data()), blockBytes_);
-                    queued[k] = true;
-                    k = 1 - k;
-                }
-                // At the end of the data the last block plays to its end
-                // before the device is reset.
-                if (!queued[k]) k = 1 - k;
-                if (!queued[k]) return 0;
+            if (!source_.Seek(s.position)) return 0;
+            s = Stretch{s.position};
+            const int result = PlayStretch(s);
+            if (result != kSeekAgain) return result;
+        }
+    }
 
-                if (!host_.Wait(WaitMs())) return 1;
-                const uint32_t now = host_.Now();
-                if (words_.playControl == 0 && words_.pausedFlag) {
-                    words_.pausedFlag = 0;
-                    device_.Restart();
-                    start = now - played;
-                } else if (words_.playControl == 1 && !words_.pausedFlag) {
-                    played = now - start;
-                    words_.pausedFlag = 1;
-                    device_.Pause();
-                }
-                if (words_.playControl == 2) {
-                    host_.Repaint(false);
-                    return 0;
-                }
-                if (words_.actionRequest || words_.deleteRequest) return 0;
-                if (words_.pausedFlag) continue;
-                if (words_.seekClick && !done) {
-                    words_.seekClick = 0;
-                    int x = 0, y = 0;
-                    host_.Pointer(&x, &y);
-                    // An unknown length (N 0) gives no place to go to.
-                    if (source_.dataBytes() && bar_.top < y && y < bar_.bottom && bar_.left <= x &&
-                        x <= bar_.right) {
-                        position = SeekPosition(source_.dataBytes(), bar_, x);
-                        device_.SetVolume(false);
-                        words_.seekMute = 1;
-                        words_.unmuteAt = now + kSeekMuteMs;
-                        break;
-                    }
-                }
-                if (words_.seekMute && static_cast<int32_t>(now - words_.unmuteAt) > 0) {
-                    device_.SetVolume(true);
-                    words_.seekMute = 0;
-                }
-                last = MarkerPosition(x0, now - start, source_.lengthMs(), bar_, last);
-                // Only a moved thumb is painted: a repaint request wakes the
-                // next wait at once, so one per pass would never let it sleep.
-                if (last != words_.positionMarker) {
-                    words_.positionMarker = last;
-                    host_.Repaint(false);
-                }
-                if (device_.Done(k)) queued[k] = false;
+    // 0 at the end or when told to stop, 1 when the host gave up waiting,
+    // kSeekAgain after a click on the bar moved s.position.
+    int PlayStretch(Stretch& s) {
+        for (;;) {
+            QueueBlocks(s);
+            // At the end of the data the last block plays to its end
+            // before the device is reset.
+            if (!s.queued[s.k]) s.k = 1 - s.k;
+            if (!s.queued[s.k]) return 0;
+
+            if (!host_.Wait(WaitMs())) return 1;
+            const uint32_t now = host_.Now();
+            FollowPause(s, now);
+            if (words_.playControl == 2) {
+                host_.Repaint(false);
+                return 0;
             }
+            if (words_.actionRequest || words_.deleteRequest) return 0;
+            if (words_.pausedFlag) continue;
+            if (TakeSeekClick(s, now)) return kSeekAgain;
+            if (words_.seekMute && static_cast<int32_t>(now - words_.unmuteAt) > 0) {
+                device_.SetVolume(true);
+                words_.seekMute = 0;
+            }
+            MoveMarker(s, now);
+            if (device_.Done(s.k)) s.queued[s.k] = false;
+        }
+    }
+
+    // Keeps two blocks queued while there is data.
+    void QueueBlocks(Stretch& s) {
+        while (!s.done && !s.queued[s.k]) {
+            // The marker runs half a second ahead of the sound: the data
+            // before this block, not the block itself.
+            s.start = host_.Now();
+            s.x0 = source_.dataBytes() ? static_cast<double>(bar_.right - bar_.left) * s.position /
+                                             static_cast<double>(source_.dataBytes())
+                                       : 0;
+            s.done = Fill(s.k, &s.position);
+            device_.Queue(s.k, reinterpret_cast<const uint8_t*>(blocks_[s.k].data()), blockBytes_);
+            s.queued[s.k] = true;
+            s.k = 1 - s.k;
+        }
+    }
+
+    void FollowPause(Stretch& s, uint32_t now) {
+        if (words_.playControl == 0 && words_.pausedFlag) {
+            words_.pausedFlag = 0;
+            device_.Restart();
+            s.start = now - s.played;
+        } else if (words_.playControl == 1 && !words_.pausedFlag) {
+            s.played = now - s.start;
+            words_.pausedFlag = 1;
+            device_.Pause();
+        }
+    }
+
+    // True when a click on the bar gave a new place (muted a moment).
+    bool TakeSeekClick(Stretch& s, uint32_t now) {
+        if (!words_.seekClick || s.done) return false;
+        words_.seekClick = 0;
+        int x = 0, y = 0;
+        host_.Pointer(&x, &y);
+        // An unknown length (N 0) gives no place to go to.
+        if (!source_.dataBytes() || !(bar_.top < y && y < bar_.bottom && bar_.left <= x && x <= bar_.right))
+            return false;
+        s.position = SeekPosition(source_.dataBytes(), bar_, x);
+        device_.SetVolume(false);
+        words_.seekMute = 1;
+        words_.unmuteAt = now + kSeekMuteMs;
+        return true;
+    }
+
+    // Only a moved thumb is painted: a repaint request wakes the next wait
+    // at once, so one per pass would never let it sleep.
+    void MoveMarker(Stretch& s, uint32_t now) {
+        s.last = MarkerPosition(s.x0, now - s.start, source_.lengthMs(), bar_, s.last);
+        if (s.last != words_.positionMarker) {
+            words_.positionMarker = s.last;
+            host_.Repaint(false);
         }
     }
 
