@@ -301,85 +301,91 @@ int Run(const Options& o, FILE* in, const WavInput& input, FILE* out, FILE* err)
     return allSaved ? 0 : 1;
 }
 
+// The fmt chunk's fields that decide whether a file is a line recording.
+struct WavFields {
+    int format = 0, channels = 0, bits = 0, align = 0;
+    uint32_t rate = 0;
+};
+
+// Walks the chunks up to "data" (its header at *at), taking the fmt chunk
+// on the way. Every field goes through the reader, so a chunk size that
+// lies about the header cannot lead a read past it.
+bool FindDataChunk(ByteReader& r, uint64_t fileSize, WavFields* f, size_t* at, std::string* error) {
+    bool haveFormat = false;
+    for (*at = 12;;) {
+        if (!r.Has(*at, 8)) {
+            *error = haveFormat ? "data チャンクがありません（ファイルが途中で切れています）"
+                                : "fmt チャンクがありません（ファイルが途中で切れています）";
+            return false;
+        }
+        const uint32_t size = r.U32LE(*at + 4);
+        if (r.Matches(*at, "fmt ", 4)) {
+            const size_t p = *at + 8;
+            if (size < 16 || !r.Has(p, 16)) {
+                *error = "fmt チャンクが短すぎます";
+                return false;
+            }
+            f->format = r.U16LE(p);
+            f->channels = r.U16LE(p + 2);
+            f->rate = r.U32LE(p + 4);
+            f->align = r.U16LE(p + 12);
+            f->bits = r.U16LE(p + 14);
+            // WAVE_FORMAT_EXTENSIBLE names its coding by the first two bytes of its GUID.
+            if (f->format == 0xFFFE && size >= 40 && r.Has(p + 24, 2)) f->format = r.U16LE(p + 24);
+            haveFormat = true;
+        } else if (r.Matches(*at, "data", 4)) {
+            if (haveFormat) return true;
+            *error = "data チャンクの前に fmt チャンクがありません";
+            return false;
+        }
+        const uint64_t next = *at + 8 + static_cast<uint64_t>(size) + (size & 1);
+        if (next > fileSize) {
+            *error = "チャンクの長さがファイルの大きさを超えています（ヘッダーが壊れているか、ファイルが途中で切れています）";
+            return false;
+        }
+        *at = static_cast<size_t>(next);
+    }
+}
+
+// A line recording is 16-bit PCM at 8000 Hz, mono or stereo.
+bool IsLineFormat(const WavFields& f, std::string* error) {
+    if (f.format != 1) {
+        *error = "PCM ではありません（形式 " + std::to_string(f.format) + "）";
+    } else if (f.bits != 16) {
+        *error = "16 ビットではありません（" + std::to_string(f.bits) + " ビット）";
+    } else if (f.rate != 8000) {
+        *error = "8000 Hz ではありません（" + std::to_string(f.rate) + " Hz）";
+    } else if (f.channels != 1 && f.channels != 2) {
+        *error = "モノラルかステレオではありません（" + std::to_string(f.channels) + " チャンネル）";
+    } else if (f.align != 2 * f.channels) {
+        *error = "ヘッダーのブロック長 " + std::to_string(f.align) + " がチャンネル数と合いません";
+    } else {
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 bool ParseWavInput(const std::vector<uint8_t>& h, uint64_t fileSize, WavInput* input, std::string* error) {
-    // Every field goes through the reader, so a chunk size that lies about
-    // the header cannot lead a read past it.
     ByteReader r(h.data(), h.size());
     if (!r.Matches(0, "RIFF", 4) || !r.Matches(8, "WAVE", 4)) {
         *error = "RIFF WAVE ファイルではありません";
         return false;
     }
-    bool haveFormat = false;
-    int format = 0, channels = 0, bits = 0, align = 0;
-    uint32_t rate = 0;
-    size_t at = 12;
-    for (;;) {
-        if (!r.Has(at, 8)) {
-            *error = haveFormat ? "data チャンクがありません（ファイルが途中で切れています）"
-                                : "fmt チャンクがありません（ファイルが途中で切れています）";
-            return false;
-        }
-        uint32_t size = r.U32LE(at + 4);
-        if (r.Matches(at, "fmt ", 4)) {
-            const size_t f = at + 8;
-            if (size < 16 || !r.Has(f, 16)) {
-                *error = "fmt チャンクが短すぎます";
-                return false;
-            }
-            format = r.U16LE(f);
-            channels = r.U16LE(f + 2);
-            rate = r.U32LE(f + 4);
-            align = r.U16LE(f + 12);
-            bits = r.U16LE(f + 14);
-            // WAVE_FORMAT_EXTENSIBLE names its coding by the first two bytes of its GUID.
-            if (format == 0xFFFE && size >= 40 && r.Has(f + 24, 2)) format = r.U16LE(f + 24);
-            haveFormat = true;
-        } else if (r.Matches(at, "data", 4)) {
-            if (!haveFormat) {
-                *error = "data チャンクの前に fmt チャンクがありません";
-                return false;
-            }
-            break;
-        }
-        uint64_t next = at + 8 + static_cast<uint64_t>(size) + (size & 1);
-        if (next > fileSize) {
-            *error = "チャンクの長さがファイルの大きさを超えています（ヘッダーが壊れているか、ファイルが途中で切れています）";
-            return false;
-        }
-        at = static_cast<size_t>(next);
-    }
-    if (format != 1) {
-        *error = "PCM ではありません（形式 " + std::to_string(format) + "）";
-        return false;
-    }
-    if (bits != 16) {
-        *error = "16 ビットではありません（" + std::to_string(bits) + " ビット）";
-        return false;
-    }
-    if (rate != 8000) {
-        *error = "8000 Hz ではありません（" + std::to_string(rate) + " Hz）";
-        return false;
-    }
-    if (channels != 1 && channels != 2) {
-        *error = "モノラルかステレオではありません（" + std::to_string(channels) + " チャンネル）";
-        return false;
-    }
-    if (align != 2 * channels) {
-        *error = "ヘッダーのブロック長 " + std::to_string(align) + " がチャンネル数と合いません";
-        return false;
-    }
-    uint64_t dataSize = r.U32LE(at + 4);
-    uint64_t dataOffset = at + 8;
+    WavFields f;
+    size_t at = 0;
+    if (!FindDataChunk(r, fileSize, &f, &at, error) || !IsLineFormat(f, error)) return false;
+    const uint64_t dataSize = r.U32LE(at + 4);
+    const uint64_t dataOffset = at + 8;
     if (dataOffset + dataSize > fileSize) {
         *error = "data チャンクの長さ " + std::to_string(dataSize) + " バイトがファイルに収まっていません（残り " +
                  std::to_string(fileSize - dataOffset) + " バイト）: ファイルが途中で切れているか、ヘッダーが誤っています";
         return false;
     }
-    input->channels = channels;
+    input->channels = f.channels;
     input->dataOffset = dataOffset;
-    input->frames = dataSize / static_cast<uint64_t>(align);
+    input->frames = dataSize / static_cast<uint64_t>(f.align);
     return true;
 }
 
