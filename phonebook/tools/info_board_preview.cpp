@@ -138,33 +138,15 @@ int CounterRedPixels(HWND board) {
     return red;
 }
 
-int Check(HINSTANCE instance) {
-    const char* folder = "board_check";
-    CreateDirectoryW(reinterpret_cast<LPCWSTR>(u"board_check"), nullptr);
-    for (const char16_t* f : {u"board_check\\InfoIndex.binary", u"board_check\\InfoData.binary",
-                              u"board_check\\EriaTable.binary"}) {
-        DeleteFileW(reinterpret_cast<LPCWSTR>(f));
-    }
-    PrintedMessages messages;
-    PhoneBook book(messages);
-    if (!book.OpenPhoneBook(folder)) return 1;
-    book.SaveRecord(kNumber, kName, kInformation);
-
-    SettingsRecord settings;
-    settings.MakeDefaults(WorkArea{0, 0, 1024, 768});
-    StoreBoardRect(&settings, BoardRect{40, 40, 470, 200});
-    if (!RegisterInfoBoardClass(instance)) return 1;
-    InfoBoardWindow window(instance, nullptr, nullptr);
-    InfoBoard board(settings, book, window);
-    window.Attach(&board);
-
-    // A call opens the board with the record, at once in the stored size.
+// A call opens the board with the record, at once in the stored size;
+// size 8, and WM_CLOSE refused. Returns the board.
+HWND CheckBoardOpened(InfoBoard& board, SettingsRecord& settings) {
     settings.info_board_font() = 10;
     AtShow shown = TextsWhenShown(kBoardNameId, [&] { board.HandOver(kNumber, kNumberDecoded); });
     Expect(shown.seen && shown.title == BoardTitle(kNumber) && shown.name == kName, "board filled before it shows");
     HWND w = Board();
     Expect(w != nullptr, "board window exists");
-    if (!w) return 1;
+    if (!w) return nullptr;
     Expect(Checked(w, IdForCharSize(10)), "size 10 checked before the first tick");
     Expect(FontOf(GetDlgItem(w, kBoardNameId)).lfHeight == 20, "edit font 20 high before the first tick");
     // "check --hold": three seconds with the board as it opened, no tick, for a screenshot.
@@ -191,8 +173,11 @@ int Check(HINSTANCE instance) {
     // Closing by the system is refused: only the buttons close the board.
     SendMessageW(w, WM_CLOSE, 0, 0);
     Expect(IsWindow(w), "WM_CLOSE leaves the board open");
+    return w;
+}
 
-    // Size 12, then new texts and a save.
+// Size 12, then new texts, a new place and a save.
+void CheckSizeAndSave(HWND w, InfoBoard& board, PhoneBook& book, SettingsRecord& settings) {
     Click(w, IdForCharSize(12));
     Tick(board);
     HWND name = GetDlgItem(w, kBoardNameId);
@@ -216,11 +201,14 @@ int Check(HINSTANCE instance) {
     Expect(settings.info_board_rect(0) == 60 && settings.info_board_rect(1) == 70 &&
                settings.info_board_rect(2) == 500 && settings.info_board_rect(3) == 260,
            "window rectangle kept in info_board_rect");
+}
 
-    // The next board opens at that place and size.
+// The next board opens at the kept place and size; "登録不要" removes the
+// number; a text that is no number gets the notice and no save.
+void CheckReopenAndNonNumber(InfoBoard& board, PhoneBook& book) {
     board.OpenFor(kNumber);
     Tick(board);
-    w = Board();
+    HWND w = Board();
     RECT r{};
     if (w) GetWindowRect(w, &r);
     Expect(w && r.left == 60 && r.top == 70 && r.right - r.left == 500, "reopened at the kept place");
@@ -239,16 +227,45 @@ int Check(HINSTANCE instance) {
     if (w) Click(w, kBoardUnregisterId);
     Tick(board);
     Expect(!Board(), "unregister closes the non-number board");
+}
 
-    // The list's board too is filled before it shows.
+// The list's board too is filled before it shows.
+void CheckListBoardFilled(HINSTANCE instance) {
     ListBoardWindow listBoard(instance);
     Expect(RegisterListBoardClass(instance), "list board class");
-    shown = TextsWhenShown(kListBoardNameId, [&] {
+    AtShow shown = TextsWhenShown(kListBoardNameId, [&] {
         listBoard.Create(BoardRect{40, 40, 520, 200}, BoardTitle(kNumber), kName, kInformation);
     });
     Expect(shown.seen && shown.title == BoardTitle(kNumber) && shown.name == kName,
            "list board filled before it shows");
     listBoard.Destroy();
+}
+
+int Check(HINSTANCE instance) {
+    const char* folder = "board_check";
+    CreateDirectoryW(reinterpret_cast<LPCWSTR>(u"board_check"), nullptr);
+    for (const char16_t* f : {u"board_check\\InfoIndex.binary", u"board_check\\InfoData.binary",
+                              u"board_check\\EriaTable.binary"}) {
+        DeleteFileW(reinterpret_cast<LPCWSTR>(f));
+    }
+    PrintedMessages messages;
+    PhoneBook book(messages);
+    if (!book.OpenPhoneBook(folder)) return 1;
+    book.SaveRecord(kNumber, kName, kInformation);
+
+    SettingsRecord settings;
+    settings.MakeDefaults(WorkArea{0, 0, 1024, 768});
+    StoreBoardRect(&settings, BoardRect{40, 40, 470, 200});
+    if (!RegisterInfoBoardClass(instance)) return 1;
+    InfoBoardWindow window(instance, nullptr, nullptr);
+    InfoBoard board(settings, book, window);
+    window.Attach(&board);
+
+    HWND w = CheckBoardOpened(board, settings);
+    if (!w) return 1;
+    CheckSizeAndSave(w, board, book, settings);
+    CheckReopenAndNonNumber(board, book);
+    CheckListBoardFilled(instance);
 
     book.ClosePhoneBook();
     std::printf("%s\n", failures ? "board check: FAILED" : "board check: passed");
