@@ -65,6 +65,76 @@ std::string MakeCsv(size_t count, std::mt19937& rng) {
     return csv;
 }
 
+// Best of five opens, the recorder's view.
+double OpenMs(Printed& messages, const std::string& folder) {
+    double best = 1e9;
+    for (int i = 0; i < 5; ++i) {
+        suite::PhoneBook book(messages);
+        Clock::time_point t = Clock::now();
+        book.OpenPhoneBook(folder);
+        best = std::min(best, Ms(t));
+    }
+    return best;
+}
+
+// Lookups of known numbers and, one in ten, of unknown ones: times sorted.
+std::vector<double> FindTimes(suite::PhoneBook& book, size_t count, int lookups, std::mt19937& rng) {
+    std::vector<double> times;
+    for (int i = 0; i < lookups; ++i) {
+        std::string number = i % 10 == 0 ? "0999" + std::to_string(i) : NumberOf(rng() % count);
+        Clock::time_point t = Clock::now();
+        volatile bool found = book.FindEntry(number).has_value();
+        (void)found;
+        times.push_back(Ms(t));
+    }
+    std::sort(times.begin(), times.end());
+    return times;
+}
+
+// 20-block saves: growing an existing record, rewriting it in place, a new number.
+struct SaveTimes {
+    double max = 0, total = 0;
+    int saves = 0;
+};
+SaveTimes TimeSaves(suite::PhoneBook& book, size_t count, std::mt19937& rng) {
+    const std::string big(10000, 'x');
+    SaveTimes times;
+    for (int i = 0; i < 30; ++i) {
+        for (const std::string& number : {NumberOf(rng() % count), NumberOf(rng() % count), "0888" + std::to_string(i)}) {
+            Clock::time_point t = Clock::now();
+            book.SaveRecord(number, "bench", big);
+            double ms = Ms(t);
+            times.max = std::max(times.max, ms);
+            times.total += ms;
+            ++times.saves;
+        }
+    }
+    return times;
+}
+
+std::string TimeImport(Printed& messages, const std::string& folder, const std::string& csv,
+                       suite::ImportCounts* counts) {
+    suite::PhoneBookOptions toolOptions;
+    toolOptions.appendLimit = false;
+    suite::PhoneBook book(messages, toolOptions);
+    book.OpenPhoneBook(folder);
+    std::ostringstream report;
+    Phase phase;
+    suite::ImportCsv(book, csv, suite::TextEncoding::Utf8, report, counts);
+    return phase.Report();
+}
+
+std::string TimeExport(Printed& messages, const std::string& folder, std::ostringstream& exported) {
+    suite::PhoneBookOptions readOnly;
+    readOnly.readOnly = true;
+    suite::PhoneBook reader(messages, readOnly);
+    reader.OpenPhoneBook(folder);
+    std::ostringstream warnings;
+    Phase phase;
+    suite::ExportCsv(reader, suite::TextEncoding::Utf8, exported, warnings);
+    return phase.Report();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -77,80 +147,24 @@ int main(int argc, char** argv) {
     std::filesystem::create_directory(copy);
     std::mt19937 rng(7);
     Printed messages;
-    suite::PhoneBookOptions toolOptions;
-    toolOptions.appendLimit = false;
 
-    std::string csv = MakeCsv(count, rng);
-    std::ostringstream report;
+    const std::string csv = MakeCsv(count, rng);
     suite::ImportCounts counts;
-    std::string importTime;
-    {
-        suite::PhoneBook book(messages, toolOptions);
-        book.OpenPhoneBook(source);
-        Phase phase;
-        suite::ImportCsv(book, csv, suite::TextEncoding::Utf8, report, &counts);
-        importTime = phase.Report();
-    }
+    const std::string importTime = TimeImport(messages, source, csv, &counts);
 
-    // The recorder's view from here on.
-    double openMs = 1e9;
-    for (int i = 0; i < 5; ++i) {
-        suite::PhoneBook book(messages);
-        Clock::time_point t = Clock::now();
-        book.OpenPhoneBook(source);
-        openMs = std::min(openMs, Ms(t));
-    }
+    const double openMs = OpenMs(messages, source);
     suite::PhoneBook book(messages);
     book.OpenPhoneBook(source);
-
-    std::vector<double> findTimes;
     const int lookups = 20000;
-    for (int i = 0; i < lookups; ++i) {
-        std::string number = i % 10 == 0 ? "0999" + std::to_string(i) : NumberOf(rng() % count);
-        Clock::time_point t = Clock::now();
-        volatile bool found = book.FindEntry(number).has_value();
-        (void)found;
-        findTimes.push_back(Ms(t));
-    }
-    std::sort(findTimes.begin(), findTimes.end());
+    const std::vector<double> findTimes = FindTimes(book, count, lookups, rng);
     double findTotal = 0;
     for (double ms : findTimes) findTotal += ms;
-
-    // 20-block saves: growing an existing record, rewriting it in place, a new number.
-    const std::string big(10000, 'x');
-    double saveMax = 0, saveTotal = 0;
-    int saves = 0;
-    for (int i = 0; i < 30; ++i) {
-        for (const std::string& number : {NumberOf(rng() % count), NumberOf(rng() % count), "0888" + std::to_string(i)}) {
-            Clock::time_point t = Clock::now();
-            book.SaveRecord(number, "bench", big);
-            double ms = Ms(t);
-            saveMax = std::max(saveMax, ms);
-            saveTotal += ms;
-            ++saves;
-        }
-    }
+    const SaveTimes save = TimeSaves(book, count, rng);
     book.ClosePhoneBook();
 
-    std::ostringstream exported, warnings;
-    std::string exportTime, reimportTime;
-    {
-        suite::PhoneBookOptions readOnly;
-        readOnly.readOnly = true;
-        suite::PhoneBook reader(messages, readOnly);
-        reader.OpenPhoneBook(source);
-        Phase phase;
-        suite::ExportCsv(reader, suite::TextEncoding::Utf8, exported, warnings);
-        exportTime = phase.Report();
-    }
-    {
-        suite::PhoneBook writer(messages, toolOptions);
-        writer.OpenPhoneBook(copy);
-        std::ostringstream report2;
-        Phase phase;
-        suite::ImportCsv(writer, exported.str(), suite::TextEncoding::Utf8, report2, &counts);
-        reimportTime = phase.Report();
-    }
+    std::ostringstream exported;
+    const std::string exportTime = TimeExport(messages, source, exported);
+    const std::string reimportTime = TimeImport(messages, copy, exported.str(), &counts);
 
     std::printf("numbers: %zu (CSV %.1f MB, data file %.1f MB)\n", count, csv.size() / 1e6,
                 std::filesystem::file_size(source + "/InfoData.binary") / 1e6);
@@ -158,7 +172,8 @@ int main(int argc, char** argv) {
     std::printf("OpenPhoneBook (best of 5):    %8.2f ms\n", openMs);
     std::printf("FindEntry mean / 99.9%% / max: %8.4f / %.4f / %.4f ms (%d lookups)\n", findTotal / lookups,
                 findTimes[findTimes.size() * 999 / 1000], findTimes.back(), lookups);
-    std::printf("SaveRecord 20 blocks mean/max:%8.3f / %.3f ms (%d saves)\n", saveTotal / saves, saveMax, saves);
+    std::printf("SaveRecord 20 blocks mean/max:%8.3f / %.3f ms (%d saves)\n", save.total / save.saves, save.max,
+                save.saves);
     std::printf("export:                       %s\n", exportTime.c_str());
     std::printf("import of export, empty dir:  %s, %zu added\n", reimportTime.c_str(), counts.added);
     std::filesystem::remove_all(root);
