@@ -90,15 +90,15 @@ void Print(const std::vector<Row>& rows, const std::string& format, std::ostream
     }
 }
 
-}  // namespace
-
-int RunRecordingsTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (!args.empty() && (args[0] == "help" || args[0] == "-h" || args[0] == "--help")) {
-        out << kUsage;
-        return 0;
-    }
+struct ToolOptions {
     std::string format = "tsv";
     int sort = 1;
+    std::string folder;  // UTF-8, as given
+};
+
+// The command line after "list"; 0, or the exit code of a usage error
+// (said on err).
+int ParseOptions(const std::vector<std::string>& args, ToolOptions* o, std::ostream& err) {
     std::vector<std::string> operands;
     for (size_t i = 1; i < args.size(); ++i) {
         if ((args[i] == "--sort" || args[i] == "--format") && i + 1 < args.size()) {
@@ -108,13 +108,13 @@ int RunRecordingsTool(const std::vector<std::string>& args, std::ostream& out, s
                     err << "recordings: --sort takes 1, 2, 3 or 4\n";
                     return 1;
                 }
-                sort = value[0] - '0';
+                o->sort = value[0] - '0';
             } else {
                 if (value != "tsv" && value != "csv" && value != "json") {
                     err << "recordings: --format takes tsv, csv or json\n";
                     return 1;
                 }
-                format = value;
+                o->format = value;
             }
             ++i;
         } else if (args[i].size() > 1 && args[i][0] == '-') {
@@ -128,21 +128,12 @@ int RunRecordingsTool(const std::vector<std::string>& args, std::ostream& out, s
         err << kUsage;
         return 1;
     }
+    o->folder = operands[0];
+    return 0;
+}
 
-    const std::string& dir = operands[0];
-    std::string folder = Utf8ToSjis(dir);
-    std::vector<FolderItem> items;
-    std::vector<std::string> skipped;
-    if (SjisToUtf8(folder) != dir || !ListFolderItems(folder, &items, &skipped)) {
-        err << "recordings: cannot read the folder " << dir << "\n";
-        return 2;
-    }
-    for (const std::string& name : skipped) {
-        if (IsListedName(name)) err << "recordings: cannot examine " << SjisToUtf8(name) << " (left out)\n";
-    }
-    std::replace(folder.begin(), folder.end(), '/', '\\');
-    if (!folder.empty() && !SjisEndsWith(folder, '\\')) folder += '\\';
-
+// The listed entries of folder (Shift-JIS, ending in "\") in the chosen order.
+std::vector<Row> RowsOf(const std::string& folder, const std::vector<FolderItem>& items, int sort, std::ostream& err) {
     std::map<std::string, const FolderItem*> byName;
     for (const FolderItem& item : items) byName[item.name] = &item;
     size_t longest = 0;
@@ -157,7 +148,32 @@ int RunRecordingsTool(const std::vector<std::string>& args, std::ostream& out, s
         rows.push_back(Row{utf8, created, item.isFolder ? 0 : Measure(ListedPath(folder, name), utf8, err), item.size,
                            item.isFolder});
     }
-    Print(rows, format, out);
+    return rows;
+}
+
+}  // namespace
+
+int RunRecordingsTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (!args.empty() && (args[0] == "help" || args[0] == "-h" || args[0] == "--help")) {
+        out << kUsage;
+        return 0;
+    }
+    ToolOptions o;
+    if (int code = ParseOptions(args, &o, err)) return code;
+
+    std::string folder = Utf8ToSjis(o.folder);
+    std::vector<FolderItem> items;
+    std::vector<std::string> skipped;
+    if (SjisToUtf8(folder) != o.folder || !ListFolderItems(folder, &items, &skipped)) {
+        err << "recordings: cannot read the folder " << o.folder << "\n";
+        return 2;
+    }
+    for (const std::string& name : skipped) {
+        if (IsListedName(name)) err << "recordings: cannot examine " << SjisToUtf8(name) << " (left out)\n";
+    }
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+    if (!folder.empty() && !SjisEndsWith(folder, '\\')) folder += '\\';
+    Print(RowsOf(folder, items, o.sort, err), o.format, out);
     return 0;
 }
 
