@@ -193,7 +193,7 @@ PassReport RecordingPass::RunPass(BlockSource& source) {
 
     int32_t measured = 0;
     if (shared_.RecordingActive.load() == 1 && shared_.SilenceCountdown.load() == 1) {
-        report.call.call_number = shared_.CallNumber.Get();
+        report.call.callNumber = shared_.CallNumber.Get();
         report.call.incoming = shared_.IncomingCall.load() != 0;
         report.call.manual = manual_;
         report.saveOutcome = saver_.SaveRecording(config_.saving, report.call, false);
@@ -257,7 +257,7 @@ bool RecordingPass::SaveAtExit(BlockSource* pending, SaveOutcome* saveOutcome) {
         }
     }
     CallFacts call;
-    call.call_number = shared_.CallNumber.Get();
+    call.callNumber = shared_.CallNumber.Get();
     call.incoming = shared_.IncomingCall.load() != 0;
     call.manual = manual_;
     SaveOutcome outcome = saver_.SaveRecording(config_.saving, call, false);
