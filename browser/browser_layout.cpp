@@ -1,8 +1,8 @@
 #include "browser/browser_layout.h"
 
+#include "common/file_name_rules.h"
 #include "common/position_text.h"
 #include "common/settings_file.h"
-#include "common/sjis_text.h"
 
 namespace suite {
 
@@ -43,20 +43,6 @@ BrowserGeometry BrowserLayoutFor(int w, int h, int workAreaHeight) {
     g.bar = BarFor(w, h);
     g.markerRest = MarkerRest(w);
     return g;
-}
-
-bool IsAbsoluteFolder(const std::string& folder) {
-    if (folder.size() >= 2 && folder[1] == ':' && static_cast<unsigned char>(folder[0]) <= 'Z') return true;
-    return folder.compare(0, 2, "\\\\") == 0;
-}
-
-std::string ResolvedFolder(const std::string& folder, const std::string& programFolder) {
-    return IsAbsoluteFolder(folder) ? folder : programFolder + folder;
-}
-
-std::string WithTrailingSeparator(const std::string& folder) {
-    // A trail byte of "\" value ends a kanji, not the path.
-    return SjisEndsWith(folder, '\\') ? folder : folder + "\\";
 }
 
 std::vector<std::string> FolderListEntries(const std::string& browseFolder, const std::string& programFolder,

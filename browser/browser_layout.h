@@ -47,13 +47,6 @@ struct BrowserGeometry {
 // workAreaHeight: the desktop work area's height (the lists drop a third of it).
 BrowserGeometry BrowserLayoutFor(int w, int h, int workAreaHeight);
 
-// A folder text the user sees as it is: a drive path ("C:...") or a UNC
-// path ("\\server\share\"); anything else is taken relative to the program.
-bool IsAbsoluteFolder(const std::string& folder);
-// The folder with the program's folder (ending in "\") in front when relative.
-std::string ResolvedFolder(const std::string& folder, const std::string& programFolder);
-// Text with a "\" at its end.
-std::string WithTrailingSeparator(const std::string& folder);
 // The folder list: entry 0 the browsed folder as shown, then the stored
 // folder_list slots up to the first empty one.
 std::vector<std::string> FolderListEntries(const std::string& browseFolder, const std::string& programFolder,

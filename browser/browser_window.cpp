@@ -12,6 +12,7 @@
 #include "browser/player.h"
 #include "browser/recording_list.h"
 #include "browser/wave_out_win32.h"
+#include "common/file_name_rules.h"
 #include "common/position_text.h"
 #include "common/program_folder_win32.h"
 #include "common/win32_text.h"

@@ -10,9 +10,11 @@ endforeach()
 add_custom_command(
   OUTPUT ${RES_FILES}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${RES_DIR}
-  COMMAND c++ -std=c++17 -O1 -o ${RES_DIR}/resource_maker ${CMAKE_SOURCE_DIR}/common/resource_maker.cpp
+  COMMAND c++ -std=c++17 -O1 -I${CMAKE_SOURCE_DIR} -o ${RES_DIR}/resource_maker
+          ${CMAKE_SOURCE_DIR}/common/resource_maker.cpp ${CMAKE_SOURCE_DIR}/common/wav_header.cpp
   COMMAND ${RES_DIR}/resource_maker ${RES_DIR}
-  DEPENDS ${CMAKE_SOURCE_DIR}/common/resource_maker.cpp
+  DEPENDS ${CMAKE_SOURCE_DIR}/common/resource_maker.cpp ${CMAKE_SOURCE_DIR}/common/wav_header.cpp
+          ${CMAKE_SOURCE_DIR}/common/wav_header.h ${CMAKE_SOURCE_DIR}/common/byte_io.h
   COMMENT "Generating icons and the warning sound")
 
 # One compiled resource file per program: the shared script plus its own.

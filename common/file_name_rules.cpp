@@ -39,4 +39,18 @@ bool IsPlainFileName(const std::string& text) {
     return !SjisEndsWith(text, '.') && !SjisEndsWith(text, ' ');
 }
 
+bool IsAbsoluteFolder(const std::string& folder) {
+    if (folder.size() >= 2 && folder[1] == ':' && static_cast<unsigned char>(folder[0]) <= 'Z') return true;
+    return folder.compare(0, 2, "\\\\") == 0;
+}
+
+std::string ResolvedFolder(const std::string& folder, const std::string& programFolder) {
+    return IsAbsoluteFolder(folder) ? folder : programFolder + folder;
+}
+
+std::string WithTrailingSeparator(const std::string& folder) {
+    // A trail byte of "\" value ends a kanji, not the path.
+    return SjisEndsWith(folder, '\\') ? folder : folder + "\\";
+}
+
 }  // namespace suite

@@ -1,5 +1,5 @@
 // What a file name typed by the user may hold, shared by the name format
-// editor and the recording browser's rename.
+// editor and the recording browser's rename, and how a folder text is read.
 #pragma once
 #include <string>
 
@@ -16,5 +16,13 @@ bool HasForbiddenChar(const std::string& text);
 // True when text can name a file inside one folder: no forbidden character,
 // no control byte, not "." or "..", not ending in "." or a space, not empty.
 bool IsPlainFileName(const std::string& text);
+
+// A folder text the user sees as it is: a drive path ("C:...") or a UNC
+// path ("\\server\share\"); anything else is taken relative to the program.
+bool IsAbsoluteFolder(const std::string& folder);
+// The folder with the program's folder (ending in "\") in front when relative.
+std::string ResolvedFolder(const std::string& folder, const std::string& programFolder);
+// Text with a "\" at its end.
+std::string WithTrailingSeparator(const std::string& folder);
 
 }  // namespace suite

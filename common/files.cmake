@@ -14,6 +14,7 @@ list(APPEND SUITE_CORE_SOURCES
   common/run_entry.cpp)
 list(APPEND SUITE_TEST_SOURCES
   common/tests/byte_io_test.cpp
+  common/tests/file_name_rules_test.cpp
   common/tests/sjis_text_test.cpp
   common/tests/position_text_test.cpp
   common/tests/file_layer_test.cpp

@@ -5,6 +5,7 @@
 // output is byte-for-byte reproducible.
 
 #include <algorithm>
+#include <cstdlib>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -14,25 +15,13 @@
 #include <utility>
 #include <vector>
 
+#include "common/byte_io.h"
+#include "common/wav_header.h"
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-// Multi-byte fields are emitted one byte at a time so the files do not depend
-// on host endianness or struct padding.
-void put16(Bytes &out, std::uint32_t v) {
-    out.push_back(static_cast<std::uint8_t>(v & 0xFF));
-    out.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
-}
-
-void put32(Bytes &out, std::uint32_t v) {
-    put16(out, v & 0xFFFF);
-    put16(out, (v >> 16) & 0xFFFF);
-}
-
-void putTag(Bytes &out, const char (&tag)[5]) {
-    out.insert(out.end(), tag, tag + 4);
-}
+using suite::ByteWriter;
 
 struct Rgba {
     double r, g, b, a; // 0..1, straight alpha
@@ -66,6 +55,18 @@ std::uint8_t toByte(double v) {
     return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0));
 }
 
+// A generator whose sizes were miscounted stops the build rather than ship
+// zeros.
+Bytes Checked(const ByteWriter &w, Bytes out) {
+    if (!w.ok()) {
+        std::fprintf(stderr, "resource_maker: a field past the end of its file\n");
+        std::exit(1);
+    }
+    return out;
+}
+
+constexpr std::uint32_t kDibHeaderBytes = 40;  // BITMAPINFOHEADER
+
 // One icon image: BITMAPINFOHEADER (height doubled for colour + mask), the
 // 32-bit bottom-up BGRA rows, then the 1-bit AND mask.
 Bytes encodeDib(const Image &img) {
@@ -74,29 +75,28 @@ Bytes encodeDib(const Image &img) {
     const std::uint32_t colourBytes = static_cast<std::uint32_t>(n) * n * 4;
     const std::uint32_t maskBytes = static_cast<std::uint32_t>(maskStride) * n;
 
-    Bytes out;
-    put32(out, 40);                              // biSize
-    put32(out, static_cast<std::uint32_t>(n));   // biWidth
-    put32(out, static_cast<std::uint32_t>(2 * n)); // biHeight: XOR + AND
-    put16(out, 1);                               // biPlanes
-    put16(out, 32);                              // biBitCount
-    put32(out, 0);                               // biCompression = BI_RGB
-    put32(out, colourBytes + maskBytes);         // biSizeImage
-    put32(out, 0);
-    put32(out, 0);
-    put32(out, 0);
-    put32(out, 0);
+    Bytes out(kDibHeaderBytes + colourBytes + maskBytes);
+    ByteWriter w(out.data(), out.size());
+    w.U32LE(0, kDibHeaderBytes);                    // biSize
+    w.U32LE(4, static_cast<std::uint32_t>(n));      // biWidth
+    w.U32LE(8, static_cast<std::uint32_t>(2 * n));  // biHeight: XOR + AND
+    w.U16LE(12, 1);                                 // biPlanes
+    w.U16LE(14, 32);                                // biBitCount
+    w.U32LE(16, 0);                                 // biCompression = BI_RGB
+    w.U32LE(20, colourBytes + maskBytes);           // biSizeImage
+    // 24..39: resolution and palette counts, 0 as the buffer starts.
 
+    size_t at = kDibHeaderBytes;
     for (int y = n - 1; y >= 0; --y) {
         for (int x = 0; x < n; ++x) {
             const Rgba &p = img.at(x, y);
             const std::uint8_t a = toByte(p.a);
             // Fully transparent pixels are black so AND/XOR renderers leave
             // the background untouched.
-            out.push_back(a ? toByte(p.b) : 0);
-            out.push_back(a ? toByte(p.g) : 0);
-            out.push_back(a ? toByte(p.r) : 0);
-            out.push_back(a);
+            const std::uint8_t bgra[4] = {a ? toByte(p.b) : std::uint8_t{0}, a ? toByte(p.g) : std::uint8_t{0},
+                                          a ? toByte(p.r) : std::uint8_t{0}, a};
+            w.Bytes(at, bgra, sizeof bgra);
+            at += sizeof bgra;
         }
     }
 
@@ -105,35 +105,41 @@ Bytes encodeDib(const Image &img) {
         std::vector<std::uint8_t> row(static_cast<size_t>(maskStride), 0);
         for (int x = 0; x < n; ++x)
             if (toByte(img.at(x, y).a) == 0) row[static_cast<size_t>(x / 8)] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
-        out.insert(out.end(), row.begin(), row.end());
+        w.Bytes(at, row.data(), row.size());
+        at += row.size();
     }
-    return out;
+    return Checked(w, std::move(out));
 }
 
 Bytes encodeIco(const std::vector<Image> &images) {
     std::vector<Bytes> dibs;
     for (const Image &img : images) dibs.push_back(encodeDib(img));
 
-    Bytes out;
-    put16(out, 0); // reserved
-    put16(out, 1); // type: icon
-    put16(out, static_cast<std::uint32_t>(images.size()));
-
+    // ICONDIR (6 bytes), one 16-byte entry per image, then the images.
     std::uint32_t offset = 6 + 16 * static_cast<std::uint32_t>(images.size());
+    size_t total = offset;
+    for (const Bytes &d : dibs) total += d.size();
+    Bytes out(total);
+    ByteWriter w(out.data(), out.size());
+    w.U16LE(0, 0);  // reserved
+    w.U16LE(2, 1);  // type: icon
+    w.U16LE(4, static_cast<std::uint16_t>(images.size()));
+
     for (size_t i = 0; i < images.size(); ++i) {
+        const size_t entry = 6 + 16 * i;
         const int n = images[i].size();
-        out.push_back(static_cast<std::uint8_t>(n >= 256 ? 0 : n)); // width
-        out.push_back(static_cast<std::uint8_t>(n >= 256 ? 0 : n)); // height
-        out.push_back(0);  // palette colours
-        out.push_back(0);  // reserved
-        put16(out, 1);     // planes
-        put16(out, 32);    // bits per pixel
-        put32(out, static_cast<std::uint32_t>(dibs[i].size()));
-        put32(out, offset);
+        w.U8(entry, static_cast<std::uint8_t>(n >= 256 ? 0 : n));      // width
+        w.U8(entry + 1, static_cast<std::uint8_t>(n >= 256 ? 0 : n));  // height
+        w.U8(entry + 2, 0);      // palette colours
+        w.U8(entry + 3, 0);      // reserved
+        w.U16LE(entry + 4, 1);   // planes
+        w.U16LE(entry + 6, 32);  // bits per pixel
+        w.U32LE(entry + 8, static_cast<std::uint32_t>(dibs[i].size()));
+        w.U32LE(entry + 12, offset);
+        w.Bytes(offset, dibs[i].data(), dibs[i].size());
         offset += static_cast<std::uint32_t>(dibs[i].size());
     }
-    for (const Bytes &d : dibs) out.insert(out.end(), d.begin(), d.end());
-    return out;
+    return Checked(w, std::move(out));
 }
 
 const int kIconSizes[] = {32, 48};
@@ -257,7 +263,7 @@ Image drawLevelIcon(int n, int level, Rgba ground) {
 // ---- Warning sound ------------------------------------------------------
 
 Bytes makeWarningWav() {
-    const std::uint32_t rate = 8000;
+    const std::uint32_t rate = 8000;  // as BuildWavHeader writes
     const int totalSamples = 5360; // 0.67 s
     const int segments = 4;
     const int segLen = totalSamples / segments;
@@ -279,22 +285,12 @@ Bytes makeWarningWav() {
     }
 
     const std::uint32_t dataBytes = static_cast<std::uint32_t>(samples.size()) * 2;
-    Bytes out;
-    putTag(out, "RIFF");
-    put32(out, 36 + dataBytes);
-    putTag(out, "WAVE");
-    putTag(out, "fmt ");
-    put32(out, 16);       // fmt chunk size
-    put16(out, 1);        // PCM
-    put16(out, 1);        // mono
-    put32(out, rate);
-    put32(out, rate * 2); // byte rate
-    put16(out, 2);        // block align
-    put16(out, 16);       // bits per sample
-    putTag(out, "data");
-    put32(out, dataBytes);
-    for (std::int16_t v : samples) put16(out, static_cast<std::uint16_t>(v));
-    return out;
+    Bytes out(suite::kWavHeaderSize + dataBytes);
+    suite::BuildWavHeader(dataBytes, out.data());
+    ByteWriter w(out.data(), out.size());
+    for (size_t i = 0; i < samples.size(); ++i)
+        w.U16LE(suite::kWavHeaderSize + 2 * i, static_cast<std::uint16_t>(samples[i]));
+    return Checked(w, std::move(out));
 }
 
 // ---- Output -------------------------------------------------------------

@@ -32,7 +32,9 @@ SavingSettings HandsetSavingSettings(HandsetSettingsRecord* record) {
 
 PassConfig HandsetPassConfig(HandsetSettingsRecord* record) {
     PassConfig config = RecorderPassConfig(*record, HandsetSavingSettings(record));
-    config.handset = true;
+    config.policy.lineSignals = false;
+    config.policy.loudBlocksToStart = 3;  // 1.5 s of sound: a click or a cough is no call
+    config.policy.fieldClearing = FieldClearing::AtOpenAndDiscard;
     return config;
 }
 

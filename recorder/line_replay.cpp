@@ -219,7 +219,7 @@ bool PrintSaved(const PassReport& report, const Replay& r, bool cutShort, FILE* 
                  "{\"path\": %s, \"direction\": \"%s\", \"number\": %s, \"start_s\": %.1f, \"end_s\": %.1f, "
                  "\"bytes\": %lld%s}\n",
                  JsonString(SjisPathToUtf8(report.savedPath)).c_str(), report.call.incoming ? "incoming" : "outgoing",
-                 JsonString(SjisToUtf8(report.call.call_number)).c_str(), r.openBlock * 0.5,
+                 JsonString(SjisToUtf8(report.call.callNumber)).c_str(), r.openBlock * 0.5,
                  (r.lastWritten + 1) * 0.5, bytes, cutShort ? ", \"disk_full\": true" : "");
     std::fflush(out);
     if (cutShort) Say(err, std::string(kDiskFullBarText) + ": " + report.savedPath);

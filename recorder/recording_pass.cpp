@@ -17,7 +17,6 @@ namespace {
 
 constexpr int kMaxAttempts = 10;         // caller number attempts per call
 constexpr int32_t kBlockBytes = 8000;
-constexpr int kHandsetLoudBlocks = 3;    // 1.5 s of sound start a handset recording
 
 }  // namespace
 
@@ -62,6 +61,23 @@ void RecordingPass::PrimeDecoders(const std::function<void()>& pause) {
 
 void RecordingPass::MirrorCallNumber() { shared_.CallNumber.Set(callNumber_); }
 
+void RecordingPass::ClearField() {
+    if (numberField_) numberField_->Show(std::string());
+}
+
+// The first block of a recording: a dial tone makes the call outgoing.
+void RecordingPass::DecideDirection() {
+    int stop = 0;
+    if (config_.policy.lineSignals && DialToneTest(work_, kBlockSampleCount, &stop)) {
+        shared_.IncomingCall.store(0);
+        startHint_ = stop;
+        shared_.SilenceCountdown.store(config_.silenceReload);
+    } else {
+        shared_.IncomingCall.store(1);
+        startHint_ = 0;
+    }
+}
+
 void RecordingPass::StartRecording(PassReport* report) {
     manual_ = shared_.RecorderMode.load() == kCommandManual;
     callNumber_[0] = '\0';
@@ -74,6 +90,7 @@ void RecordingPass::StartRecording(PassReport* report) {
     // start-up before the writer empties the file for this one.
     if (PathExists(kTempRecordingPath)) RecoverLeftoverRecording(clock_, &report->recoveredPath);
     writer_.Open(config_.saving.recording_format);
+    if (config_.policy.fieldClearing == FieldClearing::AtOpenAndDiscard) ClearField();
 }
 
 void RecordingPass::Confirm(PassReport* report) {
@@ -87,7 +104,7 @@ void RecordingPass::WriteAndDecode(PassReport* report) {
     writer_.Append(work_, kBlockSampleCount);
     shared_.RecordedBytes.store(writer_.RecordedBytes());
     report->wroteBlock = true;
-    if (config_.handset || shared_.RecorderMode.load() != kCommandAutomatic) return;
+    if (!config_.policy.lineSignals || shared_.RecorderMode.load() != kCommandAutomatic) return;
 
     if (shared_.IncomingCall.load() == 0) {
         if (dial_.DialComplete()) return;
@@ -111,6 +128,19 @@ void RecordingPass::WriteAndDecode(PassReport* report) {
     }
 }
 
+// Above the threshold, and while no recording is open only from the
+// loudBlocksToStart-th loud block in a row on; otherwise 0.
+int32_t RecordingPass::CountedLevel(int32_t measured) {
+    const bool idle = shared_.RecordedBytes.load() == kNoRecordingBytes;
+    if (measured <= shared_.LevelThreshold.load()) {
+        if (idle) loudBlocks_ = 0;
+        return 0;
+    }
+    if (!idle) return measured;
+    if (loudBlocks_ < config_.policy.loudBlocksToStart) ++loudBlocks_;
+    return loudBlocks_ < config_.policy.loudBlocksToStart ? 0 : measured;
+}
+
 void RecordingPass::ApplyCommand(PassReport* report) {
     int32_t command = shared_.RecorderCommand.load();
     if (shared_.RecorderMode.load() == command) return;
@@ -120,7 +150,7 @@ void RecordingPass::ApplyCommand(PassReport* report) {
             shared_.SilenceCountdown.store(1);
         } else if (command == kCommandStop) {
             writer_.Abort();
-            if (config_.handset && numberField_) numberField_->Show(std::string());
+            if (config_.policy.fieldClearing == FieldClearing::AtOpenAndDiscard) ClearField();
             shared_.RecordedBytes.store(kNoRecordingBytes);
             shared_.RecordingActive.store(0);
             shared_.SilenceCountdown.store(0);
@@ -151,34 +181,19 @@ PassReport RecordingPass::RunPass(BlockSource& source) {
     if (closedForExit_) return report;
 
     // The first block of a recording decided by the last pass.
-    bool first = shared_.RecordedBytes.load() == kNoRecordingBytes && shared_.RecordingActive.load() == 1;
-    if (first && !config_.handset) {
-        int stop = 0;
-        if (DialToneTest(work_, kBlockSampleCount, &stop)) {
-            shared_.IncomingCall.store(0);
-            startHint_ = stop;
-            shared_.SilenceCountdown.store(config_.silenceReload);
-        } else {
-            shared_.IncomingCall.store(1);
-            startHint_ = 0;
-        }
-    } else if (first) {
-        shared_.IncomingCall.store(1);
-        startHint_ = 0;
-    }
+    if (shared_.RecordedBytes.load() == kNoRecordingBytes && shared_.RecordingActive.load() == 1) DecideDirection();
 
     if (shared_.RecordingActive.load() == 1) {
         if (shared_.RecordedBytes.load() == kNoRecordingBytes) {
             StartRecording(&report);
             report.opened = true;
-            if (config_.handset && numberField_) numberField_->Show(std::string());
         }
         if (shared_.SilenceCountdown.load() != 1) WriteAndDecode(&report);
     }
 
     int32_t measured = 0;
     if (shared_.RecordingActive.load() == 1 && shared_.SilenceCountdown.load() == 1) {
-        report.call.call_number = shared_.CallNumber.Get();
+        report.call.callNumber = shared_.CallNumber.Get();
         report.call.incoming = shared_.IncomingCall.load() != 0;
         report.call.manual = manual_;
         report.saveOutcome = saver_.SaveRecording(config_.saving, report.call, false);
@@ -193,19 +208,7 @@ PassReport RecordingPass::RunPass(BlockSource& source) {
         shared_.PeakLevel.store(measured);
     }
 
-    const int32_t threshold = shared_.LevelThreshold.load();
-    if (config_.handset && shared_.RecordedBytes.load() == kNoRecordingBytes) {
-        // Idle handset: a click or a cough is no call.
-        if (measured > threshold) {
-            if (loudBlocks_ < kHandsetLoudBlocks) ++loudBlocks_;
-            if (loudBlocks_ < kHandsetLoudBlocks) measured = 0;
-        } else {
-            loudBlocks_ = 0;
-            measured = 0;
-        }
-    } else if (measured <= threshold) {
-        measured = 0;
-    }
+    measured = CountedLevel(measured);
     int32_t mute = shared_.MuteBuffers.load();
     while (mute != 0 && !shared_.MuteBuffers.compare_exchange_weak(mute, mute - 1)) {
     }
@@ -221,8 +224,9 @@ PassReport RecordingPass::RunPass(BlockSource& source) {
     // Here, in the pass, not on a tick: while a message box holds the
     // user-interface thread no tick runs, and the next call would be named
     // by the last one's text.
-    if (!config_.handset && shared_.RecordedBytes.load() == kNoRecordingBytes + kBlockBytes && numberField_) {
-        numberField_->Show(std::string());
+    if (config_.policy.fieldClearing == FieldClearing::AfterFirstBlock &&
+        shared_.RecordedBytes.load() == kNoRecordingBytes + kBlockBytes) {
+        ClearField();
     }
 
     ApplyCommand(&report);
@@ -253,7 +257,7 @@ bool RecordingPass::SaveAtExit(BlockSource* pending, SaveOutcome* saveOutcome) {
         }
     }
     CallFacts call;
-    call.call_number = shared_.CallNumber.Get();
+    call.callNumber = shared_.CallNumber.Get();
     call.incoming = shared_.IncomingCall.load() != 0;
     call.manual = manual_;
     SaveOutcome outcome = saver_.SaveRecording(config_.saving, call, false);

@@ -36,13 +36,34 @@ class SettingsRecord;
 extern const char kNumberUnreadable[];  // "取得不能"
 extern const char kRecordingMark[];     // "録音中", the handset's number field while recording
 
+// When the pass empties the number field.
+enum class FieldClearing {
+    // Once a recording's first block is written: until then the field still
+    // shows the last call, and a call named before any tick runs must not
+    // take that text.
+    AfterFirstBlock,
+    // When a recording opens and when "録音中止" discards it: the field shows
+    // "録音中" while a recording is open (MarkRecordingInField).
+    AtOpenAndDiscard,
+};
+
+// What the two recorders' passes do differently. The defaults are the line
+// recorder's (LinePassConfig); HandsetPassConfig sets the handset's.
+struct PassPolicy {
+    // The dial-tone test on a recording's first block and the caller number
+    // and dialled digit decoders; without them every recording is incoming.
+    bool lineSignals = true;
+    // Loud blocks in a row that start an automatic recording while none is
+    // open; before the last of them the level counts as 0 (a handset hears
+    // clicks and coughs).
+    int loudBlocksToStart = 1;
+    FieldClearing fieldClearing = FieldClearing::AfterFirstBlock;
+};
+
 struct PassConfig {
     SavingSettings saving;         // folders, formats, recording_format, recording_path slot
     int32_t silenceReload = 10;    // SilenceReload, seconds: (silence_choice + 1) * 10
-    // Handset recorder: no dial-tone test and no decoders; an automatic
-    // recording starts on the third loud block in a row; the number field
-    // is cleared when a recording opens (not 8000 bytes in).
-    bool handset = false;
+    PassPolicy policy;
 };
 
 // A recorder's pass settings from its record and saving settings;
@@ -115,11 +136,14 @@ public:
     const int16_t* WorkBuffer() const { return work_; }
 
 private:
+    void DecideDirection();
     void StartRecording(PassReport* report);
     void WriteAndDecode(PassReport* report);
     void Confirm(PassReport* report);
     void ApplyCommand(PassReport* report);
     void MirrorCallNumber();
+    int32_t CountedLevel(int32_t measured);
+    void ClearField();
 
     RecorderShared& shared_;
     PassConfig config_;
@@ -137,7 +161,7 @@ private:
     DialDigitDecoder dial_;
     int attempts_ = 0;           // caller number attempts of this call, 0..10
     int startHint_ = 0;          // StartHint
-    int loudBlocks_ = 0;         // handset: loud blocks in a row while no recording is open
+    int loudBlocks_ = 0;         // loud blocks in a row while no recording is open, 0..loudBlocksToStart
     bool manual_ = false;        // the recording was started in manual mode
 };
 

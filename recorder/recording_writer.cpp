@@ -51,8 +51,8 @@ bool RecordingWriter::Open(uint8_t recordingFormat) {
     file_.Close();
     open_ = true;
     wav_ = recordingFormat == 0;
-    write_failed_ = false;
-    recorded_bytes_.store(kNoRecording);
+    writeFailed_ = false;
+    recordedBytes_.store(kNoRecording);
     headersEnd_ = 0;
     lastPage_.clear();
     lastPageHeaderLen_ = 0;
@@ -70,7 +70,7 @@ bool RecordingWriter::Open(uint8_t recordingFormat) {
         uint8_t header[kWavHeaderSize];
         BuildWavHeader(0, header);
         if (!file_.WriteAt(0, header, sizeof header)) {
-            write_failed_ = true;  // offset_ stays 0: Finish deletes the file
+            writeFailed_ = true;  // offset_ stays 0: Finish deletes the file
             return true;
         }
         offset_ = kWavHeaderSize;
@@ -119,11 +119,11 @@ bool RecordingWriter::OpenOgg(float quality) {
 void RecordingWriter::Append(const int16_t* samples, size_t count) {
     if (!open_) return;
     // Saturates instead of wrapping: a manual recording may run for days.
-    int32_t bytes = recorded_bytes_.load();
+    int32_t bytes = recordedBytes_.load();
     int64_t grown = static_cast<int64_t>(bytes) + 2 * static_cast<int64_t>(count);
-    recorded_bytes_.store(grown > INT32_MAX ? INT32_MAX : static_cast<int32_t>(grown));
+    recordedBytes_.store(grown > INT32_MAX ? INT32_MAX : static_cast<int32_t>(grown));
     // After a failed write nothing more goes into this recording.
-    if (!file_.IsOpen() || write_failed_) return;
+    if (!file_.IsOpen() || writeFailed_) return;
     if (wav_) {
         WriteWavSamples(samples, count);
     } else if (ogg_) {
@@ -142,7 +142,7 @@ void RecordingWriter::WriteWavSamples(const int16_t* samples, size_t count) {
         for (size_t i = 0; i < piece; ++i) w.U16LE(2 * i, static_cast<uint16_t>(samples[done + i]));
         if (!file_.WriteAt(offset_, bytes, 2 * piece)) {
             // Part may have been written: keep every whole sample of it.
-            write_failed_ = true;
+            writeFailed_ = true;
             uint64_t size = 0;
             if (file_.Size(&size) && size > offset_) offset_ += (size - offset_) & ~uint64_t{1};
             return;
@@ -205,11 +205,11 @@ void RecordingWriter::ReleaseEncoder() {
 
 void RecordingWriter::WritePage(const unsigned char* header, long headerLen, const unsigned char* body,
                                 long bodyLen) {
-    if (write_failed_) return;
+    if (writeFailed_) return;
     const size_t h = static_cast<size_t>(headerLen), b = static_cast<size_t>(bodyLen);
     if (!file_.WriteAt(offset_, header, h) || !file_.WriteAt(offset_ + h, body, b)) {
         // A torn page ends the recording's writing; Finish cuts it off.
-        write_failed_ = true;
+        writeFailed_ = true;
         return;
     }
     ogg_page page = {};
@@ -255,20 +255,20 @@ bool RecordingWriter::Finish() {
     if (!file_.IsOpen()) return false;
     bool keep = true;
     if (wav_) {
-        if (write_failed_) keep = SealWav();
+        if (writeFailed_) keep = SealWav();
         if (keep) {
             // The header's room is taken already: rewriting it needs no new space.
             uint8_t header[kWavHeaderSize];
             BuildWavHeader(static_cast<uint32_t>(offset_ - kWavHeaderSize), header);
-            if (!file_.WriteAt(0, header, sizeof header)) write_failed_ = true;
+            if (!file_.WriteAt(0, header, sizeof header)) writeFailed_ = true;
         }
     } else if (ogg_) {
-        if (write_failed_) {
+        if (writeFailed_) {
             keep = SealOgg();
         } else {
             EndOggStream();
             // The end of the stream may itself find the disk full.
-            if (write_failed_) keep = SealOgg();
+            if (writeFailed_) keep = SealOgg();
         }
         ReleaseEncoder();
     }
@@ -283,7 +283,7 @@ void RecordingWriter::Abort() {
     ReleaseEncoder();
     file_.Close();
     if (hadFile) DeleteFilePath(kTempRecordingPath);
-    recorded_bytes_.store(kNoRecording);
+    recordedBytes_.store(kNoRecording);
 }
 
 }  // namespace suite

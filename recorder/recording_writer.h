@@ -57,14 +57,14 @@ public:
     void Abort();
 
     // After the saving step: RecordedBytes back to 44.
-    void MarkClosed() { recorded_bytes_.store(kNoRecording); }
+    void MarkClosed() { recordedBytes_.store(kNoRecording); }
 
     // Bytes of the recording as a WAV file would hold them, header included;
     // read by the other thread.
-    int32_t RecordedBytes() const { return recorded_bytes_.load(); }
+    int32_t RecordedBytes() const { return recordedBytes_.load(); }
     bool IsOpen() const { return open_; }
     // Some write of the current or last recording failed (disk full).
-    bool WriteFailed() const { return write_failed_; }
+    bool WriteFailed() const { return writeFailed_; }
     // Stream serial number of the current or last Ogg recording.
     int SerialNumber() const { return serial_; }
 
@@ -82,10 +82,10 @@ private:
     bool SealOgg();
 
     const Clock& clock_;
-    std::atomic<int32_t> recorded_bytes_{kNoRecording};
+    std::atomic<int32_t> recordedBytes_{kNoRecording};
     bool open_ = false;          // between Open and Finish/Abort
     bool wav_ = true;            // format of the open recording
-    bool write_failed_ = false;
+    bool writeFailed_ = false;
     int serial_ = 0;
     File file_;
     uint64_t offset_ = 0;        // bytes: where the next write goes

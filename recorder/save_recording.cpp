@@ -46,7 +46,7 @@ SavingSettings RecorderSavingSettings(RecorderSettings* record, const char* fold
     s.file_name_format =
         FormatOrDefault(record->file_name_format(), RecorderSettings::kPathSize, kDefaultFileNameFormat);
     s.recording_format = record->recording_format();
-    s.named_by_call = false;
+    s.namedByCall = false;
     s.recording_path = record->recording_path();
     return s;
 }
@@ -57,7 +57,7 @@ SavingSettings LineSavingSettings(SettingsRecord* record) {
         FormatOrDefault(record->incoming_name_format(), SettingsRecord::kPathSize, kDefaultIncomingNameFormat);
     s.outgoing_name_format =
         FormatOrDefault(record->outgoing_name_format(), SettingsRecord::kPathSize, kDefaultOutgoingNameFormat);
-    s.named_by_call = true;
+    s.namedByCall = true;
     return s;
 }
 
@@ -102,7 +102,7 @@ std::string FreeRecordingPath(const std::string& folder, const std::string& name
 
 std::string RecordingSaver::ItemName(const SavingSettings& settings, const CallFacts& call) const {
     std::string date = NameFormatter(settings.file_name_format, clock_);
-    std::string number = Slot(call.call_number, kCallNumberSize);
+    std::string number = Slot(call.callNumber, kCallNumberSize);
     std::string pattern = call.incoming ? settings.incoming_name_format : settings.outgoing_name_format;
     ReplaceFirst(&pattern, call.incoming ? "着信日付" : "発信日付", date);
     size_t space = number.find(' ');  // 0x20 is never the second byte of a character
@@ -113,9 +113,9 @@ std::string RecordingSaver::ItemName(const SavingSettings& settings, const CallF
 }
 
 std::string RecordingSaver::BuildName(const SavingSettings& settings, const CallFacts& call) const {
-    if (!settings.named_by_call) return NameFormatter(settings.file_name_format, clock_);
+    if (!settings.namedByCall) return NameFormatter(settings.file_name_format, clock_);
     std::string name = field_ ? Slot(field_->Text(), kFieldTextSize) : std::string();
-    std::string number = Slot(call.call_number, kCallNumberSize);
+    std::string number = Slot(call.callNumber, kCallNumberSize);
     static const std::string kUnreadable = "取得";  // "取得不能"
     bool decoded = !call.manual && !number.empty() && number.compare(0, kUnreadable.size(), kUnreadable) != 0;
     if (decoded) {
@@ -171,17 +171,17 @@ SaveOutcome RecordingSaver::SaveRecording(const SavingSettings& settings, const 
         moved = RenamePath(kTempRecordingPath, target);
     }
     if (!moved) {
-        save_failed_.store(1);
+        saveFailed_.store(1);
         writer_->MarkClosed();
         return SaveOutcome::Failed;
     }
 
     if (n != 0) name += "(" + std::to_string(n) + ")";
     if (field_) field_->Show(name);
-    SjisCopy(last_saved_name_, kNameSize, name + extension);
-    last_saved_path_ = target;
-    if (emergency) saved_to_emergency_.store(1);
-    if (cutShort) disk_full_.store(1);
+    SjisCopy(lastSavedName_, kNameSize, name + extension);
+    lastSavedPath_ = target;
+    if (emergency) savedToEmergency_.store(1);
+    if (cutShort) diskFull_.store(1);
     // Last: the browser may open once no recording counts as open, and then
     // reads LastSavedName and recording_path.
     writer_->MarkClosed();

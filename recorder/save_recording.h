@@ -30,7 +30,7 @@ struct SavingSettings {
     uint8_t recording_format = 0;    // 0 WAV, else Ogg
     // Line recorder: named from the number field and the item patterns.
     // Handset recorder: always the expanded file_name_format.
-    bool named_by_call = true;
+    bool namedByCall = true;
     char* recording_path = nullptr;
 };
 
@@ -41,7 +41,7 @@ SavingSettings LineSavingSettings(SettingsRecord* record);
 
 // The call being saved, as the recording pass knows it.
 struct CallFacts {
-    std::string call_number;  // CallNumber: number, maybe a space and the phone book name
+    std::string callNumber;  // CallNumber: number, maybe a space and the phone book name
     bool incoming = true;     // IncomingCall
     bool manual = false;      // the recording was started by the manual command
 };
@@ -79,17 +79,17 @@ public:
 
     // Raised when a recording went into the emergency folder; the main loop
     // shows the warning bar and clears it.
-    std::atomic<int32_t>& SavedToEmergency() { return saved_to_emergency_; }
+    std::atomic<int32_t>& SavedToEmergency() { return savedToEmergency_; }
     // Raised when a recording could not be saved at all.
-    std::atomic<int32_t>& SaveFailed() { return save_failed_; }
+    std::atomic<int32_t>& SaveFailed() { return saveFailed_; }
     // Raised when a saved recording is shorter than the call because writes
     // failed (a full disk); the main loop shows the warning bar with the
     // disk-full text and clears it.
-    std::atomic<int32_t>& DiskFull() { return disk_full_; }
+    std::atomic<int32_t>& DiskFull() { return diskFull_; }
     // Name and extension of the latest saved recording; empty before the first.
-    const char* LastSavedName() const { return last_saved_name_; }
+    const char* LastSavedName() const { return lastSavedName_; }
     // Whole path of the latest saved recording (for tools and tests).
-    const std::string& LastSavedPath() const { return last_saved_path_; }
+    const std::string& LastSavedPath() const { return lastSavedPath_; }
 
 private:
     std::string BuildName(const SavingSettings& settings, const CallFacts& call) const;
@@ -98,11 +98,11 @@ private:
     RecordingWriter* writer_;
     const Clock& clock_;
     NumberField* field_;
-    std::atomic<int32_t> saved_to_emergency_{0};
-    std::atomic<int32_t> save_failed_{0};
-    std::atomic<int32_t> disk_full_{0};
-    char last_saved_name_[kNameSize] = {};
-    std::string last_saved_path_;
+    std::atomic<int32_t> savedToEmergency_{0};
+    std::atomic<int32_t> saveFailed_{0};
+    std::atomic<int32_t> diskFull_{0};
+    char lastSavedName_[kNameSize] = {};
+    std::string lastSavedPath_;
 };
 
 }  // namespace suite

@@ -62,19 +62,6 @@ TEST(BrowserLayout, FolderListShowsDriveAndUncPathsAsStoredOthersUnderTheProgram
     EXPECT_EQ(entries, (std::vector<std::string>{program + "通話記録\\2026年12月\\", "通話記録\\", "D:\\calls\\",
                                                  "\\\\server\\share\\rec\\"}));
     EXPECT_EQ(FolderListEntries("\\\\server\\share\\", program, settings)[0], "\\\\server\\share\\");
-    EXPECT_EQ(ResolvedFolder("D:\\x\\", program), "D:\\x\\");
-    // A lower-case drive letter is above "Z": relative, as the stored files have it.
-    EXPECT_EQ(ResolvedFolder("d:\\x\\", program), program + "d:\\x\\");
-    EXPECT_EQ(ResolvedFolder("\\x\\", program), program + "\\x\\");
-}
-
-TEST(BrowserLayout, TrailingSeparatorIsAddedAlsoAfterAKanjiWithTheSameTrailByte) {
-    EXPECT_EQ(WithTrailingSeparator("D:\\calls"), "D:\\calls\\");
-    EXPECT_EQ(WithTrailingSeparator("D:\\calls\\"), "D:\\calls\\");
-    // "表" is 0x95 0x5C: its trail byte is not a separator.
-    EXPECT_EQ(WithTrailingSeparator("D:\\表"), "D:\\表\\");
-    EXPECT_EQ(WithTrailingSeparator("D:\\表\\"), "D:\\表\\");
-    EXPECT_EQ(WithTrailingSeparator(""), "\\");
 }
 
 TEST(BrowserLayout, UnusableStoredRectangleOpensAtTheDefaultPlace) {

@@ -8,6 +8,7 @@
 #include "recorder/tests/pass_fakes.h"
 #include "common/sjis_text.h"
 #include "common/tests/test_folder.h"
+#include "linesignal/signal_kit.h"
 
 using namespace suite;
 using suite_test::AtLevel;
@@ -81,6 +82,28 @@ TEST(HandsetPass, NamedByDateAndTimeWithTheFieldShowingRecordingThenTheName) {
     EXPECT_EQ(rig.field.text, "07日14時05分33秒");
     rig.pass->MarkRecordingInField();
     EXPECT_EQ(rig.field.text, "07日14時05分33秒") << "no mark once saved";
+}
+
+// No line signals: a dial tone on the first block leaves the call incoming,
+// and no caller number is read or given up on ("取得不能").
+TEST(HandsetPass, NoLineSignalsSoEveryRecordingIsIncomingWithoutANumber) {
+    HandsetRig rig;
+    for (int i = 0; i < 3; ++i) rig.Feed(50);
+    rig.source.blocks.push_back(suite_test::ToPcm(suite_test::DialTone(500, -18)));
+    ASSERT_TRUE(rig.pass->RunPass(rig.source).opened);
+    EXPECT_EQ(rig.shared.IncomingCall.load(), 1);
+    for (int i = 0; i < 12; ++i) rig.Feed(50);
+    EXPECT_EQ(rig.shared.CallNumber.Get(), "");
+}
+
+TEST(HandsetPass, DiscardingClearsTheRecordingMark) {
+    HandsetRig rig;
+    for (int i = 0; i < 4; ++i) rig.Feed(50);
+    rig.pass->MarkRecordingInField();
+    ASSERT_EQ(rig.field.text, kRecordingMark);
+    rig.shared.RecorderCommand.store(kCommandStop);  // "録音中止"
+    EXPECT_TRUE(rig.Feed(0).discarded);
+    EXPECT_EQ(rig.field.text, "");
 }
 
 }  // namespace

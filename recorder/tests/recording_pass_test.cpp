@@ -166,7 +166,7 @@ TEST(RecordingPassTest, AutomaticRecordingEndsSilenceReloadLessOneSecondsAfterTh
         EXPECT_FALSE(rig.TempExists());
         // Incoming without a number: named by the file name format.
         EXPECT_EQ(rig.saves[0].savedPath, "通話記録\\2026年12月\\07日14時05分33秒.wav");
-        EXPECT_EQ(rig.saves[0].call.call_number, kNumberUnreadable);
+        EXPECT_EQ(rig.saves[0].call.callNumber, kNumberUnreadable);
     }
 }
 
