@@ -15,21 +15,33 @@ inline WorkArea CurrentWorkArea() {
     return WorkArea{r.left, r.top, r.right, r.bottom};
 }
 
-// Registers a window class of the suite: arrow cursor, the program icon
-// (IDI_APP) unless withIcon is false, the given background brush (owned by
-// the caller for the class's lifetime) and class style. False on failure,
-// also when the class exists already.
-inline bool RegisterSuiteWindowClass(HINSTANCE instance, LPCWSTR name, WNDPROC proc, HBRUSH background,
-                                     UINT style = CS_HREDRAW | CS_VREDRAW, bool withIcon = true) {
+// A window class of the suite. Left as they are, the members give: redraw
+// on resizing, no extra window bytes, the program icon (IDI_APP), no small
+// icon of its own, the arrow cursor and no background.
+struct SuiteWindowClass {
+    LPCWSTR name;
+    WNDPROC proc;
+    HBRUSH background = nullptr;  // kept by the caller as long as the class
+    UINT style = CS_HREDRAW | CS_VREDRAW;
+    int extraBytes = 0;      // cbWndExtra
+    int icon = IDI_APP;      // resource id of the class icon; 0 for none
+    bool smallIcon = false;  // the icon also given as the small one
+    bool arrowCursor = true;
+};
+
+// Registers the class. False on failure, also when the class exists already.
+inline bool RegisterSuiteWindowClass(HINSTANCE instance, const SuiteWindowClass& c) {
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
-    wc.style = style;
-    wc.lpfnWndProc = proc;
+    wc.style = c.style;
+    wc.lpfnWndProc = c.proc;
+    wc.cbWndExtra = c.extraBytes;
     wc.hInstance = instance;
-    if (withIcon) wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = background;
-    wc.lpszClassName = name;
+    if (c.icon != 0) wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(c.icon));
+    if (c.smallIcon) wc.hIconSm = wc.hIcon;
+    if (c.arrowCursor) wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hbrBackground = c.background;
+    wc.lpszClassName = c.name;
     return RegisterClassExW(&wc) != 0;
 }
 

@@ -38,20 +38,6 @@ void TextAt(HDC dc, int x, int y, const char* sjis) {
     TextOutW(dc, x, y, AsWide(text), static_cast<int>(text.size()));
 }
 
-bool RegisterBoardClass(HINSTANCE instance, const char16_t* name, WNDPROC proc, int extraBytes, COLORREF background) {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = proc;
-    wc.cbWndExtra = extraBytes;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    // A class brush lives as long as the class: the program's lifetime.
-    wc.hbrBackground = CreateSolidBrush(background);
-    wc.lpszClassName = reinterpret_cast<LPCWSTR>(name);
-    return RegisterClassExW(&wc) != 0;
-}
-
 void DrawCounterText(HWND window, HFONT font, int x, int y, COLORREF background, const std::string& text) {
     HDC dc = GetDC(window);
     {
@@ -89,8 +75,12 @@ LRESULT CALLBACK InfoBoardWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPA
 }
 
 bool RegisterInfoBoardClass(HINSTANCE instance) {
-    return RegisterBoardClass(instance, kInfoBoardClassName, InfoBoardWindowProc, kInfoBoardWindowExtra,
-                              kInfoBoardBackground);
+    // The brush lives as long as the class: the program's lifetime.
+    SuiteWindowClass board{reinterpret_cast<LPCWSTR>(kInfoBoardClassName), InfoBoardWindowProc,
+                           CreateSolidBrush(kInfoBoardBackground)};
+    board.extraBytes = kInfoBoardWindowExtra;
+    board.icon = 0;
+    return RegisterSuiteWindowClass(instance, board);
 }
 
 InfoBoardWindow::InfoBoardWindow(HINSTANCE instance, HWND owner, HFONT smallFont)

@@ -43,7 +43,12 @@ LRESULT CALLBACK ListBoardWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPA
 }
 
 bool RegisterListBoardClass(HINSTANCE instance) {
-    return RegisterBoardClass(instance, kListBoardClassName, ListBoardWindowProc, kWindowExtra, kBackground);
+    // The brush lives as long as the class: the program's lifetime.
+    SuiteWindowClass board{reinterpret_cast<LPCWSTR>(kListBoardClassName), ListBoardWindowProc,
+                           CreateSolidBrush(kBackground)};
+    board.extraBytes = kWindowExtra;
+    board.icon = 0;
+    return RegisterSuiteWindowClass(instance, board);
 }
 
 ListBoardWindow::~ListBoardWindow() {

@@ -59,8 +59,8 @@ LRESULT CALLBACK PhoneBookListWindowProc(HWND hwnd, UINT message, WPARAM wParam,
 
 bool RegisterPhoneBookListClasses(HINSTANCE instance) {
     // The brush lives as long as the class: the program's lifetime.
-    bool list = RegisterSuiteWindowClass(instance, reinterpret_cast<LPCWSTR>(kPhoneBookListClassName),
-                                         PhoneBookListWindowProc, CreateSolidBrush(kBackground));
+    bool list = RegisterSuiteWindowClass(instance, SuiteWindowClass{reinterpret_cast<LPCWSTR>(kPhoneBookListClassName),
+                                                                    PhoneBookListWindowProc, CreateSolidBrush(kBackground)});
     return RegisterListBoardClass(instance) && list;
 }
 

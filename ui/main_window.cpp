@@ -447,16 +447,11 @@ std::string MainWindowTitle(const std::string& deviceNameSjis) { return "める�
 
 bool RegisterMainWindowClass(HINSTANCE instance, const std::string& classNameSjis, HBRUSH background) {
     std::u16string name = SjisToUtf16(classNameSjis);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = MainWindowProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kIconProgram));
-    wc.hIconSm = wc.hIcon;
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = background;
-    wc.lpszClassName = AsWide(name);
-    return RegisterClassExW(&wc) != 0;
+    SuiteWindowClass mainClass{AsWide(name), MainWindowProc, background};
+    mainClass.style = 0;
+    mainClass.icon = kIconProgram;
+    mainClass.smallIcon = true;
+    return RegisterSuiteWindowClass(instance, mainClass);
 }
 
 HWND CreateMainWindow(const MainWindowConfig& config, const std::string& classNameSjis) {
