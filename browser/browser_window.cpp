@@ -73,12 +73,33 @@ struct BrowserState {
 
 LRESULT OnCreate(BrowserState& s, HWND hwnd);
 void OnSize(BrowserState& s, int w, int h);
+void OnGetMinMaxInfo(MINMAXINFO* info);
 void OnPaint(BrowserState& s);
 void OnCommand(BrowserState& s, int id, int code);
 void OnFolderPicked(BrowserState& s);
 void OnDestroy(BrowserState& s);
 
 }  // namespace
+
+LRESULT CALLBACK BrowserWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    BrowserState* state = WindowState<BrowserState>(hwnd, message, lParam);
+    if (!state) return DefWindowProcW(hwnd, message, wParam, lParam);
+    BrowserState& s = *state;
+    switch (message) {
+        case WM_CREATE: return OnCreate(s, hwnd);
+        case WM_SIZE:
+            if (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) OnSize(s, LOWORD(lParam), HIWORD(lParam));
+            return 0;
+        case WM_GETMINMAXINFO: OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam)); return 0;
+        case WM_PAINT: OnPaint(s); return 0;
+        case WM_ERASEBKGND: return 1;  // the paint covers the whole client
+        case WM_COMMAND: OnCommand(s, LOWORD(wParam), HIWORD(wParam)); return 0;
+        case WM_LBUTTONDOWN: s.words.seekClick = 1; return 0;
+        case kOpenFolderChooser: OnFolderPicked(s); return 0;
+        case WM_DESTROY: OnDestroy(s); return 0;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
 
 void ShowListRows(HWND combo, const RecordingList& list, int clientWidth) {
     // One redraw for the whole fill: a folder may hold thousands of calls.
@@ -91,31 +112,6 @@ void ShowListRows(HWND combo, const RecordingList& list, int clientWidth) {
     SendMessageW(combo, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(DropDownWidth(list.longest(), clientWidth)), 0);
     SendMessageW(combo, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(combo, nullptr, TRUE);
-}
-
-LRESULT CALLBACK BrowserWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    BrowserState* state = WindowState<BrowserState>(hwnd, message, lParam);
-    if (!state) return DefWindowProcW(hwnd, message, wParam, lParam);
-    BrowserState& s = *state;
-    switch (message) {
-        case WM_CREATE: return OnCreate(s, hwnd);
-        case WM_SIZE:
-            if (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) OnSize(s, LOWORD(lParam), HIWORD(lParam));
-            return 0;
-        case WM_GETMINMAXINFO: {
-            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-            info->ptMinTrackSize.x = kBrowserMinWidth;
-            info->ptMinTrackSize.y = kBrowserMinHeight;
-            return 0;
-        }
-        case WM_PAINT: OnPaint(s); return 0;
-        case WM_ERASEBKGND: return 1;  // the paint covers the whole client
-        case WM_COMMAND: OnCommand(s, LOWORD(wParam), HIWORD(wParam)); return 0;
-        case WM_LBUTTONDOWN: s.words.seekClick = 1; return 0;
-        case kOpenFolderChooser: OnFolderPicked(s); return 0;
-        case WM_DESTROY: OnDestroy(s); return 0;
-    }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 namespace {
@@ -231,6 +227,11 @@ void OnSize(BrowserState& s, int w, int h) {
     SetDropWidth(s.folderList,
                  LongestOf(FolderListEntries(s.browseFolder, s.programFolder, *s.config->settings)), w);
     InvalidateRect(s.hwnd, nullptr, TRUE);
+}
+
+void OnGetMinMaxInfo(MINMAXINFO* info) {
+    info->ptMinTrackSize.x = kBrowserMinWidth;
+    info->ptMinTrackSize.y = kBrowserMinHeight;
 }
 
 void DrawText(HDC dc, int x, int y, const std::string& sjis, COLORREF colour) {

@@ -60,4 +60,31 @@ State* WindowState(HWND hwnd, UINT message, LPARAM lParam) {
     return state;
 }
 
+// As WindowState, for a window that owns its state: the state is made at
+// WM_NCCREATE as State(params), params being the creation parameter (a
+// const Params*), and deleted at WM_NCDESTROY before the procedure sees
+// that message (nullptr then, as before WM_NCCREATE). A creation that fails
+// after WM_NCCREATE still sends WM_NCDESTROY: the state never outlives the
+// window, and the caller has nothing to free.
+template <class State, class Params>
+State* OwnedWindowState(HWND hwnd, UINT message, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* created = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        const auto* params = static_cast<const Params*>(created->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new State(*params)));
+    }
+    auto* state = reinterpret_cast<State*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (message != WM_NCDESTROY) return state;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    delete state;
+    return nullptr;
+}
+
+// The state bound to a window of ours by WindowState or OwnedWindowState;
+// nullptr once the window is gone.
+template <class State>
+State* BoundWindowState(HWND hwnd) {
+    return IsWindow(hwnd) ? reinterpret_cast<State*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)) : nullptr;
+}
+
 }  // namespace suite

@@ -15,6 +15,39 @@ const char kNameLabel[] = "電話帳";
 const char kSaveText[] = "保存終了";
 const char kUnregisterText[] = "登録不要";
 
+}  // namespace
+
+LRESULT CALLBACK InfoBoardWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    InfoBoardWindow* w = WindowState<InfoBoardWindow>(hwnd, message, lParam);
+    if (!w) return DefWindowProcW(hwnd, message, wParam, lParam);
+    switch (message) {
+        case WM_CREATE: w->OnCreate(hwnd); return 0;
+        case WM_SIZE:
+            if (wParam == SIZE_RESTORED) w->OnSize(LOWORD(lParam), HIWORD(lParam));
+            return 0;
+        case WM_PAINT: w->OnPaint(); return 0;
+        case WM_CTLCOLORSTATIC:
+            // The size buttons have no text: let them show the board's grey.
+            SetBkColor(reinterpret_cast<HDC>(wParam), kInfoBoardBackground);
+            return static_cast<LRESULT>(GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND));
+        case WM_COMMAND: w->OnCommand(LOWORD(wParam)); break;
+        // The board closes only through its two buttons (Alt+F4 included).
+        case WM_CLOSE: return 0;
+        case WM_DESTROY: w->OnDestroy(); break;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+bool RegisterInfoBoardClass(HINSTANCE instance) {
+    // The brush lives as long as the class: the program's lifetime.
+    SuiteWindowClass board{reinterpret_cast<LPCWSTR>(kInfoBoardClassName), InfoBoardWindowProc,
+                           CreateSolidBrush(kInfoBoardBackground)};
+    board.extraBytes = kInfoBoardWindowExtra;
+    board.icon = 0;
+    return RegisterSuiteWindowClass(instance, board);
+}
+
+namespace {
 
 std::u16string WideText(HWND window) {
     int length = GetWindowTextLengthW(window);
@@ -51,36 +84,6 @@ void DrawCounterText(HWND window, HFONT font, int x, int y, COLORREF background,
         ExtTextOutW(dc, x, y, ETO_OPAQUE, &cell, AsWide(wide), static_cast<UINT>(wide.size()), nullptr);
     }
     ReleaseDC(window, dc);
-}
-
-LRESULT CALLBACK InfoBoardWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    InfoBoardWindow* w = WindowState<InfoBoardWindow>(hwnd, message, lParam);
-    if (!w) return DefWindowProcW(hwnd, message, wParam, lParam);
-    switch (message) {
-        case WM_CREATE: w->OnCreate(hwnd); return 0;
-        case WM_SIZE:
-            if (wParam == SIZE_RESTORED) w->OnSize(LOWORD(lParam), HIWORD(lParam));
-            return 0;
-        case WM_PAINT: w->OnPaint(); return 0;
-        case WM_CTLCOLORSTATIC:
-            // The size buttons have no text: let them show the board's grey.
-            SetBkColor(reinterpret_cast<HDC>(wParam), kInfoBoardBackground);
-            return static_cast<LRESULT>(GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND));
-        case WM_COMMAND: w->OnCommand(LOWORD(wParam)); break;
-        // The board closes only through its two buttons (Alt+F4 included).
-        case WM_CLOSE: return 0;
-        case WM_DESTROY: w->OnDestroy(); break;
-    }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-bool RegisterInfoBoardClass(HINSTANCE instance) {
-    // The brush lives as long as the class: the program's lifetime.
-    SuiteWindowClass board{reinterpret_cast<LPCWSTR>(kInfoBoardClassName), InfoBoardWindowProc,
-                           CreateSolidBrush(kInfoBoardBackground)};
-    board.extraBytes = kInfoBoardWindowExtra;
-    board.icon = 0;
-    return RegisterSuiteWindowClass(instance, board);
 }
 
 InfoBoardWindow::InfoBoardWindow(HINSTANCE instance, HWND owner, HFONT smallFont)

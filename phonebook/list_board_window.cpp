@@ -14,12 +14,6 @@ namespace {
 constexpr COLORREF kBackground = RGB(220, 220, 220);
 constexpr int kWindowExtra = 30;
 
-FieldText FieldOf(HWND control) {
-    FieldText field;
-    if (control) field.exact = GetWindowTextSjis(control, &field.text);
-    return field;
-}
-
 const int kControlIds[] = {kListBoardSearchId,       kListBoardNameId, kListBoardInformationId,
                            kListBoardSearchButtonId, kListBoardSaveId, kListBoardClearId};
 
@@ -50,6 +44,16 @@ bool RegisterListBoardClass(HINSTANCE instance) {
     board.icon = 0;
     return RegisterSuiteWindowClass(instance, board);
 }
+
+namespace {
+
+FieldText FieldOf(HWND control) {
+    FieldText field;
+    if (control) field.exact = GetWindowTextSjis(control, &field.text);
+    return field;
+}
+
+}  // namespace
 
 ListBoardWindow::~ListBoardWindow() {
     if (hwnd_) DestroyWindow(hwnd_);
