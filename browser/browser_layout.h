@@ -45,7 +45,7 @@ struct BrowserGeometry {
 };
 
 // workAreaHeight: the desktop work area's height (the lists drop a third of it).
-BrowserGeometry BrowserLayoutFor(int w, int h, int workAreaHeight);
+BrowserGeometry LayoutBrowser(int w, int h, int workAreaHeight);
 
 // A folder text the user sees as it is: a drive path ("C:...") or a UNC
 // path ("\\server\share\"); anything else is taken relative to the program.

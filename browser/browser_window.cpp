@@ -171,8 +171,8 @@ void FillFolderList(BrowserState& s) {
 }
 
 // Lays the controls out for a client of w × h and makes the font anew.
-void Layout(BrowserState& s, int w, int h) {
-    s.geometry = BrowserLayoutFor(w, h, WorkAreaHeight());
+void ApplyLayout(BrowserState& s, int w, int h) {
+    s.geometry = LayoutBrowser(w, h, WorkAreaHeight());
     for (const BrowserControlPlace& c : s.geometry.controls) {
         HWND control = Control(s, c.id);
         if (control) MoveWindow(control, c.rect.x, c.rect.y, c.rect.width, c.rect.height, TRUE);
@@ -196,7 +196,7 @@ LRESULT OnCreate(BrowserState& s, HWND hwnd) {
     RECT client;
     GetClientRect(hwnd, &client);
     s.clientWidth = client.right;
-    s.geometry = BrowserLayoutFor(client.right, client.bottom, WorkAreaHeight());
+    s.geometry = LayoutBrowser(client.right, client.bottom, WorkAreaHeight());
     s.words.positionMarker = s.geometry.markerRest;
     s.programFolder = ProgramFolder();
     s.list.SetFolder(s.browseFolder);
@@ -206,7 +206,7 @@ LRESULT OnCreate(BrowserState& s, HWND hwnd) {
     FillFolderList(s);
     s.recordingList = CreateControl(s, L"COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL, kBrowserRecordingList);
     for (const ButtonSpec& b : kButtons) CreateControl(s, L"BUTTON", b.text, BS_PUSHBUTTON, b.id);
-    Layout(s, client.right, client.bottom);
+    ApplyLayout(s, client.right, client.bottom);
     Rebuild(s, -1);
     return 0;
 }
@@ -221,7 +221,7 @@ void OnSize(BrowserState& s, int w, int h) {
             s.refusalShown = false;
         }
     } else {
-        Layout(s, w, h);
+        ApplyLayout(s, w, h);
     }
     SetDropWidth(s.recordingList, s.list.longest(), w);
     SetDropWidth(s.folderList,

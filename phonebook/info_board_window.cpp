@@ -39,12 +39,16 @@ LRESULT CALLBACK InfoBoardWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPA
 }
 
 bool RegisterInfoBoardClass(HINSTANCE instance) {
+    return RegisterSuiteWindowClass(instance, BoardWindowClass(kInfoBoardClassName, InfoBoardWindowProc,
+                                                               kInfoBoardWindowExtra, kInfoBoardBackground));
+}
+
+SuiteWindowClass BoardWindowClass(const char16_t* name, WNDPROC proc, int extraBytes, COLORREF background) {
     // The brush lives as long as the class: the program's lifetime.
-    SuiteWindowClass board{reinterpret_cast<LPCWSTR>(kInfoBoardClassName), InfoBoardWindowProc,
-                           CreateSolidBrush(kInfoBoardBackground)};
-    board.extraBytes = kInfoBoardWindowExtra;
+    SuiteWindowClass board{reinterpret_cast<LPCWSTR>(name), proc, CreateSolidBrush(background)};
+    board.extraBytes = extraBytes;
     board.icon = 0;
-    return RegisterSuiteWindowClass(instance, board);
+    return board;
 }
 
 namespace {
@@ -118,7 +122,7 @@ void InfoBoardWindow::OnCreate(HWND hwnd) {
     SendMessageW(save, WM_SETFONT, reinterpret_cast<WPARAM>(SmallFont()), FALSE);
     SendMessageW(unregister, WM_SETFONT, reinterpret_cast<WPARAM>(SmallFont()), FALSE);
 
-    BoardLayout layout = LayOutBoard(0, 0, kDefaultBoardCharSize);
+    BoardLayout layout = LayoutBoard(0, 0, kDefaultBoardCharSize);
     Place(save, layout.save);
     Place(unregister, layout.unregister);
     for (int k = 0; k < kBoardSizeCount; ++k) {
@@ -128,7 +132,7 @@ void InfoBoardWindow::OnCreate(HWND hwnd) {
 
 void InfoBoardWindow::OnSize(int width, int height) {
     clientWidth_ = width;
-    BoardLayout layout = LayOutBoard(width, height, board_ ? board_->CharSize() : kDefaultBoardCharSize);
+    BoardLayout layout = LayoutBoard(width, height, board_ ? board_->CharSize() : kDefaultBoardCharSize);
     Place(name_, layout.name);
     Place(information_, layout.information);
 }

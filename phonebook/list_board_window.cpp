@@ -37,12 +37,8 @@ LRESULT CALLBACK ListBoardWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPA
 }
 
 bool RegisterListBoardClass(HINSTANCE instance) {
-    // The brush lives as long as the class: the program's lifetime.
-    SuiteWindowClass board{reinterpret_cast<LPCWSTR>(kListBoardClassName), ListBoardWindowProc,
-                           CreateSolidBrush(kBackground)};
-    board.extraBytes = kWindowExtra;
-    board.icon = 0;
-    return RegisterSuiteWindowClass(instance, board);
+    return RegisterSuiteWindowClass(instance,
+                                    BoardWindowClass(kListBoardClassName, ListBoardWindowProc, kWindowExtra, kBackground));
 }
 
 namespace {
@@ -77,7 +73,7 @@ void ListBoardWindow::OnCreate(HWND hwnd) {
 }
 
 void ListBoardWindow::OnSize(int width, int height) {
-    ListBoardLayout l = LayOutListBoard(width, height, charSize_);
+    ListBoardLayout l = LayoutListBoard(width, height, charSize_);
     Place(GetDlgItem(hwnd_, kListBoardSaveId), l.save);
     Place(GetDlgItem(hwnd_, kListBoardClearId), l.clear);
     Place(GetDlgItem(hwnd_, kListBoardSearchButtonId), l.searchButton);

@@ -197,7 +197,7 @@ void PhoneBookListWindow::OnCreate(HWND hwnd) {
 }
 
 void PhoneBookListWindow::OnSize(int width, int height) {
-    ListLayout l = LayOutList(width, height, charSize_);
+    ListLayout l = LayoutList(width, height, charSize_);
     Place(GetDlgItem(hwnd_, kListSearchId), l.search);
     Place(GetDlgItem(hwnd_, kListSearchButtonId), l.searchButton);
     Place(GetDlgItem(hwnd_, kListAddId), l.add);
