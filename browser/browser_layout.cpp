@@ -28,7 +28,7 @@ constexpr int kReachable = 40;
 
 }  // namespace
 
-BrowserGeometry BrowserLayoutFor(int w, int h, int workAreaHeight) {
+BrowserGeometry LayoutBrowser(int w, int h, int workAreaHeight) {
     BrowserGeometry g;
     g.width = w;
     g.height = h;

@@ -45,7 +45,7 @@ struct BrowserGeometry {
 };
 
 // workAreaHeight: the desktop work area's height (the lists drop a third of it).
-BrowserGeometry BrowserLayoutFor(int w, int h, int workAreaHeight);
+BrowserGeometry LayoutBrowser(int w, int h, int workAreaHeight);
 
 // The folder list: entry 0 the browsed folder as shown, then the stored
 // folder_list slots up to the first empty one.

@@ -74,12 +74,33 @@ struct BrowserState {
 
 LRESULT OnCreate(BrowserState& s, HWND hwnd);
 void OnSize(BrowserState& s, int w, int h);
+void OnGetMinMaxInfo(MINMAXINFO* info);
 void OnPaint(BrowserState& s);
 void OnCommand(BrowserState& s, int id, int code);
 void OnFolderPicked(BrowserState& s);
 void OnDestroy(BrowserState& s);
 
 }  // namespace
+
+LRESULT CALLBACK BrowserWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    BrowserState* state = WindowState<BrowserState>(hwnd, message, lParam);
+    if (!state) return DefWindowProcW(hwnd, message, wParam, lParam);
+    BrowserState& s = *state;
+    switch (message) {
+        case WM_CREATE: return OnCreate(s, hwnd);
+        case WM_SIZE:
+            if (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) OnSize(s, LOWORD(lParam), HIWORD(lParam));
+            return 0;
+        case WM_GETMINMAXINFO: OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam)); return 0;
+        case WM_PAINT: OnPaint(s); return 0;
+        case WM_ERASEBKGND: return 1;  // the paint covers the whole client
+        case WM_COMMAND: OnCommand(s, LOWORD(wParam), HIWORD(wParam)); return 0;
+        case WM_LBUTTONDOWN: s.words.seekClick = 1; return 0;
+        case kOpenFolderChooser: OnFolderPicked(s); return 0;
+        case WM_DESTROY: OnDestroy(s); return 0;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
 
 void ShowListRows(HWND combo, const RecordingList& list, int clientWidth) {
     // One redraw for the whole fill: a folder may hold thousands of calls.
@@ -92,31 +113,6 @@ void ShowListRows(HWND combo, const RecordingList& list, int clientWidth) {
     SendMessageW(combo, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(DropDownWidth(list.longest(), clientWidth)), 0);
     SendMessageW(combo, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(combo, nullptr, TRUE);
-}
-
-LRESULT CALLBACK BrowserWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    BrowserState* state = WindowState<BrowserState>(hwnd, message, lParam);
-    if (!state) return DefWindowProcW(hwnd, message, wParam, lParam);
-    BrowserState& s = *state;
-    switch (message) {
-        case WM_CREATE: return OnCreate(s, hwnd);
-        case WM_SIZE:
-            if (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) OnSize(s, LOWORD(lParam), HIWORD(lParam));
-            return 0;
-        case WM_GETMINMAXINFO: {
-            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-            info->ptMinTrackSize.x = kBrowserMinWidth;
-            info->ptMinTrackSize.y = kBrowserMinHeight;
-            return 0;
-        }
-        case WM_PAINT: OnPaint(s); return 0;
-        case WM_ERASEBKGND: return 1;  // the paint covers the whole client
-        case WM_COMMAND: OnCommand(s, LOWORD(wParam), HIWORD(wParam)); return 0;
-        case WM_LBUTTONDOWN: s.words.seekClick = 1; return 0;
-        case kOpenFolderChooser: OnFolderPicked(s); return 0;
-        case WM_DESTROY: OnDestroy(s); return 0;
-    }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 namespace {
@@ -176,8 +172,8 @@ void FillFolderList(BrowserState& s) {
 }
 
 // Lays the controls out for a client of w × h and makes the font anew.
-void Layout(BrowserState& s, int w, int h) {
-    s.geometry = BrowserLayoutFor(w, h, WorkAreaHeight());
+void ApplyLayout(BrowserState& s, int w, int h) {
+    s.geometry = LayoutBrowser(w, h, WorkAreaHeight());
     for (const BrowserControlPlace& c : s.geometry.controls) {
         HWND control = Control(s, c.id);
         if (control) MoveWindow(control, c.rect.x, c.rect.y, c.rect.width, c.rect.height, TRUE);
@@ -201,7 +197,7 @@ LRESULT OnCreate(BrowserState& s, HWND hwnd) {
     RECT client;
     GetClientRect(hwnd, &client);
     s.clientWidth = client.right;
-    s.geometry = BrowserLayoutFor(client.right, client.bottom, WorkAreaHeight());
+    s.geometry = LayoutBrowser(client.right, client.bottom, WorkAreaHeight());
     s.words.positionMarker = s.geometry.markerRest;
     s.programFolder = ProgramFolder();
     s.list.SetFolder(s.browseFolder);
@@ -211,7 +207,7 @@ LRESULT OnCreate(BrowserState& s, HWND hwnd) {
     FillFolderList(s);
     s.recordingList = CreateControl(s, L"COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL, kBrowserRecordingList);
     for (const ButtonSpec& b : kButtons) CreateControl(s, L"BUTTON", b.text, BS_PUSHBUTTON, b.id);
-    Layout(s, client.right, client.bottom);
+    ApplyLayout(s, client.right, client.bottom);
     Rebuild(s, -1);
     return 0;
 }
@@ -226,12 +222,17 @@ void OnSize(BrowserState& s, int w, int h) {
             s.refusalShown = false;
         }
     } else {
-        Layout(s, w, h);
+        ApplyLayout(s, w, h);
     }
     SetDropWidth(s.recordingList, s.list.longest(), w);
     SetDropWidth(s.folderList,
                  LongestOf(FolderListEntries(s.browseFolder, s.programFolder, *s.config->settings)), w);
     InvalidateRect(s.hwnd, nullptr, TRUE);
+}
+
+void OnGetMinMaxInfo(MINMAXINFO* info) {
+    info->ptMinTrackSize.x = kBrowserMinWidth;
+    info->ptMinTrackSize.y = kBrowserMinHeight;
 }
 
 void DrawText(HDC dc, int x, int y, const std::string& sjis, COLORREF colour) {

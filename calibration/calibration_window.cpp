@@ -3,7 +3,6 @@
 #include <mmsystem.h>
 
 #include "common/window_win32.h"
-#include "calibration/resource.h"
 
 namespace suite {
 namespace {
@@ -26,13 +25,11 @@ void OnWaveData(CalibrationWindowState& s, const WAVEHDR* header) {
 }  // namespace
 
 HWND CreateCalibrationWindow(HINSTANCE instance, LPCWSTR title, CalibrationWindowState* state) {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = CalibrationWindowProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
-    wc.lpszClassName = title;
-    RegisterClassExW(&wc);
+    // Never shown: no cursor, no background.
+    SuiteWindowClass hidden{title, CalibrationWindowProc};
+    hidden.style = 0;
+    hidden.arrowCursor = false;
+    if (!RegisterSuiteWindowClass(instance, hidden)) return nullptr;
     return CreateWindowExW(0, title, title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                            CW_USEDEFAULT, nullptr, nullptr, instance, state);
 }

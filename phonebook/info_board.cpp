@@ -57,7 +57,7 @@ Rect NameFieldRect(int clientWidth, int charSize) {
     return Rect{50, 30, std::max(0, clientWidth - 56), 26 * charSize / 10};
 }
 
-BoardLayout LayOutBoard(int width, int height, int charSize) {
+BoardLayout LayoutBoard(int width, int height, int charSize) {
     BoardLayout layout{};
     layout.save = Rect{6, 3, 60, 20};
     layout.unregister = Rect{70, 3, 60, 20};

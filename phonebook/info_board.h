@@ -66,7 +66,7 @@ struct BoardLayout {
     Rect name, information;
 };
 // Every control of a board with a client of width x height and character size.
-BoardLayout LayOutBoard(int width, int height, int charSize);
+BoardLayout LayoutBoard(int width, int height, int charSize);
 // The name field alone, re-laid out when the character size changes.
 Rect NameFieldRect(int clientWidth, int charSize);
 // Edit font of a character size: height 2 x size, width size.

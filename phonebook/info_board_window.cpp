@@ -15,57 +15,7 @@ const char kNameLabel[] = "電話帳";
 const char kSaveText[] = "保存終了";
 const char kUnregisterText[] = "登録不要";
 
-
-std::u16string WideText(HWND window) {
-    int length = GetWindowTextLengthW(window);
-    std::u16string text(static_cast<size_t>(length) + 1, u'\0');
-    length = GetWindowTextW(window, reinterpret_cast<LPWSTR>(&text[0]), length + 1);
-    text.resize(static_cast<size_t>(length > 0 ? length : 0));
-    return text;
-}
-
 }  // namespace
-
-void Place(HWND control, const Rect& r) { MoveWindow(control, r.x, r.y, r.width, r.height, TRUE); }
-
-HWND MakeControl(HWND parent, const char16_t* className, const char* text, DWORD style, int id, HINSTANCE instance) {
-    return CreateWindowExW(0, reinterpret_cast<LPCWSTR>(className), AsWide(SjisToUtf16(text)), WS_CHILD | WS_VISIBLE | style,
-                           0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-}
-
-void TextAt(HDC dc, int x, int y, const char* sjis) {
-    std::u16string text = SjisToUtf16(sjis);
-    TextOutW(dc, x, y, AsWide(text), static_cast<int>(text.size()));
-}
-
-bool RegisterBoardClass(HINSTANCE instance, const char16_t* name, WNDPROC proc, int extraBytes, COLORREF background) {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = proc;
-    wc.cbWndExtra = extraBytes;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    // A class brush lives as long as the class: the program's lifetime.
-    wc.hbrBackground = CreateSolidBrush(background);
-    wc.lpszClassName = reinterpret_cast<LPCWSTR>(name);
-    return RegisterClassExW(&wc) != 0;
-}
-
-void DrawCounterText(HWND window, HFONT font, int x, int y, COLORREF background, const std::string& text) {
-    HDC dc = GetDC(window);
-    {
-        SelectIn selected(dc, font);
-        SetTextColor(dc, RGB(255, 0, 0));
-        SetBkColor(dc, background);
-        SIZE widest;
-        GetTextExtentPoint32W(dc, reinterpret_cast<LPCWSTR>(u"000000/10000"), 12, &widest);
-        RECT cell{x, y, x + widest.cx, y + widest.cy};
-        std::u16string wide = SjisToUtf16(text);
-        ExtTextOutW(dc, x, y, ETO_OPAQUE, &cell, AsWide(wide), static_cast<UINT>(wide.size()), nullptr);
-    }
-    ReleaseDC(window, dc);
-}
 
 LRESULT CALLBACK InfoBoardWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     InfoBoardWindow* w = WindowState<InfoBoardWindow>(hwnd, message, lParam);
@@ -89,8 +39,55 @@ LRESULT CALLBACK InfoBoardWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPA
 }
 
 bool RegisterInfoBoardClass(HINSTANCE instance) {
-    return RegisterBoardClass(instance, kInfoBoardClassName, InfoBoardWindowProc, kInfoBoardWindowExtra,
-                              kInfoBoardBackground);
+    return RegisterSuiteWindowClass(instance, BoardWindowClass(kInfoBoardClassName, InfoBoardWindowProc,
+                                                               kInfoBoardWindowExtra, kInfoBoardBackground));
+}
+
+SuiteWindowClass BoardWindowClass(const char16_t* name, WNDPROC proc, int extraBytes, COLORREF background) {
+    // The brush lives as long as the class: the program's lifetime.
+    SuiteWindowClass board{reinterpret_cast<LPCWSTR>(name), proc, CreateSolidBrush(background)};
+    board.extraBytes = extraBytes;
+    board.icon = 0;
+    return board;
+}
+
+namespace {
+
+std::u16string WideText(HWND window) {
+    int length = GetWindowTextLengthW(window);
+    std::u16string text(static_cast<size_t>(length) + 1, u'\0');
+    length = GetWindowTextW(window, reinterpret_cast<LPWSTR>(&text[0]), length + 1);
+    text.resize(static_cast<size_t>(length > 0 ? length : 0));
+    return text;
+}
+
+}  // namespace
+
+void Place(HWND control, const Rect& r) { MoveWindow(control, r.x, r.y, r.width, r.height, TRUE); }
+
+HWND MakeControl(HWND parent, const char16_t* className, const char* text, DWORD style, int id, HINSTANCE instance) {
+    return CreateWindowExW(0, reinterpret_cast<LPCWSTR>(className), AsWide(SjisToUtf16(text)), WS_CHILD | WS_VISIBLE | style,
+                           0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+}
+
+void TextAt(HDC dc, int x, int y, const char* sjis) {
+    std::u16string text = SjisToUtf16(sjis);
+    TextOutW(dc, x, y, AsWide(text), static_cast<int>(text.size()));
+}
+
+void DrawCounterText(HWND window, HFONT font, int x, int y, COLORREF background, const std::string& text) {
+    HDC dc = GetDC(window);
+    {
+        SelectIn selected(dc, font);
+        SetTextColor(dc, RGB(255, 0, 0));
+        SetBkColor(dc, background);
+        SIZE widest;
+        GetTextExtentPoint32W(dc, reinterpret_cast<LPCWSTR>(u"000000/10000"), 12, &widest);
+        RECT cell{x, y, x + widest.cx, y + widest.cy};
+        std::u16string wide = SjisToUtf16(text);
+        ExtTextOutW(dc, x, y, ETO_OPAQUE, &cell, AsWide(wide), static_cast<UINT>(wide.size()), nullptr);
+    }
+    ReleaseDC(window, dc);
 }
 
 InfoBoardWindow::InfoBoardWindow(HINSTANCE instance, HWND owner, HFONT smallFont)
@@ -125,7 +122,7 @@ void InfoBoardWindow::OnCreate(HWND hwnd) {
     SendMessageW(save, WM_SETFONT, reinterpret_cast<WPARAM>(SmallFont()), FALSE);
     SendMessageW(unregister, WM_SETFONT, reinterpret_cast<WPARAM>(SmallFont()), FALSE);
 
-    BoardLayout layout = LayOutBoard(0, 0, kDefaultBoardCharSize);
+    BoardLayout layout = LayoutBoard(0, 0, kDefaultBoardCharSize);
     Place(save, layout.save);
     Place(unregister, layout.unregister);
     for (int k = 0; k < kBoardSizeCount; ++k) {
@@ -135,7 +132,7 @@ void InfoBoardWindow::OnCreate(HWND hwnd) {
 
 void InfoBoardWindow::OnSize(int width, int height) {
     clientWidth_ = width;
-    BoardLayout layout = LayOutBoard(width, height, board_ ? board_->CharSize() : kDefaultBoardCharSize);
+    BoardLayout layout = LayoutBoard(width, height, board_ ? board_->CharSize() : kDefaultBoardCharSize);
     Place(name_, layout.name);
     Place(information_, layout.information);
 }

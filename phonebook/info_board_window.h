@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "common/window_win32.h"
 #include "phonebook/info_board.h"
 #include "phonebook/phone_book_messages.h"
 
@@ -21,9 +22,9 @@ constexpr COLORREF kInfoBoardBackground = RGB(220, 220, 220);
 HWND MakeControl(HWND parent, const char16_t* className, const char* text, DWORD style, int id, HINSTANCE instance);
 void Place(HWND control, const Rect& r);
 void TextAt(HDC dc, int x, int y, const char* sjis);
-// Registers a board's class: redraw styles, extraBytes, arrow cursor, the
-// background colour, no icon.
-bool RegisterBoardClass(HINSTANCE instance, const char16_t* name, WNDPROC proc, int extraBytes, COLORREF background);
+// A board's window class: redraw styles, extraBytes, arrow cursor, a brush
+// of the background colour made for it, no icon.
+SuiteWindowClass BoardWindowClass(const char16_t* name, WNDPROC proc, int extraBytes, COLORREF background);
 // The information counter at (x, y), red on the background, in a fixed
 // cell so a shorter count leaves no digits of a longer one.
 void DrawCounterText(HWND window, HFONT font, int x, int y, COLORREF background, const std::string& text);

@@ -15,7 +15,7 @@ const char kSearchEndText[] = "最後まで検索しました。";
 const char kSearchEndCaption[] = "検索終了";
 }  // namespace
 
-ListBoardLayout LayOutListBoard(int w, int h, int f) {
+ListBoardLayout LayoutListBoard(int w, int h, int f) {
     const int rowHeight = 26 * f / 10;
     const int button = 85 * f / 10;
     ListBoardLayout l;

@@ -30,7 +30,7 @@ extern const char kUnsavedBoardCaption[];  // "情報ボード"
 struct ListBoardLayout {
     Rect save, clear, searchButton, search, name, information;
 };
-ListBoardLayout LayOutListBoard(int width, int height, int charSize);
+ListBoardLayout LayoutListBoard(int width, int height, int charSize);
 
 class ListBoardView {
 public:

@@ -14,12 +14,6 @@ namespace {
 constexpr COLORREF kBackground = RGB(220, 220, 220);
 constexpr int kWindowExtra = 30;
 
-FieldText FieldOf(HWND control) {
-    FieldText field;
-    if (control) field.exact = GetWindowTextSjis(control, &field.text);
-    return field;
-}
-
 const int kControlIds[] = {kListBoardSearchId,       kListBoardNameId, kListBoardInformationId,
                            kListBoardSearchButtonId, kListBoardSaveId, kListBoardClearId};
 
@@ -43,8 +37,19 @@ LRESULT CALLBACK ListBoardWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPA
 }
 
 bool RegisterListBoardClass(HINSTANCE instance) {
-    return RegisterBoardClass(instance, kListBoardClassName, ListBoardWindowProc, kWindowExtra, kBackground);
+    return RegisterSuiteWindowClass(instance,
+                                    BoardWindowClass(kListBoardClassName, ListBoardWindowProc, kWindowExtra, kBackground));
 }
+
+namespace {
+
+FieldText FieldOf(HWND control) {
+    FieldText field;
+    if (control) field.exact = GetWindowTextSjis(control, &field.text);
+    return field;
+}
+
+}  // namespace
 
 ListBoardWindow::~ListBoardWindow() {
     if (hwnd_) DestroyWindow(hwnd_);
@@ -68,7 +73,7 @@ void ListBoardWindow::OnCreate(HWND hwnd) {
 }
 
 void ListBoardWindow::OnSize(int width, int height) {
-    ListBoardLayout l = LayOutListBoard(width, height, charSize_);
+    ListBoardLayout l = LayoutListBoard(width, height, charSize_);
     Place(GetDlgItem(hwnd_, kListBoardSaveId), l.save);
     Place(GetDlgItem(hwnd_, kListBoardClearId), l.clear);
     Place(GetDlgItem(hwnd_, kListBoardSearchButtonId), l.searchButton);

@@ -43,7 +43,7 @@ std::string DeleteCountText(size_t n) { return " 削除数 " + std::to_string(n)
 
 // ---- Geometry ----
 
-ListLayout LayOutList(int clientWidth, int clientHeight, int f) {
+ListLayout LayoutList(int clientWidth, int clientHeight, int f) {
     const int h = 26 * f / 10;   // 2.6F
     const int b = 48 * f / 10;   // 4.8F
     const int top = 32 * f / 10;  // 3.2F

@@ -43,7 +43,7 @@ struct ListRow {
 struct ListLayout {
     Rect search, searchButton, add, info, remove, sizeBox, folder, browse, list;
 };
-ListLayout LayOutList(int clientWidth, int clientHeight, int charSize);
+ListLayout LayoutList(int clientWidth, int clientHeight, int charSize);
 // Column widths after a size change: 16F and 202F.
 inline int NumberColumnWidth(int charSize) { return 16 * charSize; }
 inline int NameColumnWidth(int charSize) { return 202 * charSize; }

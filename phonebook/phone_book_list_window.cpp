@@ -59,8 +59,8 @@ LRESULT CALLBACK PhoneBookListWindowProc(HWND hwnd, UINT message, WPARAM wParam,
 
 bool RegisterPhoneBookListClasses(HINSTANCE instance) {
     // The brush lives as long as the class: the program's lifetime.
-    bool list = RegisterSuiteWindowClass(instance, reinterpret_cast<LPCWSTR>(kPhoneBookListClassName),
-                                         PhoneBookListWindowProc, CreateSolidBrush(kBackground));
+    bool list = RegisterSuiteWindowClass(instance, SuiteWindowClass{reinterpret_cast<LPCWSTR>(kPhoneBookListClassName),
+                                                                    PhoneBookListWindowProc, CreateSolidBrush(kBackground)});
     return RegisterListBoardClass(instance) && list;
 }
 
@@ -197,7 +197,7 @@ void PhoneBookListWindow::OnCreate(HWND hwnd) {
 }
 
 void PhoneBookListWindow::OnSize(int width, int height) {
-    ListLayout l = LayOutList(width, height, charSize_);
+    ListLayout l = LayoutList(width, height, charSize_);
     Place(GetDlgItem(hwnd_, kListSearchId), l.search);
     Place(GetDlgItem(hwnd_, kListSearchButtonId), l.searchButton);
     Place(GetDlgItem(hwnd_, kListAddId), l.add);

@@ -80,7 +80,12 @@ void OnPaint(HWND hwnd, ChoiceWindowState& s) {
 void RunDeviceChoiceWindow(HINSTANCE instance, DeviceChoiceList* list) {
     std::u16string className = SjisToUtf16(kChoiceWindowClass);
     GdiObject<HBRUSH> background(CreateSolidBrush(kBackground));
-    RegisterSuiteWindowClass(instance, AsWide(className), ChoiceWindowProc, background.get(), 0);  // may exist already
+    SuiteWindowClass windowClass{AsWide(className), ChoiceWindowProc, background.get()};
+    windowClass.style = 0;
+    if (!RegisterSuiteWindowClass(instance, windowClass)) {
+        list->Preselect();  // at least a device to try
+        return;
+    }
 
     const DWORD style = WS_CAPTION | WS_SYSMENU;
     RECT frame = {0, 0, kClientWidth, kClientHeight};

@@ -126,9 +126,9 @@ DWORD WINAPI RecordingThread(LPVOID parameter) {
     return 0;
 }
 
-void RegisterBrowserClass(HINSTANCE instance, HBRUSH background) {
+bool RegisterBrowserClass(HINSTANCE instance, HBRUSH background) {
     std::u16string name = SjisToUtf16(kBrowserClass);
-    RegisterSuiteWindowClass(instance, AsWide(name), BrowserWindowProc, background);
+    return RegisterSuiteWindowClass(instance, SuiteWindowClass{AsWide(name), BrowserWindowProc, background});
 }
 
 // Start-up step 5: the record folder and the shared words from the settings.
@@ -374,8 +374,8 @@ int RunRecorder(HINSTANCE instance, RecorderVariant& variant) {
     const std::string title =
         MainWindowTitle(settings.GetText(RecorderSettings::kInputDeviceName, RecorderSettings::kDeviceNameSize));
     GdiObject<HBRUSH> background(CreateSolidBrush(kBackground));
-    if (!RegisterMainWindowClass(instance, title, background.get())) return 0;
-    RegisterBrowserClass(instance, background.get());
+    if (!RegisterMainWindowClass(instance, title, background.get()) || !RegisterBrowserClass(instance, background.get()))
+        return 0;
 
     p.displayMode = settings.start_place() <= kDisplayTray ? static_cast<int>(settings.start_place())
                                                            : static_cast<int>(kDisplayDesktop);

@@ -107,8 +107,8 @@ bool RegisterOnce(HINSTANCE instance) {
     static GdiObject<HBRUSH> background;
     if (registered) return true;
     background.Reset(CreateSolidBrush(kBackground));
-    registered = RegisterSuiteWindowClass(instance, reinterpret_cast<LPCWSTR>(kClassName), FormatEditorProc,
-                                          background.get());
+    registered = RegisterSuiteWindowClass(
+        instance, SuiteWindowClass{reinterpret_cast<LPCWSTR>(kClassName), FormatEditorProc, background.get()});
     return registered;
 }
 

@@ -387,8 +387,8 @@ bool CreateSettingsWindow(SettingsWindowState* state, HINSTANCE instance, Settin
     folder.resize(folder.find_last_of(u'\\') + 1);
     state->recorderRun = RunEntry{u"Corvinet", folder + u"Corvinet.exe"};
 
-    if (!RegisterSuiteWindowClass(instance, reinterpret_cast<LPCWSTR>(kClassName), SettingsWindowProc,
-                                  state->background.get()))
+    if (!RegisterSuiteWindowClass(instance, SuiteWindowClass{reinterpret_cast<LPCWSTR>(kClassName), SettingsWindowProc,
+                                                             state->background.get()}))
         return false;
 
     Rect place = EditorWindowPlacement(*record, workArea);

@@ -57,7 +57,10 @@ const ButtonSpec kButtons[] = {
 };
 constexpr int kButtonCount = sizeof(kButtons) / sizeof(kButtons[0]);
 
+// Made by the window at WM_NCCREATE from the config CreateMainWindow gives.
 struct MainWindowState {
+    explicit MainWindowState(const MainWindowConfig& c) : config(c), upkeep(c.displayMode) {}
+
     MainWindowConfig config;
     HWND hwnd = nullptr;
     HWND buttons[kButtonCount] = {};
@@ -66,7 +69,7 @@ struct MainWindowState {
     GdiObject<HFONT> buttonFont;
     MainWindowLayout layout{};
     int clientWidth = 0, clientHeight = 0;
-    DisplayUpkeep upkeep{0};
+    DisplayUpkeep upkeep;
     ScreenOffWatch screenOff;
     HICON icons[kIconCount] = {};
     bool trayAdded = false;
@@ -79,11 +82,63 @@ struct MainWindowState {
     UINT taskbarCreated = 0;  // "TaskbarCreated": the task bar (re)started
 };
 
-// The state of a main window made by CreateMainWindow; null once it is gone.
-MainWindowState* StateOf(HWND hwnd) {
-    return IsWindow(hwnd) ? reinterpret_cast<MainWindowState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)) : nullptr;
-}
+LRESULT OnCreate(MainWindowState& s, HWND hwnd);
+void OnSize(MainWindowState& s, int width, int height);
+void OnPaint(MainWindowState& s);
+void OnCommand(MainWindowState& s, int id);
+void OnDestroy(MainWindowState& s);
+void OnPowerBroadcast(MainWindowState& s, WPARAM event, LPARAM data);
+void OnTray(MainWindowState& s, LPARAM event);
+void OnClientClick(MainWindowState& s);
+void OnNumberFieldChanged(MainWindowState& s);
+void OnTaskbarCreated(MainWindowState& s);
+void ShowStartWithWindows(MainWindowState& s);
+bool OnSysCommand(MainWindowState& s, WPARAM command);
 
+LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    MainWindowState* state = OwnedWindowState<MainWindowState, MainWindowConfig>(hwnd, message, lParam);
+    if (!state) return DefWindowProcW(hwnd, message, wParam, lParam);
+    MainWindowState& s = *state;
+    if (message == s.taskbarCreated && message != 0) {
+        OnTaskbarCreated(s);
+        return 0;
+    }
+    switch (message) {
+        case WM_CREATE: return OnCreate(s, hwnd);
+        case WM_SIZE:
+            if (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) OnSize(s, LOWORD(lParam), HIWORD(lParam));
+            return 0;
+        case WM_PAINT: OnPaint(s); return 0;
+        case WM_COMMAND: OnCommand(s, LOWORD(wParam)); return 0;
+        case WM_DESTROY: OnDestroy(s); return 0;
+        case WM_TIMER:
+            if (wParam == kTickTimer && s.config.host) s.config.host->OnTimerTick();
+            return 0;
+        case WM_POWERBROADCAST: OnPowerBroadcast(s, wParam, lParam); return TRUE;
+        case WM_CLOSE:
+            if (s.config.host) s.config.host->OnClosing();
+            break;
+        case WM_QUERYENDSESSION: return TRUE;
+        case WM_ENDSESSION:
+            if (wParam && s.config.host) s.config.host->OnEndSession();
+            return 0;
+        case MM_WIM_DATA:
+            if (s.config.host) s.config.host->OnWaveInData(reinterpret_cast<WAVEHDR*>(lParam));
+            return 0;
+        case kTrayMessage:
+            if (wParam == kTrayIconId) OnTray(s, lParam);
+            return 0;
+        case WM_LBUTTONUP: OnClientClick(s); return 0;
+        case WM_INITMENUPOPUP:
+            if (HIWORD(lParam)) ShowStartWithWindows(s);  // the window menu opens
+            break;
+        case WM_SYSCOMMAND:
+            if (OnSysCommand(s, wParam)) return 0;
+            break;
+        case kNumberFieldMessage: OnNumberFieldChanged(s); return 0;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
 
 void Fill(HDC dc, int x, int y, int w, int h, COLORREF colour) {
     if (w <= 0 || h <= 0) return;
@@ -163,67 +218,6 @@ void ApplyLayout(MainWindowState& s, int width, int height) {
     const Rect& n = l.numberField;
     MoveWindow(s.numberField, n.x, n.y, n.width, n.height, TRUE);
     SendMessageW(s.numberField, WM_SETFONT, reinterpret_cast<WPARAM>(s.buttonFont.get()), TRUE);
-}
-
-LRESULT OnCreate(MainWindowState& s, HWND hwnd);
-void OnSize(MainWindowState& s, int width, int height);
-void OnPaint(MainWindowState& s);
-void OnCommand(MainWindowState& s, int id);
-void OnDestroy(MainWindowState& s);
-void OnPowerBroadcast(MainWindowState& s, WPARAM event, LPARAM data);
-void OnTray(MainWindowState& s, LPARAM event);
-void OnClientClick(MainWindowState& s);
-void OnNumberFieldChanged(MainWindowState& s);
-void OnTaskbarCreated(MainWindowState& s);
-void ShowStartWithWindows(MainWindowState& s);
-bool OnSysCommand(MainWindowState& s, WPARAM command);
-
-LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    MainWindowState* state = WindowState<MainWindowState>(hwnd, message, lParam);
-    if (!state) return DefWindowProcW(hwnd, message, wParam, lParam);
-    MainWindowState& s = *state;
-    if (message == s.taskbarCreated && message != 0) {
-        OnTaskbarCreated(s);
-        return 0;
-    }
-    switch (message) {
-        case WM_CREATE: return OnCreate(s, hwnd);
-        case WM_SIZE:
-            if (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) OnSize(s, LOWORD(lParam), HIWORD(lParam));
-            return 0;
-        case WM_PAINT: OnPaint(s); return 0;
-        case WM_COMMAND: OnCommand(s, LOWORD(wParam)); return 0;
-        case WM_DESTROY: OnDestroy(s); return 0;
-        case WM_TIMER:
-            if (wParam == kTickTimer && s.config.host) s.config.host->OnTimerTick();
-            return 0;
-        case WM_POWERBROADCAST: OnPowerBroadcast(s, wParam, lParam); return TRUE;
-        case WM_CLOSE:
-            if (s.config.host) s.config.host->OnClosing();
-            break;
-        case WM_QUERYENDSESSION: return TRUE;
-        case WM_ENDSESSION:
-            if (wParam && s.config.host) s.config.host->OnEndSession();
-            return 0;
-        case MM_WIM_DATA:
-            if (s.config.host) s.config.host->OnWaveInData(reinterpret_cast<WAVEHDR*>(lParam));
-            return 0;
-        case kTrayMessage:
-            if (wParam == kTrayIconId) OnTray(s, lParam);
-            return 0;
-        case WM_LBUTTONUP: OnClientClick(s); return 0;
-        case WM_INITMENUPOPUP:
-            if (HIWORD(lParam)) ShowStartWithWindows(s);  // the window menu opens
-            break;
-        case WM_SYSCOMMAND:
-            if (OnSysCommand(s, wParam)) return 0;
-            break;
-        case kNumberFieldMessage: OnNumberFieldChanged(s); return 0;
-        case WM_NCDESTROY:
-            delete state;
-            return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 LRESULT OnCreate(MainWindowState& s, HWND hwnd) {
@@ -447,16 +441,11 @@ std::string MainWindowTitle(const std::string& deviceNameSjis) { return "める�
 
 bool RegisterMainWindowClass(HINSTANCE instance, const std::string& classNameSjis, HBRUSH background) {
     std::u16string name = SjisToUtf16(classNameSjis);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = MainWindowProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kIconProgram));
-    wc.hIconSm = wc.hIcon;
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = background;
-    wc.lpszClassName = AsWide(name);
-    return RegisterClassExW(&wc) != 0;
+    SuiteWindowClass mainClass{AsWide(name), MainWindowProc, background};
+    mainClass.style = 0;
+    mainClass.icon = kIconProgram;
+    mainClass.smallIcon = true;
+    return RegisterSuiteWindowClass(instance, mainClass);
 }
 
 HWND CreateMainWindow(const MainWindowConfig& config, const std::string& classNameSjis) {
@@ -469,12 +458,9 @@ HWND CreateMainWindow(const MainWindowConfig& config, const std::string& classNa
     DWORD style = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
     if (config.displayMode != kDisplayTray) style |= WS_MINIMIZEBOX;
     std::u16string name = SjisToUtf16(classNameSjis);
-    // The window owns its state from WM_NCCREATE to WM_NCDESTROY.
-    auto* state = new MainWindowState;
-    state->config = config;
-    state->upkeep = DisplayUpkeep(config.displayMode);
+    // The window makes its state from the config and owns it to WM_NCDESTROY.
     HWND hwnd = CreateWindowExW(0, AsWide(name), AsWide(name), style, x, y, width, height, nullptr, nullptr, config.instance,
-                                state);
+                                const_cast<MainWindowConfig*>(&config));
     if (!hwnd) return nullptr;
     // Topmost while still hidden: it shows once the input device is open.
     if (s.topmost()) SetWindowPos(hwnd, HWND_TOPMOST, x, y, width, height, SWP_NOACTIVATE);
@@ -484,7 +470,7 @@ HWND CreateMainWindow(const MainWindowConfig& config, const std::string& classNa
 }
 
 void StartDisplayMode(HWND window) {
-    MainWindowState* state = StateOf(window);
+    MainWindowState* state = BoundWindowState<MainWindowState>(window);
     if (!state) return;
     MainWindowState& s = *state;
     if (s.config.displayMode == kDisplayTaskbar) {
@@ -503,7 +489,7 @@ void StartDisplayMode(HWND window) {
 }
 
 void ShowMainWindowOnDesktop(HWND window) {
-    MainWindowState* state = StateOf(window);
+    MainWindowState* state = BoundWindowState<MainWindowState>(window);
     if (!state) return;
     MainWindowState& s = *state;
     ShowWindow(window, SW_SHOW);
@@ -515,7 +501,7 @@ void SetMainWindowDeviceName(HWND window, const std::string& deviceNameSjis) {
 }
 
 void MainWindowTick(HWND window) {
-    MainWindowState* state = StateOf(window);
+    MainWindowState* state = BoundWindowState<MainWindowState>(window);
     if (!state) return;
     MainWindowState& s = *state;
     const RecorderShared& shared = *s.config.shared;
@@ -539,7 +525,7 @@ void MainWindowTick(HWND window) {
 }
 
 void MainWindowStatusTick(HWND window, bool connectionFault) {
-    MainWindowState* state = StateOf(window);
+    MainWindowState* state = BoundWindowState<MainWindowState>(window);
     if (!state) return;
     MainWindowState& s = *state;
     const RecorderShared& shared = *s.config.shared;
@@ -563,7 +549,7 @@ void MainWindowNumberField::Show(const std::string& text) {
     HWND window = window_.load();
     if (!window) return;
     MainWindowState* state = nullptr;
-    if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId() && (state = StateOf(window)))
+    if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId() && (state = BoundWindowState<MainWindowState>(window)))
         OnNumberFieldChanged(*state);
     else
         PostMessageW(window, kNumberFieldMessage, 0, 0);

@@ -79,16 +79,10 @@ void OnPaint(HWND hwnd, HFONT font, const std::string& line1, const std::string&
 }  // namespace
 
 bool RegisterWarningBarClass(HINSTANCE instance) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = WarningBarProc;
-    wc.cbWndExtra = 30;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = CreateSolidBrush(kRed);  // lives as long as the class
-    wc.lpszClassName = kClassName;
-    return RegisterClassExW(&wc) != 0;
+    SuiteWindowClass bar{kClassName, WarningBarProc, CreateSolidBrush(kRed)};  // the brush lives as long as the class
+    bar.extraBytes = 30;
+    bar.icon = 0;
+    return RegisterSuiteWindowClass(instance, bar);
 }
 
 WarningBar::~WarningBar() {

@@ -30,7 +30,7 @@ void ExpectRect(const Rect& r, int x, int y, int w, int h) {
 }  // namespace
 
 TEST(BrowserLayout, ControlsFontAndBarAtOneThousandByFourHundred) {
-    BrowserGeometry g = BrowserLayoutFor(1000, 400, 740);
+    BrowserGeometry g = LayoutBrowser(1000, 400, 740);
     ExpectRect(Place(g, kBrowserNameBox), 14, 64, 780, 48);
     // The lists drop a third of the work area, whatever the client.
     ExpectRect(Place(g, kBrowserRecordingList), 14, 120, 780, 246);

@@ -125,13 +125,13 @@ TEST(InfoBoardRules, CharacterSizesAndGeometry) {
     for (int k = 0; k < 5; ++k) EXPECT_EQ(NameFieldRect(470, sizes[k]).height, heights[k]) << sizes[k];
     EXPECT_EQ(BoardFontHeight(12), 24);
 
-    BoardLayout l = LayOutBoard(454, 161, 12);
+    BoardLayout l = LayoutBoard(454, 161, 12);
     EXPECT_EQ(l.name.width, 398);
     EXPECT_EQ(l.information.width, 442);
     EXPECT_EQ(l.information.height, 95);
 
     // A client smaller than the margins gives empty fields, not negative ones.
-    BoardLayout tiny = LayOutBoard(10, 20, 8);
+    BoardLayout tiny = LayoutBoard(10, 20, 8);
     EXPECT_EQ(tiny.name.width, 0);
     EXPECT_EQ(tiny.information.width, 0);
     EXPECT_EQ(tiny.information.height, 0);

@@ -405,7 +405,7 @@ TEST(ShiftJisSearch, MatchesOnlyAtCharacterStarts) {
 TEST(PhoneBookListLayout, SizesAtF14AndF10) {
     EXPECT_EQ(NumberColumnWidth(14), 224);
     EXPECT_EQ(NameColumnWidth(14), 2828);
-    ListLayout l = LayOutList(800, 300, 14);
+    ListLayout l = LayoutList(800, 300, 14);
     EXPECT_EQ(l.list.y, 44);
     EXPECT_EQ(l.list.height, 256);
     EXPECT_EQ(l.folder.x, 861);
@@ -413,7 +413,7 @@ TEST(PhoneBookListLayout, SizesAtF14AndF10) {
     EXPECT_EQ(HelpMarkX(7), 317);
     EXPECT_TRUE(OnHelpMark(320, 10, 7));
     EXPECT_FALSE(OnHelpMark(320, 18, 7));  // y < 2.5F
-    ListBoardLayout b = LayOutListBoard(500, 300, 10);
+    ListBoardLayout b = LayoutListBoard(500, 300, 10);
     EXPECT_EQ(b.search.x, 364);
     EXPECT_EQ(b.search.width, 500 - 364 - 6);
     EXPECT_EQ(b.information.y, 65);
