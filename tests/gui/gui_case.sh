@@ -40,11 +40,23 @@
 fail() { printf '%s\n' "$*" >>"$reason_file"; return 1; }
 
 drv() {
-  local out rc
-  out=$(wine64 "$driver" "$@" 2>"$work/driver.err")
-  rc=$?
+  local out rc try
+  for try in 1 2; do
+    out=$(wine64 "$driver" "$@" 2>"$work/driver.err")
+    rc=$?
+    [ $rc -ne 0 ] || break
+    # The driver says why it fails; silence means Wine did not run it to
+    # its end. A command that only reads may be asked once more.
+    grep -q '^gui_driver' "$work/driver.err" && break
+    case $1 in get-*|list-items|client-rect|window-state|wave-inputs) [ $try -eq 1 ] && continue ;; esac
+    break
+  done
   if [ $rc -ne 0 ]; then
-    fail "gui_driver $1: $(grep -v '^wine:' "$work/driver.err" | head -n 3)"
+    if grep -q '^gui_driver' "$work/driver.err"; then
+      fail "gui_driver $1: $(grep -v '^wine:' "$work/driver.err" | head -n 3)"
+    else
+      fail "gui_driver $1 ended with code $rc without a word: $(head -n 3 "$work/driver.err")"
+    fi
     return $rc
   fi
   [ -z "$out" ] || printf '%s\n' "$out"
