@@ -18,8 +18,8 @@ void HandsetSettingsRecord::MakeDefaults(const WorkArea& a) {
         WritePositionText(main_window_text(i), mainWindow[i]);
         WritePositionText(browser_window_text(i), browser[i]);
     }
-    SetText(kFolderNameFormat, kPathSize, "yyyy年mm月");
-    SetText(kFolderList, kFolderSlotSize, kDefaultRecordFolder);
+    folder_name_format().Set("yyyy年mm月");
+    folder_list(0).Set(kDefaultRecordFolder);
 }
 
 LoadOutcome LoadHandsetSettings(const std::string& path, const WorkArea& area, HandsetSettingsRecord* record) {

@@ -26,8 +26,8 @@ const char kDefaultFileNameFormat[] = "dd日xx時xx分xx秒";
 const char kDefaultIncomingNameFormat[] = "[着信]着信日付-電話番号-電話帳";
 const char kDefaultOutgoingNameFormat[] = "[発信]発信日付-電話番号-電話帳";
 
-std::string FormatOrDefault(const char* slot, size_t slotSize, const char* fallback) {
-    std::string format = SjisFromSlot(slot, slotSize);
+std::string FormatOrDefault(ConstTextSlot slot, const char* fallback) {
+    std::string format = slot.Get();
     return format.empty() ? std::string(fallback) : format;
 }
 
@@ -39,24 +39,22 @@ void ReplaceFirst(std::string* text, const char* item, const std::string& value)
 
 }  // namespace
 
-SavingSettings RecorderSavingSettings(RecorderSettings* record, const char* folderNameFormat) {
+SavingSettings RecorderSavingSettings(RecorderSettings* record, ConstTextSlot folderNameFormat) {
     SavingSettings s;
-    s.record_folder = SjisFromSlot(record->record_folder(), RecorderSettings::kPathSize);
-    s.folder_name_format = SjisFromSlot(folderNameFormat, RecorderSettings::kPathSize);
-    s.file_name_format =
-        FormatOrDefault(record->file_name_format(), RecorderSettings::kPathSize, kDefaultFileNameFormat);
+    s.record_folder = record->record_folder().Get();
+    s.folder_name_format = folderNameFormat.Get();
+    s.file_name_format = FormatOrDefault(record->file_name_format(), kDefaultFileNameFormat);
     s.recording_format = record->recording_format();
     s.named_by_call = false;
-    s.recording_path = record->recording_path();
+    // The pass reads this slot by its pointer.
+    s.recording_path = reinterpret_cast<char*>(record->data() + RecorderSettings::kRecordingPath);
     return s;
 }
 
 SavingSettings LineSavingSettings(SettingsRecord* record) {
     SavingSettings s = RecorderSavingSettings(record, record->folder_name_format());
-    s.incoming_name_format =
-        FormatOrDefault(record->incoming_name_format(), SettingsRecord::kPathSize, kDefaultIncomingNameFormat);
-    s.outgoing_name_format =
-        FormatOrDefault(record->outgoing_name_format(), SettingsRecord::kPathSize, kDefaultOutgoingNameFormat);
+    s.incoming_name_format = FormatOrDefault(record->incoming_name_format(), kDefaultIncomingNameFormat);
+    s.outgoing_name_format = FormatOrDefault(record->outgoing_name_format(), kDefaultOutgoingNameFormat);
     s.named_by_call = true;
     return s;
 }

@@ -7,6 +7,7 @@
 
 #include "recorder/clock.h"
 #include "common/recorder_shared.h"
+#include "common/sjis_text.h"
 #include "recorder/recording_writer.h"
 
 namespace suite {
@@ -36,7 +37,7 @@ struct SavingSettings {
 
 // What both recorders' records give the saving step (named by the file name
 // format only); folderNameFormat is the record's own slot.
-SavingSettings RecorderSavingSettings(RecorderSettings* record, const char* folderNameFormat);
+SavingSettings RecorderSavingSettings(RecorderSettings* record, ConstTextSlot folderNameFormat);
 SavingSettings LineSavingSettings(SettingsRecord* record);
 
 // The call being saved, as the recording pass knows it.

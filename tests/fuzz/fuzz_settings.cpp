@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     suite::SettingsRecord line;
     if (suite::LoadLineSettings(kPath, area, &line) == suite::LoadOutcome::Read) {
         // What start-up takes from the record: the chosen folder, the pass's settings.
-        line.SetText(suite::SettingsRecord::kRecordFolder, suite::SettingsRecord::kPathSize, line.ChosenFolder());
+        line.record_folder().Set(line.ChosenFolder());
         suite::PassConfig config = suite::LinePassConfig(&line);
         (void)config;
         suite::SaveSettingsOnExit(kPath, line);
