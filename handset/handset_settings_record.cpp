@@ -26,14 +26,4 @@ LoadOutcome LoadHandsetSettings(const std::string& path, const WorkArea& area, H
     return LoadRecorderSettings(path, record, [&](HandsetSettingsRecord* r) { r->MakeDefaults(area); });
 }
 
-SavingSettings HandsetSavingSettings(HandsetSettingsRecord* record) {
-    return RecorderSavingSettings(record, record->folder_name_format());
-}
-
-PassConfig HandsetPassConfig(HandsetSettingsRecord* record) {
-    PassConfig config = RecorderPassConfig(*record, HandsetSavingSettings(record));
-    config.handset = true;
-    return config;
-}
-
 }  // namespace suite

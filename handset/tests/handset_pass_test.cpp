@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "handset/handset_settings_record.h"
+#include "handset/handset_pass_config.h"
 #include "recorder/recording_pass.h"
 #include "recorder/tests/fake_clock.h"
 #include "recorder/tests/pass_fakes.h"

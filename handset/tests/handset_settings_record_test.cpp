@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/position_text.h"
+#include "handset/handset_pass_config.h"
 #include "common/sjis_text.h"
 #include "recorder/tests/fake_clock.h"
 #include "common/tests/test_bytes.h"

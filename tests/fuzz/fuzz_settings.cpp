@@ -2,7 +2,7 @@
 // the settings file's name, read into the line recorder's and the handset
 // recorder's records, then written back as at exit.
 #include "common/settings_record.h"
-#include "handset/handset_settings_record.h"
+#include "handset/handset_pass_config.h"
 #include "recorder/recording_pass.h"
 #include "tests/fuzz/fuzz_folder.h"
 
