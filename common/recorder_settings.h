@@ -91,11 +91,13 @@ public:
     ConstTextSlot record_folder() const { return Slot(kRecordFolder, kPathSize); }
     TextSlot file_name_format() { return Slot(kFileNameFormat, kPathSize); }
     ConstTextSlot file_name_format() const { return Slot(kFileNameFormat, kPathSize); }
-    // These two sit where each record's layout puts them; a slot past the
-    // fifth is empty.
+    // These two sit where each record's layout puts them; a folder_list slot
+    // past the fifth is empty.
     TextSlot folder_name_format() { return Slot(folderNameFormat_, kPathSize); }
     ConstTextSlot folder_name_format() const { return Slot(folderNameFormat_, kPathSize); }
-    TextSlot folder_list(size_t slot) { return slot < kFolderSlots ? Slot(FolderSlotOffset(slot), kFolderSlotSize) : TextSlot(); }
+    TextSlot folder_list(size_t slot) {
+        return slot < kFolderSlots ? Slot(FolderSlotOffset(slot), kFolderSlotSize) : TextSlot();
+    }
     ConstTextSlot folder_list(size_t slot) const {
         return slot < kFolderSlots ? Slot(FolderSlotOffset(slot), kFolderSlotSize) : ConstTextSlot();
     }

@@ -146,6 +146,7 @@ TEST(EditorLogic, DeletingTheSecondOfThreeFolders) {
     EXPECT_EQ(r.folder_list(0).Get(), "A\\");
     EXPECT_EQ(r.folder_list(1).Get(), "C\\");
     EXPECT_EQ(r.folder_list(2).at(0), 0);
+    for (size_t i = 0; i < 262; ++i) ASSERT_EQ(r.folder_list(2).at(i), 0) << "slot 2 wholly cleared, byte " << i;
     EXPECT_EQ(r.folder_choice(), 0);
     EXPECT_EQ(RecordFolders(r), (std::vector<std::string>{"A\\", "C\\"}));
 }
