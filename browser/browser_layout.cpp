@@ -49,7 +49,7 @@ std::vector<std::string> FolderListEntries(const std::string& browseFolder, cons
                                            const RecorderSettings& settings) {
     std::vector<std::string> entries{ResolvedFolder(browseFolder, programFolder)};
     for (size_t slot = 0; slot < RecorderSettings::kFolderSlots; ++slot) {
-        std::string text = settings.GetText(settings.FolderSlotOffset(slot), RecorderSettings::kFolderSlotSize);
+        std::string text = settings.folder_list(slot).Get();
         if (text.empty()) break;
         entries.push_back(text);
     }

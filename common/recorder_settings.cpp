@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "common/byte_io.h"
-#include "common/sjis_text.h"
 
 namespace suite {
 
@@ -15,23 +14,21 @@ std::string ChosenRecordFolder(const std::string& chosenSlot) {
 
 std::string RecorderSettings::ChosenFolder() const {
     size_t choice = bytes_[kFolderChoice] < kFolderSlots ? bytes_[kFolderChoice] : 0;
-    return ChosenRecordFolder(GetText(FolderSlotOffset(choice), kFolderSlotSize));
+    return ChosenRecordFolder(folder_list(choice).Get());
 }
 
 uint32_t RecorderSettings::auto_start_level() const { return ByteReader(bytes_, size_).U32LE(kAutoStartLevel); }
 
 void RecorderSettings::set_auto_start_level(uint32_t v) { ByteWriter(bytes_, size_).U32LE(kAutoStartLevel, v); }
 
-std::string RecorderSettings::GetText(size_t offset, size_t size) const {
-    if (offset >= size_) return std::string();
-    if (size > size_ - offset) size = size_ - offset;
-    return SjisFromSlot(reinterpret_cast<const char*>(bytes_ + offset), size);
+TextSlot RecorderSettings::Slot(size_t offset, size_t size) {
+    if (offset >= size_) return TextSlot();
+    return TextSlot(bytes_ + offset, size < size_ - offset ? size : size_ - offset);
 }
 
-void RecorderSettings::SetText(size_t offset, size_t size, const std::string& text) {
-    if (offset >= size_) return;
-    if (size > size_ - offset) size = size_ - offset;
-    SjisCopy(reinterpret_cast<char*>(bytes_ + offset), size, text);
+ConstTextSlot RecorderSettings::Slot(size_t offset, size_t size) const {
+    if (offset >= size_) return ConstTextSlot();
+    return ConstTextSlot(bytes_ + offset, size < size_ - offset ? size : size_ - offset);
 }
 
 void RecorderSettings::MakeSharedDefaults() {
@@ -42,7 +39,14 @@ void RecorderSettings::MakeSharedDefaults() {
     recording_format() = 2;
     browser_sort() = 1;
     show_connection_screen() = 1;
-    SetText(kFileNameFormat, kPathSize, "dd日xx時xx分xx秒");
+    file_name_format().Set("dd日xx時xx分xx秒");
+}
+
+bool WriteSettingsSlot(const std::string& path, const RecorderSettings& record, ConstTextSlot slot) {
+    const uint8_t* begin = record.data();
+    const uint8_t* end = begin + record.size();
+    if (slot.size() == 0 || slot.data() < begin || slot.data() >= end) return false;
+    return WriteSettingsBytes(path, begin, static_cast<size_t>(slot.data() - begin), slot.size());
 }
 
 bool SaveRecorderSettingsOnExit(const std::string& path, const RecorderSettings& record) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "common/settings_file.h"
+#include "common/sjis_text.h"
 
 namespace suite {
 
@@ -73,37 +74,54 @@ public:
     uint8_t& saved_device_count() { return bytes_[kSavedDeviceCount]; }
     uint8_t& folder_choice() { return bytes_[kFolderChoice]; }
 
+    // The text fields, each a slot bounded by its size and the image.
     // Position texts, i: 0 x, 1 y, 2 width, 3 height; each a 5-byte slot.
-    char* editor_window_text(int i) { return Text(kEditorWindowText + 5 * i); }
-    char* main_window_text(int i) { return Text(kMainWindowText + 5 * i); }
-    char* browser_window_text(int i) { return Text(kBrowserWindowText + 5 * i); }
+    TextSlot editor_window_text(int i) { return PositionSlot(kEditorWindowText, i); }
+    ConstTextSlot editor_window_text(int i) const { return PositionSlot(kEditorWindowText, i); }
+    TextSlot main_window_text(int i) { return PositionSlot(kMainWindowText, i); }
+    ConstTextSlot main_window_text(int i) const { return PositionSlot(kMainWindowText, i); }
+    TextSlot browser_window_text(int i) { return PositionSlot(kBrowserWindowText, i); }
+    ConstTextSlot browser_window_text(int i) const { return PositionSlot(kBrowserWindowText, i); }
 
-    char* recording_path() { return Text(kRecordingPath); }
-    char* input_device_name() { return Text(kInputDeviceName); }
-    char* record_folder() { return Text(kRecordFolder); }
-    char* file_name_format() { return Text(kFileNameFormat); }
-    // These two sit where each record's layout puts them.
-    char* folder_name_format() { return Text(folderNameFormat_); }
-    char* folder_list(size_t slot) { return Text(FolderSlotOffset(slot)); }
-    size_t FolderSlotOffset(size_t slot) const { return folderList_ + kFolderSlotSize * slot; }
+    TextSlot recording_path() { return Slot(kRecordingPath, kRecordingPathSize); }
+    ConstTextSlot recording_path() const { return Slot(kRecordingPath, kRecordingPathSize); }
+    TextSlot input_device_name() { return Slot(kInputDeviceName, kDeviceNameSize); }
+    ConstTextSlot input_device_name() const { return Slot(kInputDeviceName, kDeviceNameSize); }
+    TextSlot record_folder() { return Slot(kRecordFolder, kPathSize); }
+    ConstTextSlot record_folder() const { return Slot(kRecordFolder, kPathSize); }
+    TextSlot file_name_format() { return Slot(kFileNameFormat, kPathSize); }
+    ConstTextSlot file_name_format() const { return Slot(kFileNameFormat, kPathSize); }
+    // These two sit where each record's layout puts them; a folder_list slot
+    // past the fifth is empty.
+    TextSlot folder_name_format() { return Slot(folderNameFormat_, kPathSize); }
+    ConstTextSlot folder_name_format() const { return Slot(folderNameFormat_, kPathSize); }
+    TextSlot folder_list(size_t slot) {
+        return slot < kFolderSlots ? Slot(FolderSlotOffset(slot), kFolderSlotSize) : TextSlot();
+    }
+    ConstTextSlot folder_list(size_t slot) const {
+        return slot < kFolderSlots ? Slot(FolderSlotOffset(slot), kFolderSlotSize) : ConstTextSlot();
+    }
     // folder_list[folder_choice] as the recorder files calls in (slot 0 for a
     // damaged choice, the default folder for an empty slot).
     std::string ChosenFolder() const;
 
-    // A text field as a string, bounded by its slot and the image.
-    std::string GetText(size_t offset, size_t size) const;
-    // Stores text into a slot, truncated without splitting a character.
-    void SetText(size_t offset, size_t size, const std::string& text);
-
 protected:
     RecorderSettings(uint8_t* bytes, size_t size, size_t folderNameFormat, size_t folderList)
         : bytes_(bytes), size_(size), folderNameFormat_(folderNameFormat), folderList_(folderList) {}
-    char* Text(size_t offset) { return reinterpret_cast<char*>(bytes_ + offset); }
+    // The slot of size bytes at offset, cut to the image.
+    TextSlot Slot(size_t offset, size_t size);
+    ConstTextSlot Slot(size_t offset, size_t size) const;
     // All zero, then the defaults both recorders give the shared fields
     // (window positions are each recorder's own).
     void MakeSharedDefaults();
 
 private:
+    size_t FolderSlotOffset(size_t slot) const { return folderList_ + kFolderSlotSize * slot; }
+    TextSlot PositionSlot(size_t first, int i) { return i >= 0 && i < 4 ? Slot(first + 5 * i, 5) : TextSlot(); }
+    ConstTextSlot PositionSlot(size_t first, int i) const {
+        return i >= 0 && i < 4 ? Slot(first + 5 * i, 5) : ConstTextSlot();
+    }
+
     uint8_t* bytes_;
     size_t size_;
     size_t folderNameFormat_;  // offsets of the record's own layout
@@ -159,6 +177,10 @@ extern const char kDefaultRecordFolder[];
 // "通話記録\" when that slot is empty (its folder was deleted in the
 // editor), so calls are never filed in the program's own folder.
 std::string ChosenRecordFolder(const std::string& chosenSlot);
+
+// Writes one text field of record into its place in the file, the rest of
+// the file untouched. False for a slot that is not the record's.
+bool WriteSettingsSlot(const std::string& path, const RecorderSettings& record, ConstTextSlot slot);
 
 // The write at a recorder's exit: bytes 0..692, the rest of the file untouched.
 bool SaveRecorderSettingsOnExit(const std::string& path, const RecorderSettings& record);

@@ -37,11 +37,11 @@ void SettingsRecord::MakeDefaults(const WorkArea& a) {
     const int board[4] = {a.right / 2 - 235, a.bottom / 2, 470, 200};
     for (int i = 0; i < 4; ++i) set_info_board_rect(i, static_cast<uint16_t>(board[i]));
 
-    SetText(kWorkFolder, kPathSize, kWorkFolderName);
-    SetText(kIncomingNameFormat, kPathSize, "[着信]着信日付-電話番号-電話帳");
-    SetText(kOutgoingNameFormat, kPathSize, "[発信]発信日付-電話番号-電話帳");
-    SetText(kFolderNameFormat, kPathSize, "yyyy年mm月");
-    SetText(kFolderList, kFolderSlotSize, kDefaultRecordFolder);
+    work_folder().Set(kWorkFolderName);
+    incoming_name_format().Set("[着信]着信日付-電話番号-電話帳");
+    outgoing_name_format().Set("[発信]発信日付-電話番号-電話帳");
+    folder_name_format().Set("yyyy年mm月");
+    folder_list(0).Set(kDefaultRecordFolder);
 }
 
 LoadOutcome LoadLineSettings(const std::string& path, const WorkArea& area, SettingsRecord* record) {

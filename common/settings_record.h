@@ -37,10 +37,14 @@ public:
     uint16_t info_board_rect(int i) const;
     void set_info_board_rect(int i, uint16_t v);
 
-    char* work_folder() { return Text(kWorkFolder); }
-    char* incoming_name_format() { return Text(kIncomingNameFormat); }
-    char* outgoing_name_format() { return Text(kOutgoingNameFormat); }
-    char* number_output_path() { return Text(kNumberOutputPath); }
+    TextSlot work_folder() { return Slot(kWorkFolder, kPathSize); }
+    ConstTextSlot work_folder() const { return Slot(kWorkFolder, kPathSize); }
+    TextSlot incoming_name_format() { return Slot(kIncomingNameFormat, kPathSize); }
+    ConstTextSlot incoming_name_format() const { return Slot(kIncomingNameFormat, kPathSize); }
+    TextSlot outgoing_name_format() { return Slot(kOutgoingNameFormat, kPathSize); }
+    ConstTextSlot outgoing_name_format() const { return Slot(kOutgoingNameFormat, kPathSize); }
+    TextSlot number_output_path() { return Slot(kNumberOutputPath, kPathSize); }
+    ConstTextSlot number_output_path() const { return Slot(kNumberOutputPath, kPathSize); }
 
     // The new image: all zero, then the defaults, positions from the work area.
     void MakeDefaults(const WorkArea& area);

@@ -33,6 +33,23 @@ std::string SjisFromSlot(const char* slot, size_t slotSize) {
     return std::string(slot, SjisLength(slot, slotSize));
 }
 
+std::string ConstTextSlot::Get() const {
+    return size_ ? SjisFromSlot(reinterpret_cast<const char*>(bytes_), size_) : std::string();
+}
+
+void TextSlot::Set(const std::string& text) const {
+    if (size_) SjisCopy(reinterpret_cast<char*>(bytes_), size_, text);
+}
+
+void TextSlot::Clear() const {
+    if (size_) std::memset(bytes_, 0, size_);
+}
+
+void TextSlot::Store(const std::string& text) const {
+    Clear();
+    Set(text);
+}
+
 bool SjisEqual(const char* a, const char* b, size_t n) {
     for (size_t i = 0; i < n; ++i) {
         if (a[i] != b[i]) return false;

@@ -18,24 +18,12 @@ void HandsetSettingsRecord::MakeDefaults(const WorkArea& a) {
         WritePositionText(main_window_text(i), mainWindow[i]);
         WritePositionText(browser_window_text(i), browser[i]);
     }
-    SetText(kFolderNameFormat, kPathSize, "yyyy年mm月");
-    SetText(kFolderList, kFolderSlotSize, kDefaultRecordFolder);
+    folder_name_format().Set("yyyy年mm月");
+    folder_list(0).Set(kDefaultRecordFolder);
 }
 
 LoadOutcome LoadHandsetSettings(const std::string& path, const WorkArea& area, HandsetSettingsRecord* record) {
     return LoadRecorderSettings(path, record, [&](HandsetSettingsRecord* r) { r->MakeDefaults(area); });
-}
-
-SavingSettings HandsetSavingSettings(HandsetSettingsRecord* record) {
-    return RecorderSavingSettings(record, record->folder_name_format());
-}
-
-PassConfig HandsetPassConfig(HandsetSettingsRecord* record) {
-    PassConfig config = RecorderPassConfig(*record, HandsetSavingSettings(record));
-    config.policy.lineSignals = false;
-    config.policy.loudBlocksToStart = 3;  // 1.5 s of sound: a click or a cough is no call
-    config.policy.fieldClearing = FieldClearing::AtOpenAndDiscard;
-    return config;
 }
 
 }  // namespace suite

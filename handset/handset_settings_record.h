@@ -9,8 +9,6 @@
 #include <string>
 
 #include "common/recorder_settings.h"
-#include "recorder/recording_pass.h"
-#include "recorder/save_recording.h"
 
 namespace suite {
 
@@ -25,11 +23,5 @@ LoadOutcome LoadHandsetSettings(const std::string& path, const WorkArea& area, H
 inline bool SaveHandsetSettingsOnExit(const std::string& path, const HandsetSettingsRecord& record) {
     return SaveRecorderSettingsOnExit(path, record);
 }
-
-// What the saving step reads: recordings are named by file_name_format only.
-SavingSettings HandsetSavingSettings(HandsetSettingsRecord* record);
-
-// The handset recorder's pass: no line signals, three loud blocks to start.
-PassConfig HandsetPassConfig(HandsetSettingsRecord* record);
 
 }  // namespace suite

@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "common/program_folder_win32.h"
-#include "handset/handset_settings_record.h"
+#include "handset/handset_pass_config.h"
 #include "recorder/recorder_program_win32.h"
 
 namespace suite {

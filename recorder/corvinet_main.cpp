@@ -38,7 +38,7 @@ public:
 
     // Start-up step 4: a missing work folder is asked about.
     bool ConfirmWorkFolder() override {
-        workFolder_ = settings_.GetText(SettingsRecord::kWorkFolder, SettingsRecord::kPathSize);
+        workFolder_ = settings_.work_folder().Get();
         if (IsFolder(workFolder_)) return true;
         if (!AskResetMissingWorkFolder(workFolder_)) return false;
         workFolder_ = kWorkFolderName;
@@ -47,7 +47,7 @@ public:
 
     void DeriveWorkingValues() override {
         numberOutput_ =
-            NumberOutputFromSetting(settings_.GetText(SettingsRecord::kNumberOutputPath, SettingsRecord::kPathSize));
+            NumberOutputFromSetting(settings_.number_output_path().Get());
     }
 
     void StartParts(HINSTANCE instance, HWND mainWindow, RecorderShared& shared) override {
@@ -105,7 +105,7 @@ public:
     }
 
     void StoreExitFields() override {
-        settings_.SetText(SettingsRecord::kWorkFolder, SettingsRecord::kPathSize, workFolder_);
+        settings_.work_folder().Set(workFolder_);
     }
 
 private:

@@ -128,7 +128,7 @@ bool OpenInputDevice(InputDeviceHost* host, RecorderSettings* record, std::strin
     }
 
     record->saved_device_count() = record->input_device_count();
-    record->SetText(RecorderSettings::kInputDeviceName, RecorderSettings::kDeviceNameSize, *deviceName);
+    record->input_device_name().Set(*deviceName);
     WriteDeviceChoice(settingsPath, *record);
 
     if (!host->OpenCapture(record->input_device_index())) {

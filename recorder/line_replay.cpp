@@ -231,12 +231,12 @@ int Run(const Options& o, FILE* in, const WavInput& input, FILE* out, FILE* err)
     if (!LoadSettings(&r->record, err)) return 1;
     SettingsRecord& rec = r->record;
     // Start-up: the chosen record folder, the threshold, the start command.
-    rec.SetText(SettingsRecord::kRecordFolder, SettingsRecord::kPathSize, rec.ChosenFolder());
+    rec.record_folder().Set(rec.ChosenFolder());
     uint32_t threshold = rec.auto_start_level();
     r->shared.LevelThreshold.store(threshold > 127 ? 127 : static_cast<int32_t>(threshold));
     r->shared.RecorderCommand.store(o.manual ? kCommandManual : kCommandAutomatic);
 
-    std::string work = rec.GetText(SettingsRecord::kWorkFolder, SettingsRecord::kPathSize);
+    std::string work = rec.work_folder().Get();
     if (!IsFolder(work)) work = kWorkFolderName;
     std::string prefix = work;
     if (!prefix.empty() && prefix.back() != '\\') prefix += '\\';
@@ -247,7 +247,7 @@ int Run(const Options& o, FILE* in, const WavInput& input, FILE* out, FILE* err)
     PhoneBook* bookInUse = nullptr;
     if (PathExists(prefix + kIndexFileName) && book.OpenPhoneBook(work)) bookInUse = &book;
     NumberOutputTarget output = NumberOutputFromSetting(
-        rec.GetText(SettingsRecord::kNumberOutputPath, SettingsRecord::kPathSize));
+        rec.number_output_path().Get());
 
     ReplayClock clock(o.haveStart ? o.start : std::time(nullptr));
     std::string recovered;

@@ -134,7 +134,7 @@ bool RegisterBrowserClass(HINSTANCE instance, HBRUSH background) {
 // Start-up step 5: the record folder and the shared words from the settings.
 void DeriveWorkingValues(Program& p) {
     RecorderSettings& s = p.variant.Settings();
-    s.SetText(RecorderSettings::kRecordFolder, RecorderSettings::kPathSize, s.ChosenFolder());
+    s.record_folder().Set(s.ChosenFolder());
     p.variant.DeriveWorkingValues();
     p.shared.RecorderCommand.store(s.start_state() ? kCommandAutomatic : kCommandStop);
     p.shared.RecorderMode.store(kCommandStop);
@@ -194,7 +194,7 @@ void WatchRoom(Program& p) {
         p.warningBar->Post(BarWarning::LowSpace, LowSpaceBarLine1(low.freeBytes), LowSpaceBarLine2(low.folder));
     if (p.room->TimeToMeasure(now)) {
         RecorderSettings& s = p.variant.Settings();
-        p.roomProbe.Ask(s.GetText(RecorderSettings::kRecordFolder, RecorderSettings::kPathSize), kEmergencyFolder);
+        p.roomProbe.Ask(s.record_folder().Get(), kEmergencyFolder);
     }
     bool shown = p.warningBar->Showing() == BarWarning::LowSpace;
     if (p.lowSpaceShown && !shown) p.room->OnClosed(now);
@@ -245,7 +245,7 @@ bool TakeOneMessage() {
 void WriteSettingsOnExit(Program& p) {
     RecorderSettings& s = p.variant.Settings();
     s.set_auto_start_level(static_cast<uint32_t>(p.shared.LevelThreshold.load()));
-    s.SetText(RecorderSettings::kInputDeviceName, RecorderSettings::kDeviceNameSize, p.deviceName);
+    s.input_device_name().Set(p.deviceName);
     p.variant.StoreExitFields();
     SaveRecorderSettingsOnExit(kSettingsFilePath, s);
 }
@@ -310,7 +310,7 @@ void RunMainLoop(Program& p) {
 
     RecorderSettings& settings = p.variant.Settings();
     LoadSettingsImage(kSettingsFilePath, settings.data(), settings.size());
-    p.deviceName = settings.GetText(RecorderSettings::kInputDeviceName, RecorderSettings::kDeviceNameSize);
+    p.deviceName = settings.input_device_name().Get();
 
     Win32InputDevices devices(p.instance, p.mainWindow, &p.capture, p.displayMode == kDisplayDesktop);
     if (!OpenInputDevice(&devices, &settings, &p.deviceName, kSettingsFilePath)) return;
@@ -372,7 +372,7 @@ int RunRecorder(HINSTANCE instance, RecorderVariant& variant) {
     RecorderSettings& settings = variant.Settings();
 
     const std::string title =
-        MainWindowTitle(settings.GetText(RecorderSettings::kInputDeviceName, RecorderSettings::kDeviceNameSize));
+        MainWindowTitle(settings.input_device_name().Get());
     GdiObject<HBRUSH> background(CreateSolidBrush(kBackground));
     if (!RegisterMainWindowClass(instance, title, background.get()) || !RegisterBrowserClass(instance, background.get()))
         return 0;

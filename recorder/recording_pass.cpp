@@ -270,9 +270,7 @@ bool RecordingPass::SaveAtExit(BlockSource* pending, SaveOutcome* saveOutcome) {
 
 std::string RecordingPass::RecordingPath() {
     std::lock_guard<std::timed_mutex> lock(lock_);
-    if (!config_.saving.recording_path) return std::string();
-    const char* slot = config_.saving.recording_path;
-    return std::string(slot, strnlen(slot, SettingsRecord::kRecordingPathSize));
+    return config_.saving.recording_path.Get();
 }
 
 void RecordingPass::MarkRecordingInField() {

@@ -26,8 +26,8 @@ const char kDefaultFileNameFormat[] = "dd日xx時xx分xx秒";
 const char kDefaultIncomingNameFormat[] = "[着信]着信日付-電話番号-電話帳";
 const char kDefaultOutgoingNameFormat[] = "[発信]発信日付-電話番号-電話帳";
 
-std::string FormatOrDefault(const char* slot, size_t slotSize, const char* fallback) {
-    std::string format = SjisFromSlot(slot, slotSize);
+std::string FormatOrDefault(ConstTextSlot slot, const char* fallback) {
+    std::string format = slot.Get();
     return format.empty() ? std::string(fallback) : format;
 }
 
@@ -39,12 +39,11 @@ void ReplaceFirst(std::string* text, const char* item, const std::string& value)
 
 }  // namespace
 
-SavingSettings RecorderSavingSettings(RecorderSettings* record, const char* folderNameFormat) {
+SavingSettings RecorderSavingSettings(RecorderSettings* record, ConstTextSlot folderNameFormat) {
     SavingSettings s;
-    s.record_folder = SjisFromSlot(record->record_folder(), RecorderSettings::kPathSize);
-    s.folder_name_format = SjisFromSlot(folderNameFormat, RecorderSettings::kPathSize);
-    s.file_name_format =
-        FormatOrDefault(record->file_name_format(), RecorderSettings::kPathSize, kDefaultFileNameFormat);
+    s.record_folder = record->record_folder().Get();
+    s.folder_name_format = folderNameFormat.Get();
+    s.file_name_format = FormatOrDefault(record->file_name_format(), kDefaultFileNameFormat);
     s.recording_format = record->recording_format();
     s.namedByCall = false;
     s.recording_path = record->recording_path();
@@ -53,10 +52,8 @@ SavingSettings RecorderSavingSettings(RecorderSettings* record, const char* fold
 
 SavingSettings LineSavingSettings(SettingsRecord* record) {
     SavingSettings s = RecorderSavingSettings(record, record->folder_name_format());
-    s.incoming_name_format =
-        FormatOrDefault(record->incoming_name_format(), SettingsRecord::kPathSize, kDefaultIncomingNameFormat);
-    s.outgoing_name_format =
-        FormatOrDefault(record->outgoing_name_format(), SettingsRecord::kPathSize, kDefaultOutgoingNameFormat);
+    s.incoming_name_format = FormatOrDefault(record->incoming_name_format(), kDefaultIncomingNameFormat);
+    s.outgoing_name_format = FormatOrDefault(record->outgoing_name_format(), kDefaultOutgoingNameFormat);
     s.namedByCall = true;
     return s;
 }
@@ -139,9 +136,7 @@ SaveOutcome RecordingSaver::SaveRecording(const SavingSettings& settings, const 
     if (!folder.empty()) folder += "\\";
     // A folder longer than the slot would be cut to another folder's name
     // (or, unchecked, run into work_folder): keep the previous value then.
-    if (settings.recording_path && folder.size() < SettingsRecord::kRecordingPathSize) {
-        SjisCopy(settings.recording_path, SettingsRecord::kRecordingPathSize, folder);
-    }
+    if (folder.size() < settings.recording_path.size()) settings.recording_path.Set(folder);
     bool emergency = false;
     if (!CreateFolderPath(folder)) {
         folder = kEmergencyFolder;

@@ -7,6 +7,7 @@
 
 #include "recorder/clock.h"
 #include "common/recorder_shared.h"
+#include "common/sjis_text.h"
 #include "recorder/recording_writer.h"
 
 namespace suite {
@@ -31,12 +32,12 @@ struct SavingSettings {
     // Line recorder: named from the number field and the item patterns.
     // Handset recorder: always the expanded file_name_format.
     bool namedByCall = true;
-    char* recording_path = nullptr;
+    TextSlot recording_path;         // none: the path is not kept
 };
 
 // What both recorders' records give the saving step (named by the file name
 // format only); folderNameFormat is the record's own slot.
-SavingSettings RecorderSavingSettings(RecorderSettings* record, const char* folderNameFormat);
+SavingSettings RecorderSavingSettings(RecorderSettings* record, ConstTextSlot folderNameFormat);
 SavingSettings LineSavingSettings(SettingsRecord* record);
 
 // The call being saved, as the recording pass knows it.

@@ -1,7 +1,5 @@
 #include "settings_editor/editor_logic.h"
 
-#include <cstring>
-
 #include "common/file_layer.h"
 #include "common/position_text.h"
 #include "common/sjis_text.h"
@@ -35,19 +33,19 @@ const char kMsgBadFolderName[] = "入力の文字はフォルダー名として�
 constexpr size_t kMaxRecordFolder = 239;
 constexpr size_t kMaxIncomingFolder = 259;
 
-void ClearSlot(SettingsRecord* record, size_t slot) {
-    std::memset(record->folder_list(slot), 0, SettingsRecord::kFolderSlotSize);
-}
-
 }  // namespace
 
-size_t FormatOffset(int k) {
+TextSlot FormatSlot(SettingsRecord* record, int k) {
     switch (k) {
-        case kFolderFormat: return SettingsRecord::kFolderNameFormat;
-        case kFileFormat: return SettingsRecord::kFileNameFormat;
-        case kIncomingFormat: return SettingsRecord::kIncomingNameFormat;
-        default: return SettingsRecord::kOutgoingNameFormat;
+        case kFolderFormat: return record->folder_name_format();
+        case kFileFormat: return record->file_name_format();
+        case kIncomingFormat: return record->incoming_name_format();
+        default: return record->outgoing_name_format();
     }
+}
+
+ConstTextSlot FormatSlot(const SettingsRecord& record, int k) {
+    return FormatSlot(const_cast<SettingsRecord*>(&record), k);
 }
 
 int CountTimeTokens(const std::string& text) {
@@ -81,8 +79,7 @@ const char* ValidateFormat(int k, const std::string& text) {
 }
 
 void StoreFormat(SettingsRecord* record, int k, const std::string& text) {
-    std::memset(record->data() + FormatOffset(k), 0, SettingsRecord::kPathSize);
-    record->SetText(FormatOffset(k), SettingsRecord::kPathSize, text);
+    FormatSlot(record, k).Store(text);
 }
 
 const char* FormatWord(int k, int index) {
@@ -95,8 +92,7 @@ const char* FormatWord(int k, int index) {
 std::vector<std::string> RecordFolders(const SettingsRecord& record) {
     std::vector<std::string> folders;
     for (size_t slot = 0; slot < SettingsRecord::kFolderSlots; ++slot) {
-        std::string text = record.GetText(SettingsRecord::kFolderList + slot * SettingsRecord::kFolderSlotSize,
-                                          SettingsRecord::kFolderSlotSize);
+        std::string text = record.folder_list(slot).Get();
         if (!text.empty()) folders.push_back(text);
     }
     return folders;
@@ -105,11 +101,10 @@ std::vector<std::string> RecordFolders(const SettingsRecord& record) {
 AddFolderResult AddRecordFolder(SettingsRecord* record, const std::string& path, int* slot) {
     if (path.empty() || path.size() > kMaxRecordFolder) return AddFolderResult::TooLong;
     for (size_t s = 0; s < SettingsRecord::kFolderSlots; ++s) {
-        if (record->folder_list(s)[0] != 0) continue;
+        if (!record->folder_list(s).empty()) continue;
         std::string folder = path;
         if (!SjisEndsWith(folder, '\\')) folder += '\\';
-        record->SetText(SettingsRecord::kFolderList + s * SettingsRecord::kFolderSlotSize,
-                        SettingsRecord::kFolderSlotSize, folder);
+        record->folder_list(s).Set(folder);
         record->folder_choice() = static_cast<uint8_t>(s);
         if (slot) *slot = static_cast<int>(s);
         return AddFolderResult::Added;
@@ -121,11 +116,7 @@ void DeleteRecordFolder(SettingsRecord* record, size_t listIndex) {
     std::vector<std::string> folders = RecordFolders(*record);
     if (listIndex < folders.size()) folders.erase(folders.begin() + static_cast<long>(listIndex));
     for (size_t slot = 0; slot < SettingsRecord::kFolderSlots; ++slot) {
-        ClearSlot(record, slot);
-        if (slot < folders.size()) {
-            record->SetText(SettingsRecord::kFolderList + slot * SettingsRecord::kFolderSlotSize,
-                            SettingsRecord::kFolderSlotSize, folders[slot]);
-        }
+        record->folder_list(slot).Store(slot < folders.size() ? folders[slot] : std::string());
     }
     record->folder_choice() = 0;
 }
@@ -137,19 +128,13 @@ IncomingFolderResult SetIncomingFolder(SettingsRecord* record, const std::string
     if (!SjisEndsWith(folder, '\\')) folder += '\\';
     // A 259-byte folder plus its "\" no longer fits with the terminator.
     if (folder.size() >= SettingsRecord::kPathSize) return IncomingFolderResult::TooLong;
-    std::memset(record->number_output_path(), 0, SettingsRecord::kPathSize);
-    record->SetText(SettingsRecord::kNumberOutputPath, SettingsRecord::kPathSize, folder);
+    record->number_output_path().Store(folder);
     return IncomingFolderResult::Stored;
 }
 
 std::string FolderTestPath(const SettingsRecord& record) {
-    size_t choice = record.data()[SettingsRecord::kFolderChoice];
-    std::string folder;
-    if (choice < SettingsRecord::kFolderSlots) {
-        folder = record.GetText(SettingsRecord::kFolderList + choice * SettingsRecord::kFolderSlotSize,
-                                SettingsRecord::kFolderSlotSize);
-    }
-    return folder + record.GetText(SettingsRecord::kFolderNameFormat, SettingsRecord::kPathSize) + "xTMPxtmp\\";
+    std::string folder = record.folder_list(record.data()[SettingsRecord::kFolderChoice]).Get();
+    return folder + record.folder_name_format().Get() + "xTMPxtmp\\";
 }
 
 bool RunFolderTest(const std::string& testPath) {
@@ -186,21 +171,19 @@ IncomingPathCheck CheckIncomingPath(const std::string& text) {
 
 IncomingPathCheck TakeOverIncomingPath(SettingsRecord* record, const std::string& editText) {
     if (editText.empty()) {
-        std::memset(record->number_output_path(), 0, SettingsRecord::kPathSize);
+        record->number_output_path().Clear();
         return IncomingPathCheck::Ok;
     }
     if (editText.size() > kMaxIncomingFolder) return IncomingPathCheck::TooLong;
     IncomingPathCheck check = CheckIncomingPath(editText);
     if (check != IncomingPathCheck::Ok) return check;
-    std::memset(record->number_output_path(), 0, SettingsRecord::kPathSize);
-    record->SetText(SettingsRecord::kNumberOutputPath, SettingsRecord::kPathSize, editText);
+    record->number_output_path().Store(editText);
     return IncomingPathCheck::Ok;
 }
 
 Rect EditorWindowPlacement(const SettingsRecord& record, const WorkArea& area) {
-    const char* texts = reinterpret_cast<const char*>(record.data() + SettingsRecord::kEditorWindowText);
-    Rect stored{ReadPositionText(texts), ReadPositionText(texts + 5), ReadPositionText(texts + 10),
-                ReadPositionText(texts + 15)};
+    Rect stored{ReadPositionText(record.editor_window_text(0)), ReadPositionText(record.editor_window_text(1)),
+                ReadPositionText(record.editor_window_text(2)), ReadPositionText(record.editor_window_text(3))};
     if (stored.width >= kEditorMinWidth && stored.height >= kEditorMinHeight) return stored;
     return Rect{area.left + (area.right - area.left) / 2 - 390, area.top + (area.bottom - area.top) / 2 - 130, 780,
                 260};

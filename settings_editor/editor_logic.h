@@ -14,8 +14,9 @@ namespace suite {
 // Format numbers of the four name formats, as the "編集" buttons number them.
 enum FormatNumber { kFolderFormat = 1, kFileFormat = 2, kIncomingFormat = 3, kOutgoingFormat = 4 };
 
-// Offset of format k (1..4) in the record.
-size_t FormatOffset(int k);
+// The field of format k (1..4) in the record.
+TextSlot FormatSlot(SettingsRecord* record, int k);
+ConstTextSlot FormatSlot(const SettingsRecord& record, int k);
 
 // Non-overlapping "xx" found left to right ("xxx" is 1, "xxxx" is 2).
 int CountTimeTokens(const std::string& text);

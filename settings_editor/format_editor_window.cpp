@@ -163,7 +163,7 @@ void RunFormatEditor(const FormatEditorTarget& target, int k) {
                              WS_CAPTION | WS_SYSMENU, 0, 0, 0, 0, target.settingsWindow, nullptr, target.instance, &s);
     if (!s.hwnd) return;
     s.edit = AddChild(s, u"EDIT", WS_BORDER | ES_AUTOHSCROLL, IDC_FORMAT_TEXT,
-                      target.record->GetText(FormatOffset(k), SettingsRecord::kPathSize));
+                      FormatSlot(*target.record, k).Get());
     SendMessageW(s.edit, EM_LIMITTEXT, SettingsRecord::kPathSize - 1, 0);
     if (k == kIncomingFormat || k == kOutgoingFormat) {
         for (int i = 0; i < 4; ++i) {
@@ -206,7 +206,7 @@ void RunFormatEditor(const FormatEditorTarget& target, int k) {
         }
     }
     if (quit) PostQuitMessage(static_cast<int>(quitCode));
-    WriteSettingsBytes(target.settingsPath, target.record->data(), FormatOffset(k), SettingsRecord::kPathSize);
+    WriteSettingsSlot(target.settingsPath, *target.record, FormatSlot(*target.record, k));
 }
 
 }  // namespace suite

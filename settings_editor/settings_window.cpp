@@ -124,10 +124,6 @@ void FillFolderList(SettingsWindowState& s) {
     SetFolderDropWidth(s);
 }
 
-std::string FieldText(const SettingsRecord& record, size_t offset) {
-    return record.GetText(offset, SettingsRecord::kPathSize);
-}
-
 // Ticked only when the value starts the recorder of this folder.
 void ShowStartWithWindows(SettingsWindowState& s, RunEntryOwner owner) {
     SendMessageW(s.startWithWindows, BM_SETCHECK, owner == RunEntryOwner::ThisCopy ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -138,8 +134,8 @@ void ShowStartWithWindows(SettingsWindowState& s, RunEntryOwner owner) {
 void SyncControls(SettingsWindowState& s) {
     for (int i = 0; i < kTopListCount; ++i) SelectItem(s.lists[i], s.record->data()[kListSpecs[i].offset]);
     FillFolderList(s);
-    for (int k = 1; k <= 4; ++k) SetWindowTextSjis(s.edits[k - 1], FieldText(*s.record, FormatOffset(k)));
-    SetWindowTextSjis(s.edits[4], FieldText(*s.record, SettingsRecord::kNumberOutputPath));
+    for (int k = 1; k <= 4; ++k) SetWindowTextSjis(s.edits[k - 1], FormatSlot(*s.record, k).Get());
+    SetWindowTextSjis(s.edits[4], s.record->number_output_path().Get());
     ShowStartWithWindows(s, ReadRunEntry(s.recorderRun));
 }
 
@@ -351,7 +347,7 @@ void BrowseIncomingFolder(SettingsWindowState& s) {
             return;
         case IncomingFolderResult::Stored: break;
     }
-    SetWindowTextSjis(edit, FieldText(*s.record, SettingsRecord::kNumberOutputPath));
+    SetWindowTextSjis(edit, s.record->number_output_path().Get());
     FocusAtEnd(edit);
 }
 

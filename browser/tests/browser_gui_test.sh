@@ -61,7 +61,7 @@ ini() { printf '%s/%s' "$case_dir" "$CORVINET_SETTINGS_REL"; }
 new_case() {
   case_dir="$cases_dir/$case_name"
   corvinet_make_folder "$case_dir"
-  [ -z "${1:-}" ] || put_text "$(ini)" 100 "$1"
+  [ -z "${1:-}" ] || settingsrecord set "$(ini)" recording_path "$1"
 }
 
 # start_corvinet [NAME]: the program in the case's folder, named NAME.

@@ -55,7 +55,7 @@ TEST(BrowserLayout, ControlsFontAndBarAtOneThousandByFourHundred) {
 TEST(BrowserLayout, FolderListShowsDriveAndUncPathsAsStoredOthersUnderTheProgram) {
     SettingsRecord settings;
     const char* slots[] = {"通話記録\\", "D:\\calls\\", "\\\\server\\share\\rec\\", "", "E:\\after-a-gap\\"};
-    for (size_t i = 0; i < 5; ++i) settings.SetText(settings.FolderSlotOffset(i), 262, slots[i]);
+    for (size_t i = 0; i < 5; ++i) settings.folder_list(i).Set(slots[i]);
     const std::string program = "C:\\Program Files\\Corvinet\\";
 
     std::vector<std::string> entries = FolderListEntries("通話記録\\2026年12月\\", program, settings);

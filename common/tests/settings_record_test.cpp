@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 
 #include "common/position_text.h"
@@ -52,15 +53,15 @@ TEST(SettingsRecord, OneByteFileBecomesTheDefaults) {
     EXPECT_EQ(r.info_board_font(), 8);
     EXPECT_EQ(r.phone_book_font(), 7);
     EXPECT_EQ(r.folder_choice(), 0);
-    EXPECT_STREQ(r.folder_list(0), "通話記録\\");
-    for (size_t s = 1; s < 5; ++s) EXPECT_EQ(r.folder_list(s)[0], 0);
-    EXPECT_STREQ(r.work_folder(), "マニュアル 兼 作業フォルダー");
-    EXPECT_STREQ(r.file_name_format(), "dd日xx時xx分xx秒");
-    EXPECT_STREQ(r.incoming_name_format(), "[着信]着信日付-電話番号-電話帳");
-    EXPECT_STREQ(r.outgoing_name_format(), "[発信]発信日付-電話番号-電話帳");
-    EXPECT_STREQ(r.folder_name_format(), "yyyy年mm月");
-    EXPECT_EQ(r.recording_path()[0], 0);
-    EXPECT_EQ(r.number_output_path()[0], 0);
+    EXPECT_EQ(r.folder_list(0).Get(), "通話記録\\");
+    for (size_t s = 1; s < 5; ++s) EXPECT_EQ(r.folder_list(s).at(0), 0);
+    EXPECT_EQ(r.work_folder().Get(), "マニュアル 兼 作業フォルダー");
+    EXPECT_EQ(r.file_name_format().Get(), "dd日xx時xx分xx秒");
+    EXPECT_EQ(r.incoming_name_format().Get(), "[着信]着信日付-電話番号-電話帳");
+    EXPECT_EQ(r.outgoing_name_format().Get(), "[発信]発信日付-電話番号-電話帳");
+    EXPECT_EQ(r.folder_name_format().Get(), "yyyy年mm月");
+    EXPECT_EQ(r.recording_path().at(0), 0);
+    EXPECT_EQ(r.number_output_path().at(0), 0);
     EXPECT_EQ(r.data()[7], 0);
     EXPECT_EQ(r.data()[96], 0);
     EXPECT_EQ(r.data()[97], 0);
@@ -88,6 +89,37 @@ TEST(SettingsRecord, DefaultPositionsFollowTheWorkArea) {
             EXPECT_EQ(ReadPositionText(r.browser_window_text(i)), c.browser[i]) << i;
         }
     }
+}
+
+// Each text field covers exactly its bytes: a text too long for it fills it
+// up to its terminator and leaves every other byte of the record alone.
+TEST(SettingsRecord, EveryTextSlotKeepsToItsBytes) {
+    SettingsRecord r;
+    struct Field {
+        TextSlot slot;
+        size_t offset, size;
+    } fields[] = {
+        {r.editor_window_text(0), 14, 5},      {r.editor_window_text(3), 29, 5},
+        {r.main_window_text(0), 42, 5},        {r.main_window_text(3), 57, 5},
+        {r.browser_window_text(0), 70, 5},     {r.browser_window_text(3), 85, 5},
+        {r.recording_path(), 100, 300},        {r.work_folder(), 400, 260},
+        {r.input_device_name(), 660, 33},      {r.record_folder(), 700, 260},
+        {r.file_name_format(), 960, 260},      {r.incoming_name_format(), 1220, 260},
+        {r.outgoing_name_format(), 1480, 260}, {r.folder_name_format(), 1740, 260},
+        {r.folder_list(0), 2000, 262},         {r.folder_list(4), 3048, 262},
+        {r.number_output_path(), 3310, 260},
+    };
+    for (const Field& f : fields) {
+        std::memset(r.data(), 0xEE, SettingsRecord::kSize);
+        f.slot.Set(std::string(400, 'a'));
+        for (size_t i = 0; i < SettingsRecord::kSize; ++i) {
+            uint8_t want = i < f.offset || i >= f.offset + f.size ? 0xEE : i + 1 < f.offset + f.size ? 'a' : 0;
+            ASSERT_EQ(r.data()[i], want) << "field at " << f.offset << ", byte " << i;
+        }
+    }
+    // Past the last folder slot or position there is no field.
+    EXPECT_EQ(r.folder_list(5).size(), 0u);
+    EXPECT_EQ(r.main_window_text(4).size(), 0u);
 }
 
 TEST(SettingsRecord, ShortFilesAreUsedAsReadWithAZeroTail) {
@@ -150,8 +182,8 @@ TEST(SettingsRecord, SaveOnExitWritesOnlyTheFirst693Bytes) {
     SettingsRecord r;
     ASSERT_EQ(LoadLineSettings(kPath, kArea, &r), LoadOutcome::Read);
     r.set_auto_start_level(42);
-    r.SetText(SettingsRecord::kWorkFolder, SettingsRecord::kPathSize, "作業");
-    r.SetText(SettingsRecord::kFileNameFormat, SettingsRecord::kPathSize, "changed in memory");
+    r.work_folder().Set("作業");
+    r.file_name_format().Set("changed in memory");
 
     // Meanwhile the editor changed the tail on disk.
     disk[693] ^= 0xFF;
@@ -229,9 +261,9 @@ TEST(SettingsRecord, RandomFilesNeverReadOrWriteOutsideTheRecord) {
             ReadPositionText(r.browser_window_text(i));
         }
         for (size_t s = 0; s < 5; ++s) {
-            EXPECT_LE(r.GetText(SettingsRecord::kFolderList + 262 * s, 262).size(), 262u);
+            EXPECT_LE(r.folder_list(s).Get().size(), 262u);
         }
-        EXPECT_LE(r.GetText(SettingsRecord::kNumberOutputPath, 260).size(), 260u);
+        EXPECT_LE(r.number_output_path().Get().size(), 260u);
         if (size >= 2) {
             ASSERT_TRUE(SaveSettingsOnExit(kPath, r));
         }

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "handset/handset_settings_record.h"
+#include "handset/handset_pass_config.h"
 #include "recorder/recording_pass.h"
 #include "recorder/tests/fake_clock.h"
 #include "recorder/tests/pass_fakes.h"
@@ -28,7 +28,7 @@ struct HandsetRig {
     explicit HandsetRig(int folderChoice = 0) {
         record.MakeDefaults(WorkArea{0, 0, 1024, 768});
         record.folder_choice() = static_cast<uint8_t>(folderChoice);
-        record.SetText(RecorderSettings::kRecordFolder, RecorderSettings::kPathSize, record.ChosenFolder());
+        record.record_folder().Set(record.ChosenFolder());
         record.recording_format() = 0;
         pass = std::make_unique<RecordingPass>(shared, HandsetPassConfig(&record), clock, &field);
         shared.RecorderCommand.store(kCommandAutomatic);

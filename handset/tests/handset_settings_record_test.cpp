@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/position_text.h"
+#include "handset/handset_pass_config.h"
 #include "common/sjis_text.h"
 #include "recorder/tests/fake_clock.h"
 #include "common/tests/test_bytes.h"
@@ -30,7 +31,7 @@ TEST(HandsetSettingsRecord, OneByteFileBecomesTheDefaults) {
     EXPECT_EQ(r.recording_format(), 2);
     EXPECT_EQ(r.browser_sort(), 1);
     EXPECT_EQ(r.show_connection_screen(), 1);
-    EXPECT_STREQ(r.file_name_format(), "dd日xx時xx分xx秒");
+    EXPECT_EQ(r.file_name_format().Get(), "dd日xx時xx分xx秒");
     EXPECT_STREQ(reinterpret_cast<const char*>(r.data() + 1220), "yyyy年mm月");
     EXPECT_STREQ(reinterpret_cast<const char*>(r.data() + 1480), "通話記録\\");
     for (size_t i = 400; i < 660; ++i) ASSERT_EQ(r.data()[i], 0) << i;
@@ -91,12 +92,12 @@ TEST(HandsetSettingsRecord, RecordingsAreNamedByTheFileFormatOnly) {
     RecordingSaver saver{&writer, clock, &field};
     HandsetSettingsRecord handset;
     handset.MakeDefaults(WorkArea{0, 0, 1024, 768});
-    handset.SetText(HandsetSettingsRecord::kRecordFolder, HandsetSettingsRecord::kPathSize, "通話記録\\");
+    handset.record_folder().Set("通話記録\\");
     std::vector<int16_t> block(kBlockSamples, 1000);
     writer.Open(handset.recording_format());
     writer.Append(block.data(), block.size());
     ASSERT_EQ(saver.SaveRecording(HandsetSavingSettings(&handset), CallFacts{}, false), SaveOutcome::Saved);
     EXPECT_TRUE(PathExists("通話記録\\2026年12月\\07日14時05分33秒.ogg"));
     EXPECT_EQ(field.text, "07日14時05分33秒");
-    EXPECT_EQ(SjisFromSlot(handset.recording_path(), 300), "通話記録\\2026年12月\\");
+    EXPECT_EQ(handset.recording_path().Get(), "通話記録\\2026年12月\\");
 }

@@ -129,7 +129,7 @@ case_warning_bar() {
 # folder slots (up to the first empty one) and its own chooser title.
 case_browser() {
   new_case
-  put_text "$(ini)" 1742 "録音2\\"
+  settingsrecord set "$(ini)" folder_list.1 "録音2\\" || return 1
   cp "$(ini)" "$case_dir/settings.before"
   start_pallaby
   wait_main || return 1
@@ -165,7 +165,7 @@ case_side_by_side() {
   [ "$(stat -c %s "$suite/Pallaby/$SETTINGS_REL")" -eq 1 ] || { fail "Pallaby's shipped file is not one byte"; return 1; }
   corvinet_make_record "$suite/$SETTINGS_REL"
   handset_make_record "$suite/Pallaby/$SETTINGS_REL"
-  put_text "$suite/Pallaby/$SETTINGS_REL" 42 111   # its main window's own place
+  settingsrecord set "$suite/Pallaby/$SETTINGS_REL" main_window_text.0 111   # its main window's own place
   cp "$suite/$SETTINGS_REL" "$case_dir/corvinet.before"
   cp "$suite/Pallaby/$SETTINGS_REL" "$case_dir/settings.before"
   local snapshot=(find "$suite" -path "$suite/Pallaby" -prune -o -printf '%p %s %T@\n')

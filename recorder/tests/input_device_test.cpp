@@ -173,7 +173,7 @@ TEST(OpenInputDevice, TickedBoxIsStoredAndNextStartOpensNoWindow) {
     FakeHost host;
     host.count = 2;
     host.names = {{0, "Line"}, {1, "USB"}};
-    std::string name = again.GetText(SettingsRecord::kInputDeviceName, SettingsRecord::kDeviceNameSize);
+    std::string name = again.input_device_name().Get();
     ASSERT_TRUE(OpenInputDevice(&host, &again, &name, kSettings));
     EXPECT_EQ(host.calls, (Calls{"open", "shown"}));
     EXPECT_EQ(host.openedDevice, 1);
@@ -240,7 +240,7 @@ TEST(WriteDeviceChoice, CreatesAMissingFile) {
     TestFolder dir;
     SettingsRecord record;
     record.input_device_count() = 4;
-    record.SetText(SettingsRecord::kInputDeviceName, SettingsRecord::kDeviceNameSize, "X");
+    record.input_device_name().Set("X");
     ASSERT_TRUE(WriteDeviceChoice("new.ini", record));
     std::vector<uint8_t> file = ReadAllBytes("new.ini");
     ASSERT_EQ(file.size(), 693u);
@@ -375,7 +375,7 @@ TEST(OpenInputDevice, LongDeviceNameMatchesOnTheStoredCut) {
         f.host.tick = true;    // no window at every start
         ASSERT_TRUE(f.Run());  // nothing stored yet: the window, entry 1 chosen
         EXPECT_EQ(f.host.openedDevice, 1);
-        std::string stored = f.record.GetText(SettingsRecord::kInputDeviceName, SettingsRecord::kDeviceNameSize);
+        std::string stored = f.record.input_device_name().Get();
         EXPECT_EQ(stored, StoredDeviceName(chosen));
         EXPECT_LE(stored.size(), 32u);
         EXPECT_EQ(stored, chosen.substr(0, stored.size()));

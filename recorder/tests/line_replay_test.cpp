@@ -287,7 +287,7 @@ TEST(LineReplayTest, NoRecordFolderLeftFilesCallsInTheDefaultOne) {
     TestFolder dir;
     SettingsRecord settings;
     settings.MakeDefaults(WorkArea{0, 0, 1024, 768});
-    std::memset(settings.folder_list(0), 0, SettingsRecord::kFolderSlotSize);
+    settings.folder_list(0).Clear();
     mkdir(kDir, 0700);
     mkdir((std::string(kDir) + u8"/マニュアル 兼 作業フォルダー").c_str(), 0700);
     WriteAllBytes(std::string(kDir) + u8"/マニュアル 兼 作業フォルダー/setting（編集厳禁）.ini",

@@ -60,7 +60,7 @@ struct Rig {
 
     explicit Rig(int32_t command = kCommandAutomatic, int silenceChoice = 0) {
         record.MakeDefaults(WorkArea{0, 0, 1024, 768});
-        record.SetText(SettingsRecord::kRecordFolder, SettingsRecord::kPathSize, "通話記録\\");
+        record.record_folder().Set("通話記録\\");
         record.recording_format() = 0;
         record.silence_choice() = static_cast<uint8_t>(silenceChoice);
         pass = std::make_unique<RecordingPass>(shared, LinePassConfig(&record), clock, &field);

@@ -45,7 +45,7 @@ struct Rig {
 
     Rig() {
         record.MakeDefaults(WorkArea{0, 0, 1024, 768});
-        record.SetText(SettingsRecord::kRecordFolder, SettingsRecord::kPathSize, "通話記録\\");
+        record.record_folder().Set("通話記録\\");
         record.recording_format() = 0;
     }
 
@@ -59,7 +59,7 @@ struct Rig {
         return saver.SaveRecording(LineSavingSettings(&record), call, discard);
     }
 
-    std::string RecordingPath() { return SjisFromSlot(record.recording_path(), SettingsRecord::kRecordingPathSize); }
+    std::string RecordingPath() { return record.recording_path().Get(); }
 };
 
 const char kDatedFolder[] = "通話記録\\2026年12月\\";
@@ -104,8 +104,8 @@ TEST(SaveRecordingTest, NamesFromTheCallTheFieldAndTheFormats) {
 TEST(SaveRecordingTest, SecondByteBackslashSurvivesIntoTheFileName) {
     Rig rig;
     // ソ is 83 5C and 表 is 95 5C: both end in the byte of "\".
-    rig.record.SetText(SettingsRecord::kRecordFolder, SettingsRecord::kPathSize, "表示用\\");
-    rig.record.SetText(SettingsRecord::kFolderNameFormat, SettingsRecord::kPathSize, "yyyy年mm月ソ");
+    rig.record.record_folder().Set("表示用\\");
+    rig.record.folder_name_format().Set("yyyy年mm月ソ");
     CallFacts call{"0312345678 ソニー", true, false};
     ASSERT_EQ(rig.RecordAndSave(call, "0312345678 ソニー"), SaveOutcome::Saved);
     EXPECT_TRUE(Utf8PathExists(u8"表示用/2026年12月ソ/[着信]07日14時05分33秒-0312345678-ソニー.wav"));
@@ -130,7 +130,7 @@ TEST(SaveRecordingTest, CollisionsGetNumbersBeforeTheExtension) {
 TEST(SaveRecordingTest, FolderThatCannotBeMadeSendsTheRecordingToTheEmergencyFolder) {
     Rig rig;
     suite_test::WriteAllBytes("blocker", {'x'});  // a file where a folder is needed
-    rig.record.SetText(SettingsRecord::kRecordFolder, SettingsRecord::kPathSize, "blocker\\");
+    rig.record.record_folder().Set("blocker\\");
     ASSERT_EQ(rig.RecordAndSave(CallFacts{"", true, false}, ""), SaveOutcome::SavedInEmergencyFolder);
     EXPECT_TRUE(Utf8PathExists(u8"非常用フォルダー/07日14時05分33秒.wav"));
     EXPECT_EQ(rig.saver.SavedToEmergency().load(), 1);
@@ -138,9 +138,9 @@ TEST(SaveRecordingTest, FolderThatCannotBeMadeSendsTheRecordingToTheEmergencyFol
     EXPECT_EQ(rig.field.text, "07日14時05分33秒");
 
     // No record folder and no folder format: not the root of the drive.
-    rig.record.SetText(SettingsRecord::kRecordFolder, SettingsRecord::kPathSize, "");
-    rig.record.SetText(SettingsRecord::kFolderNameFormat, SettingsRecord::kPathSize, "");
-    rig.record.SetText(SettingsRecord::kFileNameFormat, SettingsRecord::kPathSize, "xx時xx分");
+    rig.record.record_folder().Set("");
+    rig.record.folder_name_format().Set("");
+    rig.record.file_name_format().Set("xx時xx分");
     ASSERT_EQ(rig.RecordAndSave(CallFacts{}, ""), SaveOutcome::SavedInEmergencyFolder);
     EXPECT_EQ(rig.saver.LastSavedPath(), "非常用フォルダー\\14時05分.wav");
     EXPECT_TRUE(Utf8PathExists(u8"非常用フォルダー/14時05分.wav"));
@@ -185,7 +185,7 @@ TEST(SaveRecordingTest, WhenEvenTheEmergencyFolderFailsItStopsAndReports) {
 TEST(SaveRecordingTest, ExitWithAnOpenRecordingLeavesNoFile) {
     Rig rig;
     rig.record.recording_format() = 2;
-    rig.record.SetText(SettingsRecord::kRecordingPath, SettingsRecord::kRecordingPathSize, "前回\\");
+    rig.record.recording_path().Set("前回\\");
     CallFacts call{"0300000000", true, false};
     ASSERT_EQ(rig.RecordAndSave(call, "0300000000", true, 3), SaveOutcome::Discarded);
     EXPECT_FALSE(Utf8PathExists(u8"非常用フォルダー/TMP.tmp"));
@@ -201,13 +201,13 @@ TEST(SaveRecordingTest, ExitWithAnOpenRecordingLeavesNoFile) {
 
 TEST(SaveRecordingTest, OverlongRecordingPathIsNotCutNorSpilled) {
     Rig rig;
-    rig.record.SetText(SettingsRecord::kRecordingPath, SettingsRecord::kRecordingPathSize, "前回\\");
-    rig.record.SetText(SettingsRecord::kRecordFolder, SettingsRecord::kPathSize, std::string(200, 'a') + "\\");
-    rig.record.SetText(SettingsRecord::kFolderNameFormat, SettingsRecord::kPathSize, std::string(150, 'b'));
-    const std::string workFolder = rig.record.GetText(SettingsRecord::kWorkFolder, SettingsRecord::kPathSize);
+    rig.record.recording_path().Set("前回\\");
+    rig.record.record_folder().Set(std::string(200, 'a') + "\\");
+    rig.record.folder_name_format().Set(std::string(150, 'b'));
+    const std::string workFolder = rig.record.work_folder().Get();
     ASSERT_EQ(rig.RecordAndSave(CallFacts{}, ""), SaveOutcome::Saved);
     EXPECT_EQ(rig.RecordingPath(), "前回\\") << "352 bytes do not fit in 300";
-    EXPECT_EQ(rig.record.GetText(SettingsRecord::kWorkFolder, SettingsRecord::kPathSize), workFolder);
+    EXPECT_EQ(rig.record.work_folder().Get(), workFolder);
     EXPECT_TRUE(PathExists(std::string(200, 'a') + "\\" + std::string(150, 'b') + "\\07日14時05分33秒.wav"));
 }
 
@@ -254,7 +254,7 @@ TEST(SaveRecordingTest, EmptyNameFormatsFallBackToTheirDefaults) {
     EXPECT_EQ(std::string(rig.saver.LastSavedName()), "07日14時05分33秒.wav");
 
     // Only an empty slot: a format of its own is used as it is.
-    rig.record.SetText(SettingsRecord::kFileNameFormat, SettingsRecord::kPathSize, "xx時xx分");
+    rig.record.file_name_format().Set("xx時xx分");
     ASSERT_EQ(rig.RecordAndSave(CallFacts{"", true, true}, ""), SaveOutcome::SavedInEmergencyFolder);
     EXPECT_EQ(std::string(rig.saver.LastSavedName()), "14時05分.wav");
 }
@@ -266,7 +266,7 @@ TEST(SaveRecordingTest, RecordFolderOnAnotherFileSystemTakesTheRecording) {
     Rig rig;
     SmallDisk disk("other", 1024);
     if (!disk.mounted()) GTEST_SKIP() << "mounting a tmpfs needs root";
-    rig.record.SetText(SettingsRecord::kRecordFolder, SettingsRecord::kPathSize, "other\\");
+    rig.record.record_folder().Set("other\\");
     ASSERT_EQ(rig.RecordAndSave(CallFacts{"0312345678", true, false}, "", false, 5), SaveOutcome::Saved);
     EXPECT_EQ(suite_test::ReadAllBytes(u8"other/2026年12月/[着信]07日14時05分33秒-0312345678-.wav").size(), 40044u);
     EXPECT_FALSE(Utf8PathExists(u8"非常用フォルダー/TMP.tmp"));
@@ -279,7 +279,7 @@ TEST(SaveRecordingTest, FailedMoveRemovesWhatItCreated) {
     Rig rig;
     SmallDisk disk("full", 16);
     if (!disk.mounted()) GTEST_SKIP() << "mounting a tmpfs needs root";
-    rig.record.SetText(SettingsRecord::kRecordFolder, SettingsRecord::kPathSize, "full\\");
+    rig.record.record_folder().Set("full\\");
     ASSERT_EQ(rig.RecordAndSave(CallFacts{"0312345678", true, false}, "", false, 5),
               SaveOutcome::SavedInEmergencyFolder);
     std::vector<FolderEntry> entries;

@@ -46,7 +46,7 @@ struct Bench {
 
     Bench(uint8_t format, int32_t command) {
         record.MakeDefaults(WorkArea{0, 0, 1024, 768});
-        record.SetText(SettingsRecord::kRecordFolder, SettingsRecord::kPathSize, "通話記録\\");
+        record.record_folder().Set("通話記録\\");
         record.recording_format() = format;
         pass = std::make_unique<RecordingPass>(shared, LinePassConfig(&record), clock, nullptr);
         pass->PrimeDecoders();

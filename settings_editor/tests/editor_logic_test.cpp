@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <random>
 
+#include "common/byte_io.h"
 #include "common/file_layer.h"
 #include "common/tests/test_folder.h"
 
@@ -15,9 +16,9 @@ using suite_test::Utf8PathExists;
 namespace {
 
 void SetFolders(SettingsRecord* r, std::initializer_list<const char*> folders) {
-    for (size_t s = 0; s < 5; ++s) r->SetText(SettingsRecord::kFolderList + 262 * s, 262, "");
+    for (size_t s = 0; s < 5; ++s) r->folder_list(s).Set("");
     size_t s = 0;
-    for (const char* f : folders) r->SetText(SettingsRecord::kFolderList + 262 * s++, 262, f);
+    for (const char* f : folders) r->folder_list(s++).Set(f);
 }
 
 }  // namespace
@@ -97,10 +98,13 @@ TEST(EditorLogic, FormatWordsAndOffsets) {
     EXPECT_STREQ(FormatWord(4, 1), "発信日付");
     EXPECT_STREQ(FormatWord(4, 2), "電話番号");
     EXPECT_STREQ(FormatWord(3, 3), "電話帳");
-    EXPECT_EQ(FormatOffset(1), 1740u);
-    EXPECT_EQ(FormatOffset(2), 960u);
-    EXPECT_EQ(FormatOffset(3), 1220u);
-    EXPECT_EQ(FormatOffset(4), 1480u);
+    const SettingsRecord r;
+    auto offset = [&r](int k) { return static_cast<size_t>(FormatSlot(r, k).data() - r.data()); };
+    EXPECT_EQ(offset(1), 1740u);
+    EXPECT_EQ(offset(2), 960u);
+    EXPECT_EQ(offset(3), 1220u);
+    EXPECT_EQ(offset(4), 1480u);
+    for (int k = 1; k <= 4; ++k) EXPECT_EQ(FormatSlot(r, k).size(), 260u) << k;
     // Pressing "着信", typing "_", pressing "電話番号" builds the text in order.
     std::string text = std::string(FormatWord(3, 0)) + "_" + FormatWord(3, 2);
     EXPECT_EQ(text, "着信_電話番号");
@@ -113,20 +117,20 @@ TEST(EditorLogic, AddingRecordFolders) {
     int slot = -1;
     EXPECT_EQ(AddRecordFolder(&r, "D:\\録音", &slot), AddFolderResult::Added);
     EXPECT_EQ(slot, 1);
-    EXPECT_STREQ(r.folder_list(1), "D:\\録音\\");
+    EXPECT_EQ(r.folder_list(1).Get(), "D:\\録音\\");
     EXPECT_EQ(r.folder_choice(), 1);
     EXPECT_EQ(AddRecordFolder(&r, "E:\\表\\", &slot), AddFolderResult::Added);
-    EXPECT_STREQ(r.folder_list(2), "E:\\表\\") << "a closing \\ is not doubled";
+    EXPECT_EQ(r.folder_list(2).Get(), "E:\\表\\") << "a closing \\ is not doubled";
     EXPECT_EQ(AddRecordFolder(&r, "F:\\表", &slot), AddFolderResult::Added);
-    EXPECT_STREQ(r.folder_list(3), "F:\\表\\") << "表's trail byte is not a closing \\";
+    EXPECT_EQ(r.folder_list(3).Get(), "F:\\表\\") << "表's trail byte is not a closing \\";
 
     // 239 bytes fit; 240 are refused and nothing changes.
     EXPECT_EQ(AddRecordFolder(&r, std::string(240, 'a'), &slot), AddFolderResult::TooLong);
     EXPECT_EQ(AddRecordFolder(&r, "", &slot), AddFolderResult::TooLong);
-    EXPECT_EQ(r.folder_list(4)[0], 0);
+    EXPECT_EQ(r.folder_list(4).at(0), 0);
     EXPECT_EQ(r.folder_choice(), 3);
     EXPECT_EQ(AddRecordFolder(&r, std::string(239, 'b'), &slot), AddFolderResult::Added);
-    EXPECT_EQ(std::string(r.folder_list(4)), std::string(239, 'b') + "\\");
+    EXPECT_EQ(r.folder_list(4).Get(), std::string(239, 'b') + "\\");
 
     // A sixth folder is refused and the five stay as they were.
     SettingsRecord before = r;
@@ -139,9 +143,10 @@ TEST(EditorLogic, DeletingTheSecondOfThreeFolders) {
     SetFolders(&r, {"A\\", "B\\", "C\\"});
     r.folder_choice() = 1;
     DeleteRecordFolder(&r, 1);
-    EXPECT_STREQ(r.folder_list(0), "A\\");
-    EXPECT_STREQ(r.folder_list(1), "C\\");
-    EXPECT_EQ(r.folder_list(2)[0], 0);
+    EXPECT_EQ(r.folder_list(0).Get(), "A\\");
+    EXPECT_EQ(r.folder_list(1).Get(), "C\\");
+    EXPECT_EQ(r.folder_list(2).at(0), 0);
+    for (size_t i = 0; i < 262; ++i) ASSERT_EQ(r.folder_list(2).at(i), 0) << "slot 2 wholly cleared, byte " << i;
     EXPECT_EQ(r.folder_choice(), 0);
     EXPECT_EQ(RecordFolders(r), (std::vector<std::string>{"A\\", "C\\"}));
 }
@@ -152,8 +157,8 @@ TEST(EditorLogic, DeletingWithAGapLeavesNoDuplicate) {
     SetFolders(&r, {"A\\", "", "C\\", "D\\"});
     DeleteRecordFolder(&r, 0);
     EXPECT_EQ(RecordFolders(r), (std::vector<std::string>{"C\\", "D\\"}));
-    EXPECT_EQ(r.folder_list(2)[0], 0);
-    EXPECT_EQ(r.folder_list(3)[0], 0);
+    EXPECT_EQ(r.folder_list(2).at(0), 0);
+    EXPECT_EQ(r.folder_list(3).at(0), 0);
     // Deleting the only folder leaves none.
     SetFolders(&r, {"A\\"});
     DeleteRecordFolder(&r, 0);
@@ -164,26 +169,26 @@ TEST(EditorLogic, IncomingFolderChoice) {
     SettingsRecord r;
     std::string chosen = "C:\\着信";
     EXPECT_EQ(SetIncomingFolder(&r, &chosen), IncomingFolderResult::Stored);
-    EXPECT_STREQ(r.number_output_path(), "C:\\着信\\");
+    EXPECT_EQ(r.number_output_path().Get(), "C:\\着信\\");
     std::string tooLong(260, 'a');
     EXPECT_EQ(SetIncomingFolder(&r, &tooLong), IncomingFolderResult::TooLong);
-    EXPECT_STREQ(r.number_output_path(), "C:\\着信\\") << "a refused path changes nothing";
+    EXPECT_EQ(r.number_output_path().Get(), "C:\\着信\\") << "a refused path changes nothing";
     std::string atLimit(259, 'a');
     EXPECT_EQ(SetIncomingFolder(&r, &atLimit), IncomingFolderResult::TooLong)
         << "259 bytes and the added \\ no longer fit the slot";
     std::string fits(258, 'a');
     EXPECT_EQ(SetIncomingFolder(&r, &fits), IncomingFolderResult::Stored);
-    EXPECT_EQ(std::string(r.number_output_path()), fits + "\\");
+    EXPECT_EQ(r.number_output_path().Get(), fits + "\\");
     // A cancelled chooser keeps the folder the user had.
     EXPECT_EQ(SetIncomingFolder(&r, nullptr), IncomingFolderResult::Cancelled);
-    EXPECT_EQ(std::string(r.number_output_path()), fits + "\\");
+    EXPECT_EQ(r.number_output_path().Get(), fits + "\\");
 }
 
 TEST(EditorLogic, FolderTestCreatesAndRemovesOnlyItsOwnFolders) {
     TestFolder dir;
     SettingsRecord r;
     SetFolders(&r, {"通話記録\\", "既存\\"});
-    r.SetText(SettingsRecord::kFolderNameFormat, 260, "yyyy年mm月");
+    r.folder_name_format().Set("yyyy年mm月");
     r.folder_choice() = 0;
     EXPECT_EQ(FolderTestPath(r), "通話記録\\yyyy年mm月xTMPxtmp\\");
 
@@ -198,7 +203,7 @@ TEST(EditorLogic, FolderTestCreatesAndRemovesOnlyItsOwnFolders) {
     EXPECT_FALSE(Utf8PathExists(u8"既存/yyyy年mm月xTMPxtmp"));
 
     // A name the file system cannot hold fails; nothing is left behind.
-    r.SetText(SettingsRecord::kFolderNameFormat, 260, std::string(120, 'a') + std::string(60, 'a') + "長い名前" +
+    r.folder_name_format().Set(std::string(120, 'a') + std::string(60, 'a') + "長い名前" +
                                                            std::string(70, 'z'));
     EXPECT_FALSE(RunFolderTest(FolderTestPath(r)));
     EXPECT_TRUE(Utf8PathExists(u8"既存"));
@@ -238,7 +243,7 @@ TEST(EditorLogic, RandomRecordsAreHandledInsideTheirSlots) {
         for (const std::string& f : folders) EXPECT_LE(f.size(), 262u);
         std::string path = FolderTestPath(r);
         EXPECT_LE(path.size(), 262u + 260u + 9u);
-        for (int k = 1; k <= 4; ++k) ValidateFormat(k, r.GetText(FormatOffset(k), 260));
+        for (int k = 1; k <= 4; ++k) ValidateFormat(k, FormatSlot(r, k).Get());
         if (round % 2) DeleteRecordFolder(&r, rng() % 6);
         int slot;
         AddRecordFolder(&r, "X:\\y", &slot);
@@ -250,7 +255,7 @@ TEST(EditorLogic, IncomingPathTakeOverAtClose) {
     TestFolder dir;
     ASSERT_TRUE(CreateFolderPath("着信"));
     SettingsRecord r;
-    auto field = [&r] { return r.GetText(SettingsRecord::kNumberOutputPath, 260); };
+    auto field = [&r] { return r.number_output_path().Get(); };
 
     // Typed by hand while the field was empty: taken over.
     EXPECT_EQ(TakeOverIncomingPath(&r, "着信\\number.txt"), IncomingPathCheck::Ok);
@@ -258,7 +263,7 @@ TEST(EditorLogic, IncomingPathTakeOverAtClose) {
     // A shorter text leaves nothing of the longer one behind its terminator.
     EXPECT_EQ(TakeOverIncomingPath(&r, "着信\\"), IncomingPathCheck::Ok);
     EXPECT_EQ(field(), "着信\\");
-    for (size_t i = 6; i < 260; ++i) ASSERT_EQ(r.number_output_path()[i], 0) << i;
+    for (size_t i = 6; i < 260; ++i) ASSERT_EQ(r.number_output_path().at(i), 0) << i;
 
     // Refusals keep the field as it was.
     EXPECT_EQ(TakeOverIncomingPath(&r, "ない\\n.txt"), IncomingPathCheck::FolderMissing);
@@ -293,7 +298,7 @@ TEST(EditorLogic, FormatsLongerThanTheirFieldAreRefused) {
     SettingsRecord r;
     StoreFormat(&r, 3, "[着信]着信日付-電話番号-電話帳");
     StoreFormat(&r, 3, "着信");
-    EXPECT_EQ(r.GetText(1220, 260), "着信");
+    EXPECT_EQ(ByteReader(r.data(), r.size()).Text(1220, 260), "着信");
     for (size_t i = 1220 + 4; i < 1220 + 260; ++i) ASSERT_EQ(r.data()[i], 0) << i;
     EXPECT_EQ(r.data()[1220 + 260], 0) << "the next field is untouched";
 }
@@ -322,10 +327,10 @@ TEST(EditorLogic, EditorWindowPlacement) {
         {"10", "20", "", "", false},
     };
     for (const Case& c : cases) {
-        r.SetText(SettingsRecord::kEditorWindowText, 5, c.x);
-        r.SetText(SettingsRecord::kEditorWindowText + 5, 5, c.y);
-        r.SetText(SettingsRecord::kEditorWindowText + 10, 5, c.w);
-        r.SetText(SettingsRecord::kEditorWindowText + 15, 5, c.h);
+        r.editor_window_text(0).Set(c.x);
+        r.editor_window_text(1).Set(c.y);
+        r.editor_window_text(2).Set(c.w);
+        r.editor_window_text(3).Set(c.h);
         Rect p = EditorWindowPlacement(r, area);
         if (c.stored) {
             EXPECT_EQ(p.x, std::atoi(c.x));
@@ -343,7 +348,7 @@ TEST(EditorLogic, FailedFolderTestRemovesTheFoldersItMade) {
     TestFolder dir;
     SettingsRecord r;
     SetFolders(&r, {"新規\\記録\\"});
-    r.SetText(SettingsRecord::kFolderNameFormat, 260, std::string(250, 'a'));
+    r.folder_name_format().Set(std::string(250, 'a'));
     EXPECT_FALSE(RunFolderTest(FolderTestPath(r)));
     EXPECT_FALSE(Utf8PathExists(u8"新規")) << "made before the too-long name failed";
 }

@@ -2,7 +2,7 @@
 // the settings file's name, read into the line recorder's and the handset
 // recorder's records, then written back as at exit.
 #include "common/settings_record.h"
-#include "handset/handset_settings_record.h"
+#include "handset/handset_pass_config.h"
 #include "recorder/recording_pass.h"
 #include "tests/fuzz/fuzz_folder.h"
 
@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     suite::SettingsRecord line;
     if (suite::LoadLineSettings(kPath, area, &line) == suite::LoadOutcome::Read) {
         // What start-up takes from the record: the chosen folder, the pass's settings.
-        line.SetText(suite::SettingsRecord::kRecordFolder, suite::SettingsRecord::kPathSize, line.ChosenFolder());
+        line.record_folder().Set(line.ChosenFolder());
         suite::PassConfig config = suite::LinePassConfig(&line);
         (void)config;
         suite::SaveSettingsOnExit(kPath, line);

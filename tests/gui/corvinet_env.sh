@@ -1,7 +1,7 @@
 # shellcheck shell=bash
 # Sourceable bash library for runs of Corvinet on the virtual line (GUI
 # tests, measurements), after virtual_line.sh and wine_env.sh (it brings
-# settings_bytes.sh itself):
+# settings_bytes.sh itself, whose settingsrecord needs $native):
 #
 #   corvinet_line_start DIR   the line (null sink "line", its monitor the
 #                             input) and an output sink "speaker", so that
@@ -71,61 +71,48 @@ corvinet_find_input() {
   return 1
 }
 
-
+# Non-zero reserved bytes (7, 96, 97, 3571, and 699 beyond the part saved at
+# exit) and an "X" (byte 3300) inside the last folder slot, after its
+# terminator.
 corvinet_make_record() {
   local f=$1
-  local -a b=(put_byte "$f") t=(put_text "$f")
-  head -c 3572 /dev/zero >"$f"
-  "${b[@]}" 0 10       # auto_start_level
-  "${b[@]}" 5 1        # start_state: automatic
-  "${b[@]}" 7 165      # reserved
-  "${b[@]}" 8 0        # silence_choice: 10 s
-  "${b[@]}" 9 3        # warning_volume
-  "${b[@]}" 10 2       # recording_format: Ogg, middle
-  "${b[@]}" 12 1       # browser_sort
-  "${t[@]}" 14 100; "${t[@]}" 19 100; "${t[@]}" 24 780; "${t[@]}" 29 260
-  "${b[@]}" 34 0       # show_connection_screen: no
-  "${b[@]}" 35 "$CORVINET_LINE_INDEX"
-  "${b[@]}" 36 "$CORVINET_INPUT_COUNT"
-  "${t[@]}" 42 277; "${t[@]}" 47 100; "${t[@]}" 52 470; "${t[@]}" 57 200
-  # info_board_rect 277, 384, 470 x 200 (uint16 little-endian)
-  "${b[@]}" 62 21; "${b[@]}" 63 1; "${b[@]}" 64 128; "${b[@]}" 65 1
-  "${b[@]}" 66 214; "${b[@]}" 67 1; "${b[@]}" 68 200
-  "${t[@]}" 70 202; "${t[@]}" 75 284; "${t[@]}" 80 620; "${t[@]}" 85 210
-  "${b[@]}" 90 "$CORVINET_INPUT_COUNT"   # saved_device_count
-  "${b[@]}" 94 8; "${b[@]}" 95 7
-  "${b[@]}" 96 90; "${b[@]}" 97 195      # reserved
-  "${t[@]}" 400 "マニュアル 兼 作業フォルダー"
-  "${t[@]}" 660 "$CORVINET_LINE_INPUT"
-  "${b[@]}" 699 77     # reserved, beyond the part saved at exit
-  "${t[@]}" 960 "dd日xx時xx分xx秒"
-  "${t[@]}" 1220 "[着信]着信日付-電話番号-電話帳"
-  "${t[@]}" 1480 "[発信]発信日付-電話番号-電話帳"
-  "${t[@]}" 1740 "yyyy年mm月"
-  "${t[@]}" 2000 "通話記録\\"
-  "${t[@]}" 3300 "X"   # inside the last folder slot, after its terminator
-  "${b[@]}" 3571 119   # reserved
+  settingsrecord new "$f" &&
+    settingsrecord set "$f" auto_start_level 10 start_state 1 byte.7 165 silence_choice 0 warning_volume 3 \
+      recording_format 2 browser_sort 1 \
+      editor_window_text.0 100 editor_window_text.1 100 editor_window_text.2 780 editor_window_text.3 260 \
+      show_connection_screen 0 \
+      input_device_index "$CORVINET_LINE_INDEX" input_device_count "$CORVINET_INPUT_COUNT" \
+      main_window_text.0 277 main_window_text.1 100 main_window_text.2 470 main_window_text.3 200 \
+      info_board_rect.0 277 info_board_rect.1 384 info_board_rect.2 470 info_board_rect.3 200 \
+      browser_window_text.0 202 browser_window_text.1 284 browser_window_text.2 620 browser_window_text.3 210 \
+      saved_device_count "$CORVINET_INPUT_COUNT" info_board_font 8 phone_book_font 7 \
+      byte.96 90 byte.97 195 \
+      work_folder "マニュアル 兼 作業フォルダー" input_device_name "$CORVINET_LINE_INPUT" \
+      byte.699 77 \
+      file_name_format "dd日xx時xx分xx秒" \
+      incoming_name_format "[着信]着信日付-電話番号-電話帳" outgoing_name_format "[発信]発信日付-電話番号-電話帳" \
+      folder_name_format "yyyy年mm月" folder_list.0 "通話記録\\" \
+      byte.3300 88 \
+      byte.3571 119
 }
 
 # A 2790-byte handset record for the line input: automatic, 10 s silence,
-# Ogg, desktop, no connection screen; non-zero bytes beyond 692.
+# Ogg, desktop, no connection screen; non-zero bytes beyond 692 and in byte
+# 11 (reserved here, passed through).
 handset_make_record() {
   local f=$1
-  local -a b=(put_byte "$f") t=(put_text "$f")
-  head -c 2790 /dev/zero >"$f"
-  "${b[@]}" 0 10; "${b[@]}" 5 1; "${b[@]}" 7 1; "${b[@]}" 9 3; "${b[@]}" 10 2
-  "${b[@]}" 11 201     # reserved, passed through
-  "${b[@]}" 12 1
-  "${t[@]}" 42 277; "${t[@]}" 47 100; "${t[@]}" 52 470; "${t[@]}" 57 200
-  "${t[@]}" 70 202; "${t[@]}" 75 284; "${t[@]}" 80 600; "${t[@]}" 85 200
-  "${b[@]}" 35 "$CORVINET_LINE_INDEX"; "${b[@]}" 36 "$CORVINET_INPUT_COUNT"
-  "${b[@]}" 90 "$CORVINET_INPUT_COUNT"
-  "${t[@]}" 660 "$CORVINET_LINE_INPUT"
-  "${b[@]}" 699 77
-  "${t[@]}" 960 "dd日xx時xx分xx秒"
-  "${t[@]}" 1220 "yyyy年mm月"
-  "${t[@]}" 1480 "通話記録\\"
-  "${b[@]}" 2789 119
+  settingsrecord new "$f" --handset &&
+    settingsrecord set "$f" auto_start_level 10 start_state 1 byte.7 1 warning_volume 3 recording_format 2 \
+      byte.11 201 \
+      browser_sort 1 \
+      main_window_text.0 277 main_window_text.1 100 main_window_text.2 470 main_window_text.3 200 \
+      browser_window_text.0 202 browser_window_text.1 284 browser_window_text.2 600 browser_window_text.3 200 \
+      input_device_index "$CORVINET_LINE_INDEX" input_device_count "$CORVINET_INPUT_COUNT" \
+      saved_device_count "$CORVINET_INPUT_COUNT" \
+      input_device_name "$CORVINET_LINE_INPUT" \
+      byte.699 77 \
+      file_name_format "dd日xx時xx分xx秒" folder_name_format "yyyy年mm月" folder_list.0 "通話記録\\" \
+      byte.2789 119
 }
 
 # A folder laid out like the install folder, with that record.

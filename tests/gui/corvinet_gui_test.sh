@@ -375,14 +375,14 @@ case_display_modes() {
   new_case
   local f state cls rect
   f=$(ini)
-  dd if=/dev/zero of="$f" bs=1 seek=42 count=20 conv=notrunc status=none
+  settingsrecord clear "$f" main_window_text.0 main_window_text.1 main_window_text.2 main_window_text.3 || return 1
   start_corvinet
   wait_main || return 1
   rect=$(drv get-rect "$main_class") || return 1
   [ "$rect" = "277 184 470 200" ] || { fail "a zero stored rectangle opens the window at $rect"; return 1; }
   close_main || return 1
 
-  put_byte "$f" 6 2
+  settingsrecord set "$f" start_place 2 || return 1
   start_corvinet
   cls=$(drv find-class "$MAIN_PREFIX" 30000) || return 1
   sleep 3
@@ -391,8 +391,7 @@ case_display_modes() {
   drv close "$cls" >/dev/null || return 1
   wait_exit 15 || return 1
 
-  put_byte "$f" 6 1
-  put_byte "$f" 41 1   # topmost
+  settingsrecord set "$f" start_place 1 topmost 1 || return 1
   start_corvinet
   cls=$(drv find-class "$MAIN_PREFIX" 30000) || return 1
   sleep 3
@@ -421,8 +420,7 @@ case_read_only() { gui_read_only_case "$program"; }
 case_missing_work_folder() {
   new_case
   local f; f=$(ini)
-  dd if=/dev/zero of="$f" bs=1 seek=400 count=260 conv=notrunc status=none
-  put_text "$f" 400 "無い作業フォルダー"
+  settingsrecord clear "$f" work_folder && settingsrecord set "$f" work_folder "無い作業フォルダー" || return 1
   cp "$f" "$case_dir/settings.before"
   local text=$'保存先フォルダーが存在しません\n現在の保存先　無い作業フォルダー\n\n保存先をデフォルト（初期設定）に戻しますか？'
   start_corvinet

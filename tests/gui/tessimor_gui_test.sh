@@ -11,6 +11,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 [ $# -ge 1 ] || { echo "usage: $0 WINDOWS_BUILD_DIR [CASE...]" >&2; exit 2; }
 build=$(cd "$1" && pwd) || exit 2
+native="$(dirname "$build")/native"  # settingsrecord
 shift
 only=("$@")
 
@@ -72,33 +73,28 @@ file_size() { stat -c %s "$1"; }
 # pass the loaded bytes through shows in the comparison.
 make_record() {  # make_record FILE
   local f=$1
-  head -c $RECORD_SIZE /dev/zero >"$f"
-  put_byte "$f" 0 10      # auto_start_level
-  put_byte "$f" 5 1       # start_state
-  put_byte "$f" 7 165     # reserved
-  put_byte "$f" 9 3       # warning_volume
-  put_byte "$f" 10 2      # recording_format
-  put_byte "$f" 12 1      # browser_sort
-  put_text "$f" 14 100; put_text "$f" 19 100; put_text "$f" 24 780; put_text "$f" 29 260
-  put_byte "$f" 34 1      # show_connection_screen
-  put_text "$f" 42 277; put_text "$f" 47 184; put_text "$f" 52 470; put_text "$f" 57 200
-  put_text "$f" 70 202; put_text "$f" 75 284; put_text "$f" 80 620; put_text "$f" 85 210
-  put_byte "$f" 94 8; put_byte "$f" 95 7
-  put_byte "$f" 96 90; put_byte "$f" 97 195   # reserved
-  put_text "$f" 400 "マニュアル 兼 作業フォルダー"
-  put_text "$f" 960 "dd日xx時xx分xx秒"
-  put_text "$f" 1220 "[着信]着信日付-電話番号-電話帳"
-  put_text "$f" 1480 "[発信]発信日付-電話番号-電話帳"
-  put_text "$f" 1740 "yyyy年mm月"
-  put_text "$f" 2000 "通話記録\\"
-  put_text "$f" 3300 "X"       # inside the last folder slot, after its terminator
-  put_byte "$f" 3571 119  # reserved
+  settingsrecord new "$f" &&
+    settingsrecord set "$f" auto_start_level 10 start_state 1 byte.7 165 warning_volume 3 recording_format 2 \
+      browser_sort 1 \
+      editor_window_text.0 100 editor_window_text.1 100 editor_window_text.2 780 editor_window_text.3 260 \
+      show_connection_screen 1 \
+      main_window_text.0 277 main_window_text.1 184 main_window_text.2 470 main_window_text.3 200 \
+      browser_window_text.0 202 browser_window_text.1 284 browser_window_text.2 620 browser_window_text.3 210 \
+      info_board_font 8 phone_book_font 7 \
+      byte.96 90 byte.97 195 \
+      work_folder "マニュアル 兼 作業フォルダー" \
+      file_name_format "dd日xx時xx分xx秒" \
+      incoming_name_format "[着信]着信日付-電話番号-電話帳" outgoing_name_format "[発信]発信日付-電話番号-電話帳" \
+      folder_name_format "yyyy年mm月" folder_list.0 "通話記録\\" \
+      byte.3300 88 \
+      byte.3571 119
 }
 
 set_folders() {  # set_folders FILE FOLDER...: slots filled from the front
-  local f=$1 i=0
+  local f=$1 i=0 pairs=()
   shift
-  for folder in "$@"; do put_text "$f" $(( 2000 + i * 262 )) "$folder"; i=$(( i + 1 )); done
+  for folder in "$@"; do pairs+=("folder_list.$i" "$folder"); i=$(( i + 1 )); done
+  settingsrecord set "$f" "${pairs[@]}"
 }
 
 # Offsets (0-based) where two files differ, one a line.
@@ -239,22 +235,18 @@ case_one_byte_file() {
   close_tessimor || return 1
 
   local expected="$cases_dir/$case_name.expected"
-  head -c $RECORD_SIZE /dev/zero >"$expected"
-  put_byte "$expected" 0 10; put_byte "$expected" 5 1; put_byte "$expected" 9 3
-  put_byte "$expected" 10 2; put_byte "$expected" 12 1; put_byte "$expected" 34 1
-  put_byte "$expected" 94 8; put_byte "$expected" 95 7
-  put_text "$expected" 14 122; put_text "$expected" 19 254; put_text "$expected" 24 780; put_text "$expected" 29 260
-  put_text "$expected" 42 277; put_text "$expected" 47 184; put_text "$expected" 52 470; put_text "$expected" 57 200
-  # info_board_rect, four little-endian words: 277, 384, 470, 200
-  put_byte "$expected" 62 21; put_byte "$expected" 63 1; put_byte "$expected" 64 128; put_byte "$expected" 65 1
-  put_byte "$expected" 66 214; put_byte "$expected" 67 1; put_byte "$expected" 68 200
-  put_text "$expected" 70 202; put_text "$expected" 75 284; put_text "$expected" 80 620; put_text "$expected" 85 210
-  put_text "$expected" 400 "マニュアル 兼 作業フォルダー"
-  put_text "$expected" 960 "dd日xx時xx分xx秒"
-  put_text "$expected" 1220 "[着信]着信日付-電話番号-電話帳"
-  put_text "$expected" 1480 "[発信]発信日付-電話番号-電話帳"
-  put_text "$expected" 1740 "yyyy年mm月"
-  put_text "$expected" 2000 "通話記録\\"
+  settingsrecord new "$expected" &&
+    settingsrecord set "$expected" auto_start_level 10 start_state 1 warning_volume 3 \
+      recording_format 2 browser_sort 1 show_connection_screen 1 \
+      info_board_font 8 phone_book_font 7 \
+      editor_window_text.0 122 editor_window_text.1 254 editor_window_text.2 780 editor_window_text.3 260 \
+      main_window_text.0 277 main_window_text.1 184 main_window_text.2 470 main_window_text.3 200 \
+      info_board_rect.0 277 info_board_rect.1 384 info_board_rect.2 470 info_board_rect.3 200 \
+      browser_window_text.0 202 browser_window_text.1 284 browser_window_text.2 620 browser_window_text.3 210 \
+      work_folder "マニュアル 兼 作業フォルダー" \
+      file_name_format "dd日xx時xx分xx秒" \
+      incoming_name_format "[着信]着信日付-電話番号-電話帳" outgoing_name_format "[発信]発信日付-電話番号-電話帳" \
+      folder_name_format "yyyy年mm月" folder_list.0 "通話記録\\" || return 1
   expect_changes_only_in "$expected" "$(ini)" || return 1
 }
 
@@ -374,7 +366,7 @@ case_format_token_limit() {
 case_sixth_folder_refused() {
   make_record "$(ini)"
   set_folders "$(ini)" "通話記録\\" "記録2\\" "記録3\\" "記録4\\" "記録5\\"
-  put_byte "$(ini)" 92 2
+  settingsrecord set "$(ini)" folder_choice 2 || return 1
   local before="$cases_dir/$case_name.before"
   cp "$(ini)" "$before"
   mkdir -p "$case_dir/新しい記録"
@@ -420,7 +412,7 @@ case_add_folder() {
 case_delete_second_folder() {
   make_record "$(ini)"
   set_folders "$(ini)" "通話記録\\" "記録2\\" "記録3\\"
-  put_byte "$(ini)" 92 1
+  settingsrecord set "$(ini)" folder_choice 1 || return 1
   local before="$cases_dir/$case_name.before"
   cp "$(ini)" "$before"
   start_and_wait || return 1
@@ -447,7 +439,7 @@ case_incoming_folder_missing() {
   missing="$(winpath "$case_dir/無い着信")\\"
   existing="$(winpath "$case_dir/着信")\\"
   mkdir -p "$case_dir/着信"
-  put_text "$(ini)" 3310 "$missing"
+  settingsrecord set "$(ini)" number_output_path "$missing" || return 1
   local before="$cases_dir/$case_name.before"
   cp "$(ini)" "$before"
   start_and_wait || return 1
@@ -473,7 +465,7 @@ case_browse_cancelled() {
   local existing
   existing="$(winpath "$case_dir/着信")\\"
   mkdir -p "$case_dir/着信"
-  put_text "$(ini)" 3310 "$existing"
+  settingsrecord set "$(ini)" number_output_path "$existing" || return 1
   local before="$cases_dir/$case_name.before"
   cp "$(ini)" "$before"
   start_and_wait || return 1

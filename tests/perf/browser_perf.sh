@@ -19,6 +19,7 @@ seconds=30
 if [ "${1:-}" = --seconds ]; then seconds=$2; shift 2; fi
 [ $# -eq 1 ] || { echo "usage: $0 [--seconds S] WINDOWS_BUILD_DIR" >&2; exit 2; }
 build=$(cd "$1" && pwd) || exit 2
+native="$(dirname "$build")/native"  # settingsrecord, for the record
 program="$build/Corvinet.exe"
 driver="$build/gui_driver.exe"
 bench="$build/browser_rebuild_bench.exe"
@@ -49,7 +50,7 @@ unset DISPLAY
 wine_env_init "$work" && wine_env_unmanaged || { echo "no Wine environment" >&2; exit 1; }
 corvinet_find_input "$driver" || exit 1
 corvinet_make_folder "$dir" || exit 1
-put_text "$dir/$CORVINET_SETTINGS_REL" 100 "rec\\"
+settingsrecord set "$dir/$CORVINET_SETTINGS_REL" recording_path "rec\\" || exit 1
 mkdir -p "$dir/rec" "$dir/many"
 sox -n -r 8000 -c 1 -b 16 "$dir/rec/long.wav" synth $(( seconds * 2 + 30 )) sine 600 gain -6 2>/dev/null &&
   sox -n -r 8000 -c 1 -b 16 "$dir/rec/short.wav" synth 10 sine 1500 gain -6 2>/dev/null || exit 1

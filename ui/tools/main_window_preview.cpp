@@ -133,8 +133,9 @@ int Run(HINSTANCE instance, const std::string& scene, int seconds) {
     bar.Close();
     std::printf("command %d threshold %d topmost %d number_ready %d main %s %s %s %s\n",
                 shared.RecorderCommand.load(), shared.LevelThreshold.load(), settings.topmost(),
-                shared.NumberReady.load(), settings.main_window_text(0), settings.main_window_text(1),
-                settings.main_window_text(2), settings.main_window_text(3));
+                shared.NumberReady.load(), settings.main_window_text(0).Get().c_str(),
+                settings.main_window_text(1).Get().c_str(), settings.main_window_text(2).Get().c_str(),
+                settings.main_window_text(3).Get().c_str());
     std::printf("dead_font_messages %d posted_nulls %d\n", gDeadFontMessages, postedNulls);
     std::fflush(stdout);
     DeleteObject(background);

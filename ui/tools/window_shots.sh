@@ -5,11 +5,13 @@
 #
 #   ui/tools/window_shots.sh BUILD INSTALL SHOTS
 #
-# BUILD: a Windows (mingw-w64) build folder with main_window_preview and gui_driver;
+# BUILD: a Windows (mingw-w64) build folder with main_window_preview and gui_driver,
+# the native build beside it (settingsrecord);
 # INSTALL: its install folder (Corvinet); SHOTS: where the PNGs go.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:?build folder}" && pwd)
+native="$(dirname "$build")/native"  # settingsrecord, for the record
 install=$(cd "${2:?install folder}" && pwd)
 shots=${3:?shots folder}
 mkdir -p "$shots" && shots=$(cd "$shots" && pwd)
@@ -30,7 +32,7 @@ driver="$build/gui_driver.exe"
 corvinet_find_input "$driver" || exit 1
 run() {  # run PLACE: Corvinet in display mode PLACE from a fresh folder
   corvinet_make_folder "$install"
-  corvinet_put_byte "$install/$CORVINET_SETTINGS_REL" 6 "$1"
+  settingsrecord set "$install/$CORVINET_SETTINGS_REL" start_place "$1"
   (cd "$install" && wine64 Corvinet.exe) &
   corvinet_pid=$!
   class=$(wine64 "$driver" find-class "$CORVINET_MAIN_PREFIX" 20000) || return 1
