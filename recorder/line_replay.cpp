@@ -226,28 +226,36 @@ bool PrintSaved(const PassReport& report, const Replay& r, bool cutShort, FILE* 
     return !cutShort;
 }
 
-int Run(const Options& o, FILE* in, const WavInput& input, FILE* out, FILE* err) {
-    auto r = std::make_unique<Replay>();
-    if (!LoadSettings(&r->record, err)) return 1;
-    SettingsRecord& rec = r->record;
-    // Start-up: the chosen record folder, the threshold, the start command.
+// Start-up as the recorder does it: the chosen record folder, the
+// threshold, the start command.
+void StartUp(Replay& r, bool manual) {
+    SettingsRecord& rec = r.record;
     rec.record_folder().Set(rec.ChosenFolder());
-    uint32_t threshold = rec.auto_start_level();
-    r->shared.LevelThreshold.store(threshold > 127 ? 127 : static_cast<int32_t>(threshold));
-    r->shared.RecorderCommand.store(o.manual ? kCommandManual : kCommandAutomatic);
+    const uint32_t threshold = rec.auto_start_level();
+    r.shared.LevelThreshold.store(threshold > 127 ? 127 : static_cast<int32_t>(threshold));
+    r.shared.RecorderCommand.store(manual ? kCommandManual : kCommandAutomatic);
+}
 
+// The work folder's phone book, read only, when there is one; else null.
+PhoneBook* OpenWorkBook(const SettingsRecord& rec, PhoneBook& book) {
     std::string work = rec.work_folder().Get();
     if (!IsFolder(work)) work = kWorkFolderName;
     std::string prefix = work;
     if (!prefix.empty() && prefix.back() != '\\') prefix += '\\';
+    return PathExists(prefix + kIndexFileName) && book.OpenPhoneBook(work) ? &book : nullptr;
+}
+
+int Run(const Options& o, FILE* in, const WavInput& input, FILE* out, FILE* err) {
+    auto r = std::make_unique<Replay>();
+    if (!LoadSettings(&r->record, err)) return 1;
+    SettingsRecord& rec = r->record;
+    StartUp(*r, o.manual);
     ReplayMessages messages(err);
     PhoneBookOptions bookOptions;
     bookOptions.readOnly = true;
     PhoneBook book(messages, bookOptions);
-    PhoneBook* bookInUse = nullptr;
-    if (PathExists(prefix + kIndexFileName) && book.OpenPhoneBook(work)) bookInUse = &book;
-    NumberOutputTarget output = NumberOutputFromSetting(
-        rec.number_output_path().Get());
+    PhoneBook* bookInUse = OpenWorkBook(rec, book);
+    NumberOutputTarget output = NumberOutputFromSetting(rec.number_output_path().Get());
 
     ReplayClock clock(o.haveStart ? o.start : std::time(nullptr));
     std::string recovered;
