@@ -125,42 +125,33 @@ bool SplitIndex(const std::string& name, std::string* base, size_t* index) {
     return true;
 }
 
-bool FindField(Record& r, const std::string& name, Field* f) {
+// The entry of table named name, made into a field of obj.
+template <class Obj, class Table, class Make>
+bool FindIn(Obj& obj, const Table& table, const std::string& name, Make make, Field* f) {
+    for (const auto& e : table) {
+        if (name == e.name) {
+            *f = make((obj.*e.member)());
+            return true;
+        }
+    }
+    return false;
+}
+
+bool FindPlainField(Record& r, const std::string& name, Field* f) {
     RecorderSettings& s = r.Settings();
-    for (const auto& e : kSharedBytes) {
-        if (name == e.name) {
-            *f = ByteField((s.*e.member)());
-            return true;
-        }
-    }
-    for (const auto& e : kSharedTexts) {
-        if (name == e.name) {
-            *f = TextField((s.*e.member)());
-            return true;
-        }
-    }
+    if (FindIn(s, kSharedBytes, name, ByteField, f) || FindIn(s, kSharedTexts, name, TextField, f)) return true;
     if (name == "auto_start_level") {
         *f = NumberField(
             0xFFFFFFFF, [&s] { return s.auto_start_level(); }, [&s](uint32_t v) { s.set_auto_start_level(v); });
         return true;
     }
-    if (!r.isHandset) {
-        for (const auto& e : kLineBytes) {
-            if (name == e.name) {
-                *f = ByteField((r.line.*e.member)());
-                return true;
-            }
-        }
-        for (const auto& e : kLineTexts) {
-            if (name == e.name) {
-                *f = TextField((r.line.*e.member)());
-                return true;
-            }
-        }
-    }
-    std::string base;
-    size_t i = 0;
-    if (!SplitIndex(name, &base, &i)) return false;
+    return !r.isHandset &&
+           (FindIn(r.line, kLineBytes, name, ByteField, f) || FindIn(r.line, kLineTexts, name, TextField, f));
+}
+
+// "base.i": the folder list, window positions, board sizes, reserved bytes.
+bool FindIndexedField(Record& r, const std::string& base, size_t i, Field* f) {
+    RecorderSettings& s = r.Settings();
     if (base == "folder_list" && i < RecorderSettings::kFolderSlots) {
         *f = TextField(s.folder_list(i));
         return true;
@@ -191,6 +182,13 @@ bool FindField(Record& r, const std::string& name, Field* f) {
         return true;
     }
     return false;
+}
+
+bool FindField(Record& r, const std::string& name, Field* f) {
+    if (FindPlainField(r, name, f)) return true;
+    std::string base;
+    size_t i = 0;
+    return SplitIndex(name, &base, &i) && FindIndexedField(r, base, i, f);
 }
 
 // FindField, with a line on err for a name the record does not have.
