@@ -390,7 +390,7 @@ case_folder() {
   drv browse-cancel >/dev/null || return 1
   drv no-message 1000 >/dev/null || return 1
   expect_eq "folder field after cancel" "$(drv get-text "$LIST" 2007)" "$before" || return 1
-  local chosen="Z:${case_dir//\//\\}\\別の電話帳"
+  local chosen; chosen=$(winpath "$case_dir/別の電話帳")
   drv click "$LIST" 308 >/dev/null || return 1
   drv browse-select "$chosen" >/dev/null || return 1
   expect_box "いったん録音アプリを閉じて再起動してください。" 再起動要請 || return 1
@@ -399,7 +399,7 @@ case_folder() {
   local long="電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳"
   mkdir -p "$case_dir/$long/$long"
   drv click "$LIST" 308 >/dev/null || return 1
-  drv browse-select "Z:${case_dir//\//\\}\\$long\\$long" >/dev/null || return 1
+  drv browse-select "$(winpath "$case_dir/$long/$long")" >/dev/null || return 1
   expect_box "パスの文字サイズが240Byteを超えました場所を見直してください。" 再設定 || return 1
   expect_eq "folder field after the refusal" "$(drv get-text "$LIST" 2007)" "$chosen" || return 1
   drv close "$LIST" >/dev/null && drv wait-gone "$LIST" 5000 >/dev/null || return 1

@@ -626,7 +626,7 @@ case_run_entry_start() {
   cp "$program" "$case_dir/"
   local value exe f elsewhere="$work/elsewhere"
   rm -rf "$elsewhere" && mkdir -p "$elsewhere"
-  wine64 reg add "$RUN_KEY" /v Corvinet /d "\"Z:${case_dir//\//\\}\\Corvinet.exe\"" /f >/dev/null 2>&1
+  wine64 reg add "$RUN_KEY" /v Corvinet /d "\"$(winpath "$case_dir/Corvinet.exe")\"" /f >/dev/null 2>&1
   value=$(run_value Corvinet)
   wine64 reg delete "$RUN_KEY" /v Corvinet /f >/dev/null 2>&1
   [[ $value == \"*\" ]] || { fail "the Run value reads \"$value\""; return 1; }

@@ -2,7 +2,7 @@
 # Sourceable bash library for the case-by-case GUI tests: the reason a case
 # failed, gui_driver calls, ending a program started in the background.
 # The test sets `driver` (gui_driver.exe), `work` (its folder) and
-# `reason_file` before it calls these.
+# `reason_file` before it calls these, and sources wine_env.sh too.
 # shellcheck disable=SC2154
 #
 #   fail TEXT...        notes TEXT as the case's reason; returns 1
@@ -21,7 +21,6 @@
 #                       by default), as the install folder holds it: each
 #                       program takes its files from its own folder; prints
 #                       the path
-#   winpath PATH        PATH as Wine names it (Z:\...)
 #   gui_read_only_case EXE
 #                       EXE in a read-only copy of its folder, started from
 #                       another folder: one message names the folder, the
@@ -82,8 +81,6 @@ gui_program_in() {
   ln -f "$2" "$to" 2>/dev/null || cp "$2" "$to" || return 1
   printf '%s\n' "$to"
 }
-
-winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
 
 # Mounts left by a run that was killed would keep the old cases.
 gui_unmount_under() {

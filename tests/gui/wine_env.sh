@@ -8,6 +8,7 @@
 #   wine_env_managed       windows handed to the window manager, if any
 #   wine_env_run ARGS...   wine64 ARGS... in that environment
 #   wine_env_screenshot FILE
+#   winpath PATH           PATH as Wine names it (Z:\...)
 #   wine_env_cleanup       end the prefix's wineserver and our Xvfb
 #
 # The first start of a new prefix takes about ten seconds; the prefix is
@@ -99,6 +100,8 @@ wine_env_unmanaged() { wine_env_set_managed N; }
 wine_env_managed() { wine_env_set_managed Y; }
 
 wine_env_run() { wine64 "$@"; }
+
+winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
 
 # Saves the whole screen as a PNG.
 wine_env_screenshot() {
