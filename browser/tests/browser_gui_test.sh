@@ -54,8 +54,6 @@ sox -n -r 8000 -c 1 -b 16 "$work/a.wav" synth 4 sine 600 gain -6 2>/dev/null &&
 
 # ---------------------------------------------------------------- helpers
 
-ini() { printf '%s/%s' "$case_dir" "$CORVINET_SETTINGS_REL"; }
-
 # new_case [FOLDER]: an install-like folder; FOLDER (relative, "\" at its
 # end) becomes recording_path, so the browser opens there without a call.
 new_case() {

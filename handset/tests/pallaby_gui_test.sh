@@ -43,7 +43,6 @@ source "$gui/recorder_case.sh"
 RECORDER=Pallaby
 RECORD_SIZE=2790
 MAIN_PREFIX=$CORVINET_MAIN_PREFIX
-SETTINGS_REL=$CORVINET_SETTINGS_REL
 
 corvinet_env_start
 
@@ -55,7 +54,6 @@ talk="$work/talk.wav"
   sox "$work/lead.wav" "$work/speech.wav" "$talk" ||
   { echo "FAIL: cannot make the conversation" >&2; exit 1; }
 
-ini() { printf '%s/%s' "$case_dir" "$SETTINGS_REL"; }
 new_case() {
   case_dir="$cases_dir/$case_name"
   corvinet_make_folder "$case_dir" handset

@@ -65,7 +65,6 @@ HELP=$(printf '%b' "$HELP")
 # ---------------------------------------------------------------- helpers
 
 book_dir() { printf '%s/マニュアル 兼 作業フォルダー' "$case_dir"; }
-ini() { printf '%s/%s' "$case_dir" "$CORVINET_SETTINGS_REL"; }
 
 # new_case CSV: a fresh folder whose phone book holds the CSV's records.
 new_case() {

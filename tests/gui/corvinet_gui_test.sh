@@ -78,8 +78,6 @@ sox -n -r 8000 -c 1 -b 16 "$calls/loud.wav" synth 4 sine 1000 norm -3 2>/dev/nul
 
 # ---------------------------------------------------------------- helpers
 
-ini() { printf '%s/%s' "$case_dir" "$CORVINET_SETTINGS_REL"; }
-
 new_case() {
   case_dir="$cases_dir/$case_name"
   corvinet_make_folder "$case_dir"

@@ -16,6 +16,8 @@
 #   gui_script_folders NAME
 #                       work ($build/NAME), cases_dir and shots made anew,
 #                       reason_file
+#   ini [DIR]           the settings file of DIR (by default case_dir, the
+#                       case's folder), as the programs name it relatively
 #   gui_program_in DIR EXE [NAME]
 #                       EXE linked (or copied) into DIR as NAME (its own name
 #                       by default), as the install folder holds it: each
@@ -37,6 +39,9 @@
 #                       returns 1 when the case failed
 
 fail() { printf '%s\n' "$*" >>"$reason_file"; return 1; }
+
+SETTINGS_REL="マニュアル 兼 作業フォルダー/setting（編集厳禁）.ini"
+ini() { printf '%s/%s' "${1:-$case_dir}" "$SETTINGS_REL"; }
 
 drv() {
   local out rc

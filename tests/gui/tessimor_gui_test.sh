@@ -43,7 +43,6 @@ unset DISPLAY
 wine_env_init "$work" || { echo "FAIL: no Wine environment" >&2; exit 1; }
 wine_env_unmanaged || { echo "FAIL: cannot configure the Wine prefix" >&2; exit 1; }
 
-settings_rel="マニュアル 兼 作業フォルダー/setting（編集厳禁）.ini"
 RECORD_SIZE=3572
 
 # ---------------------------------------------------------------- helpers
@@ -51,9 +50,6 @@ RECORD_SIZE=3572
 expect_eq() {  # expect_eq ACTUAL EXPECTED WHAT
   [ "$1" == "$2" ] || fail "$3: got \"$1\", expected \"$2\""
 }
-
-# The settings file of the current case.
-ini() { printf '%s/%s' "$case_dir" "$settings_rel"; }
 
 get_byte() { od -An -tu1 -v -j "$2" -N 1 "$1" | tr -d ' \n'; }
 
@@ -200,7 +196,7 @@ case_other_folder() {
   make_record "$(ini)"
   local other="$cases_dir/other_folder_elsewhere" before="$cases_dir/$case_name.before"
   mkdir -p "$other/マニュアル 兼 作業フォルダー"
-  cp "$shipped_ini" "$other/$settings_rel"
+  cp "$shipped_ini" "$(ini "$other")"
   find "$other" -printf '%p %s %T@\n' | sort >"$before"
   (cd "$other" && exec wine64 "$case_dir/Tessimor.exe") >"$cases_dir/$case_name.log" 2>&1 &
   tess_pid=$!
