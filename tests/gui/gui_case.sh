@@ -16,8 +16,8 @@
 #   gui_script_folders NAME
 #                       work ($build/NAME), cases_dir and shots made anew,
 #                       reason_file
-#   ini [DIR]           the settings file of DIR (by default case_dir, the
-#                       case's folder), as the programs name it relatively
+#   ini                 the settings file of the case's folder (case_dir);
+#                       SETTINGS_REL names it from any program's folder
 #   gui_program_in DIR EXE [NAME]
 #                       EXE linked (or copied) into DIR as NAME (its own name
 #                       by default), as the install folder holds it: each
@@ -41,7 +41,7 @@
 fail() { printf '%s\n' "$*" >>"$reason_file"; return 1; }
 
 SETTINGS_REL="マニュアル 兼 作業フォルダー/setting（編集厳禁）.ini"
-ini() { printf '%s/%s' "${1:-$case_dir}" "$SETTINGS_REL"; }
+ini() { printf '%s/%s' "$case_dir" "$SETTINGS_REL"; }
 
 drv() {
   local out rc

@@ -196,7 +196,7 @@ case_other_folder() {
   make_record "$(ini)"
   local other="$cases_dir/other_folder_elsewhere" before="$cases_dir/$case_name.before"
   mkdir -p "$other/マニュアル 兼 作業フォルダー"
-  cp "$shipped_ini" "$(ini "$other")"
+  cp "$shipped_ini" "$other/$SETTINGS_REL"
   find "$other" -printf '%p %s %T@\n' | sort >"$before"
   (cd "$other" && exec wine64 "$case_dir/Tessimor.exe") >"$cases_dir/$case_name.log" 2>&1 &
   tess_pid=$!
