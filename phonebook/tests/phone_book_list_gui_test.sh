@@ -40,7 +40,7 @@ trap 'gui_stop c_pid; virtual_line_stop; wine_env_cleanup' EXIT
 source "$gui/corvinet_env.sh"
 # shellcheck source=../../tests/gui/recorder_case.sh
 source "$gui/recorder_case.sh"
-RECORDER=Corvinet
+PROGRAM_NAME=Corvinet
 MAIN_PREFIX=$CORVINET_MAIN_PREFIX
 corvinet_env_start
 
@@ -66,24 +66,14 @@ HELP=$(printf '%b' "$HELP")
 
 book_dir() { printf '%s/マニュアル 兼 作業フォルダー' "$case_dir"; }
 
-# new_case CSV: a fresh folder whose phone book holds the CSV's records.
-new_case() {
-  case_dir="$cases_dir/$case_name"
-  corvinet_make_folder "$case_dir"
-  if [ -n "${1:-}" ]; then
-    "$phonebook" import "$(book_dir)" "$1" >"$work/import.log" 2>&1 ||
-      { fail "phonebook import: $(tail -n 2 "$work/import.log")"; return 1; }
-  fi
+# new_book_case CSV: a new case whose phone book holds the CSV's records.
+new_book_case() {
+  new_case || return 1
+  "$phonebook" import "$(book_dir)" "$1" >"$work/import.log" 2>&1 ||
+    { fail "phonebook import: $(tail -n 2 "$work/import.log")"; return 1; }
 }
 
 export_book() { "$phonebook" export "$(book_dir)"; }
-
-start_corvinet() {
-  local exe; exe=$(gui_program_in "$case_dir" "$program") || return 1
-  (cd "$case_dir" && exec wine64 "$exe") >>"$work/$case_name.log" 2>&1 &
-  c_pid=$!
-  wait_main
-}
 
 open_list() {
   drv click "$main_class" "$PHONE_BOOK_BUTTON" >/dev/null || return 1
@@ -139,8 +129,8 @@ shot() { wine_env_screenshot "$shots/$1.png" && echo "  screenshot $shots/$1.png
 
 case_list() {
   printf '0398765432,田中,\n0312345678,山田,\n0451112222,,\n' >"$work/book.csv"
-  new_case "$work/book.csv" || return 1
-  start_corvinet || return 1
+  new_book_case "$work/book.csv" || return 1
+  start_corvinet && wait_main || return 1
   open_list || return 1
   wait_count 3 || return 1
   expect_eq "row 0" "$(cell 0 0)" 0312345678 || return 1
@@ -209,8 +199,8 @@ case_list() {
 # in the cell where it began; the click and the add follow it.
 case_edits() {
   printf '0311,Alice,a\n0322,Bob,b\n' >"$work/book.csv"
-  new_case "$work/book.csv" || return 1
-  start_corvinet || return 1
+  new_book_case "$work/book.csv" || return 1
+  start_corvinet && wait_main || return 1
   open_list || return 1
   wait_count 2 || return 1
   # Bob's name typed as "1F desk", ended by a click on Alice's number cell.
@@ -237,8 +227,8 @@ case_edits() {
 
 case_board() {
   printf '0312345678,山田,前の情報\n0398765432,田中,消す情報\n' >"$work/book.csv"
-  new_case "$work/book.csv" || return 1
-  start_corvinet || return 1
+  new_book_case "$work/book.csv" || return 1
+  start_corvinet && wait_main || return 1
   open_list || return 1
   wait_count 2 || return 1
   drv lv-select "$LIST" 400 0 >/dev/null
@@ -275,10 +265,10 @@ case_board() {
 
 case_duplicate() {
   printf '0312345678,山田,情報\n' >"$work/book.csv"
-  new_case "$work/book.csv" || return 1
+  new_book_case "$work/book.csv" || return 1
   "$linecall" incoming "$work/call.wav" --number 0312345678 --lead 8 --speech 8 >/dev/null 2>&1 ||
     { fail "linecall failed"; return 1; }
-  start_corvinet || return 1
+  start_corvinet && wait_main || return 1
   open_list || return 1
   wait_count 1 || return 1
   drv lv-select "$LIST" 400 0 >/dev/null
@@ -297,14 +287,14 @@ big_run() {  # big_run 1|0: with the list's work or without
   local with_list=$1
   awk 'BEGIN { for (i = 0; i < 100000; i++) printf "0%09d,名前%d,\n", i * 7919, i }' >"$work/big.csv"
   printf '0312345678,山田,\n' >>"$work/big.csv"
-  new_case "$work/big.csv" || return 1
+  new_book_case "$work/big.csv" || return 1
   # Twelve seconds of quiet before the ring: no sound starts a recording in
   # the first 7.5 s of the capture (fifteen blocks), which begins only once
   # the book of 100,001 numbers is read.
   local lead=12
   "$linecall" incoming "$work/long.wav" --number 0312345678 --lead $lead --speech 40 >/dev/null 2>&1 ||
     { fail "linecall failed"; return 1; }
-  start_corvinet || return 1
+  start_corvinet && wait_main || return 1
   local t0 t_open t_shown t_delete t_end t_close got n f _
   virtual_line_play "$work/long.wav"
   for _ in $(seq 1 50); do [ -n "$(pactl list short sink-inputs 2>/dev/null)" ] && break; sleep 0.05; done
@@ -381,7 +371,7 @@ case_big() { big_run 1; }
 case_folder() {
   new_case || return 1
   mkdir -p "$case_dir/別の電話帳"
-  start_corvinet || return 1
+  start_corvinet && wait_main || return 1
   open_list || return 1
   local before; before=$(get_text "$(ini)" 400 260)
   drv wait-text "$LIST" 2007 "$before" 3000 >/dev/null || return 1
@@ -409,8 +399,8 @@ case_folder() {
 # Keeps a started list open for a person or a script to look at (not run by default).
 case_hold() {
   printf '0398765432,田中,\n0312345678,山田,\n0451112222,,\n' >"$work/book.csv"
-  new_case "$work/book.csv" || return 1
-  start_corvinet || return 1
+  new_book_case "$work/book.csv" || return 1
+  start_corvinet && wait_main || return 1
   open_list || return 1
   printf 'export WINEPREFIX=%q DISPLAY=%q\n' "$WINEPREFIX" "$DISPLAY" >"$work/hold.env"
   sleep "${HOLD_SECONDS:-120}"

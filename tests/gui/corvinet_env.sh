@@ -19,6 +19,8 @@
 #                             2790 bytes
 #   corvinet_make_folder DIR [handset]  an install-like folder with a record
 #   corvinet_speaker_streams  streams playing into the speaker sink
+#   corvinet_recordings DIR   the recordings (.ogg, .wav) of the folder DIR
+#                             in 通話記録 and 非常用フォルダー, sorted
 
 # With PulseAudio's default client latency Wine's wave-in wakes some hundred
 # times a second on an idle line, several times the recorder's own cost; the
@@ -140,6 +142,10 @@ corvinet_speaker_streams() {
   local sink
   sink=$(pactl list short sinks | awk '$2 == "speaker" { print $1 }')
   pactl list short sink-inputs | awk -v s="$sink" '$2 == s' | wc -l
+}
+
+corvinet_recordings() {
+  find "$1/通話記録" "$1/非常用フォルダー" -type f \( -name '*.ogg' -o -name '*.wav' \) | sort
 }
 
 corvinet_env_start() {

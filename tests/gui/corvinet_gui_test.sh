@@ -45,7 +45,7 @@ trap 'gui_stop c_pid; gui_stop tap_pid; virtual_line_stop; wine_env_cleanup' EXI
 source "$here/corvinet_env.sh"
 # shellcheck source=recorder_case.sh
 source "$here/recorder_case.sh"
-RECORDER=Corvinet
+PROGRAM_NAME=Corvinet
 RECORD_SIZE=3572
 corvinet_env_start
 
@@ -54,8 +54,6 @@ BOARD_CLASS="情報ボード"
 BAR_CLASS="メッセージボックス"
 NO_CABLE=$'音声入力ケーブルが切断又は接触不良を起こしています。\n「ぬびらこ」の出力ケーブルのパソコン側の差込を確認してください。\nつながっている場合は接触不良ですから、何度も差込をトライしてください。\n\n改善しない場合は家電量販店などで接点復活剤を購入して対処してください。'
 month_folder=$(date +%Y年%m月)
-
-corvinet_find_input "$driver" || { echo "FAIL: the line is not an input" >&2; exit 1; }
 
 # The calls, checked by the generator itself at every block alignment.
 # Eight seconds of quiet first: the recorder ignores the first blocks after
@@ -78,37 +76,7 @@ sox -n -r 8000 -c 1 -b 16 "$calls/loud.wav" synth 4 sine 1000 norm -3 2>/dev/nul
 
 # ---------------------------------------------------------------- helpers
 
-new_case() {
-  case_dir="$cases_dir/$case_name"
-  corvinet_make_folder "$case_dir"
-  cp "$(ini)" "$case_dir/settings.before"
-}
-
-# From the case's folder, where the program is, unless start_dir names another.
-start_dir=""
-start_corvinet() {
-  local exe; exe=$(gui_program_in "$case_dir" "$program") || return 1
-  (cd "${start_dir:-$case_dir}" && exec wine64 "$exe") >>"$work/$case_name.log" 2>&1 &
-  c_pid=$!
-}
-
-
-recordings() { find "$case_dir/通話記録" "$case_dir/非常用フォルダー" -type f \( -name '*.ogg' -o -name '*.wav' \) | sort; }
 tmp_file() { printf '%s/非常用フォルダー/TMP.tmp' "$case_dir"; }
-
-# wait_recording COUNT TIMEOUT_S: until COUNT recordings exist; prints the newest.
-wait_recording() {
-  local deadline=$(( $(date +%s) + $2 ))
-  while [ "$(date +%s)" -lt "$deadline" ]; do
-    if [ "$(recordings | wc -l)" -ge "$1" ]; then
-      recordings | xargs -r -d '\n' ls -t | head -n 1
-      return 0
-    fi
-    kill -0 "$c_pid" 2>/dev/null || { fail "Corvinet ended"; return 1; }
-    sleep 0.5
-  done
-  fail "no recording number $1 within $2 s (have: $(recordings | xargs -r -n1 basename | tr '\n' ' '))"
-}
 
 # Counts pixels of the status word (painted, not a control) that are yellow.
 status_yellow_pixels() {
@@ -450,8 +418,7 @@ start_long_call() {
   # A second listener on the line notes when its sound reaches Wine.
   gui_stop tap_pid
   rm -f "$work"/tap.*
-  (cd "$work" && exec wine64 "$line_tap" tap 120) >>"$work/$case_name.log" 2>&1 &
-  tap_pid=$!
+  gui_start tap_pid "$work" "$line_tap" tap 120
   virtual_line_play "$calls/in_long.wav"
   # From the moment the stream exists on the line, not from the player's start.
   for _ in $(seq 1 50); do [ -n "$(pactl list short sink-inputs 2>/dev/null)" ] && break; sleep 0.05; done
@@ -630,8 +597,7 @@ case_run_entry_start() {
   [[ $value == \"*\" ]] || { fail "the Run value reads \"$value\""; return 1; }
   exe=${value#\"}
   exe=${exe%\"}
-  (cd "$elsewhere" && exec wine64 "$exe") >>"$work/$case_name.log" 2>&1 &
-  c_pid=$!
+  gui_start c_pid "$elsewhere" "$exe"
   wait_main || return 1
   virtual_line_play "$calls/in_plain.wav"
   f=$(wait_recording 1 40) || return 1

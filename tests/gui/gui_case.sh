@@ -1,14 +1,21 @@
 # shellcheck shell=bash
 # Sourceable bash library for the case-by-case GUI tests: the reason a case
-# failed, gui_driver calls, ending a program started in the background.
-# The test sets `driver` (gui_driver.exe), `work` (its folder) and
-# `reason_file` before it calls these, and sources wine_env.sh too.
+# failed, gui_driver calls, starting a program in the background and waiting
+# for its end. The test sets `driver` (gui_driver.exe), `work` (its folder),
+# `reason_file` and PROGRAM_NAME (the program under test, in reasons) before
+# it calls these, and sources wine_env.sh too.
 # shellcheck disable=SC2154
 #
 #   fail TEXT...        notes TEXT as the case's reason; returns 1
 #   drv ARGS...         one driver command; its complaint becomes the reason
 #   drv_quiet ARGS...   a driver command whose failure is an answer, not a fault
+#   gui_start VAR DIR EXE [ARG...]
+#                       EXE under Wine, started from the folder DIR in the
+#                       background, its output added to $work/$case_name.log;
+#                       its process id in VAR
 #   gui_stop VAR        kills the process whose id VAR holds and empties VAR
+#   wait_exit S [CODE]  the program started as c_pid ends by itself within S
+#                       seconds, with exit code CODE (0)
 #   gui_script_args "$@" a test script's arguments, [--native DIR]
 #                       WINDOWS_BUILD_DIR [CASE...]: sets build, native (by
 #                       default the folder "native" beside the Windows build)
@@ -71,6 +78,15 @@ wait_run_value() {
   fail "the Run value $1 is \"$seen\", expected \"$2\""
 }
 
+gui_start() {
+  local -n gui_start_pid=$1
+  local dir=$2
+  shift 2
+  (cd "$dir" && exec wine64 "$@") >>"$work/$case_name.log" 2>&1 &
+  # shellcheck disable=SC2034  # the caller's VAR
+  gui_start_pid=$!
+}
+
 gui_stop() {
   local -n gui_stop_pid=$1
   [ -n "$gui_stop_pid" ] || return 0
@@ -79,6 +95,22 @@ gui_stop() {
   kill -9 "$gui_stop_pid" 2>/dev/null
   wait "$gui_stop_pid" 2>/dev/null
   gui_stop_pid=""
+}
+
+wait_exit() {
+  local rc
+  for _ in $(seq 1 $(( $1 * 10 ))); do
+    if ! kill -0 "$c_pid" 2>/dev/null; then
+      wait "$c_pid"; rc=$?
+      c_pid=""
+      # The program's own output tells a crash in Wine from one of ours.
+      [ $rc -eq "${2:-0}" ] ||
+        fail "$PROGRAM_NAME ended with exit code $rc; its output ends: $(grep -v '^$' "$work/$case_name.log" | tail -n 4 | tr '\n' '|')"
+      return
+    fi
+    sleep 0.1
+  done
+  fail "$PROGRAM_NAME still runs $1 s later"
 }
 
 gui_program_in() {
@@ -106,19 +138,11 @@ gui_read_only_case() {
   fi
   find "$ro" -printf '%p %s %T@\n' | sort >"$work/read_only.before"
   text=$'このフォルダーには書き込みができません。\n\n'"$(winpath "$ro")"$'\n\n録音・設定・電話帳はこのフォルダーの中に保存するため、ここでは使えません。\nフォルダーごと「ドキュメント」など書き込みのできる場所に移してから、そこで起動してください。\n\nこのプログラムは終了します。'
-  (cd "$ro/elsewhere" && exec wine64 "$ro/$(basename "$exe")") >>"$work/$case_name.log" 2>&1 &
-  local pid=$!
+  gui_start c_pid "$ro/elsewhere" "$ro/$(basename "$exe")"
   drv expect-message "$text" 30000 --button none --caption 書き込みできないフォルダー >/dev/null || rc=1
   [ $rc -eq 0 ] && wine_env_screenshot "$shots/read_only_$(basename "$exe" .exe).png"
   [ $rc -eq 0 ] && { drv answer-message OK >/dev/null || rc=1; }
-  local _ code=""
-  for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$pid" 2>/dev/null; then
-    fail "$(basename "$exe") still runs in a read-only folder"; kill -9 "$pid"; rc=1
-  else
-    wait "$pid"; code=$?
-    [ "$code" -eq 0 ] || { fail "$(basename "$exe") ended with code $code"; rc=1; }
-  fi
+  wait_exit 10 || { gui_stop c_pid; rc=1; }
   find "$ro" -printf '%p %s %T@\n' | sort | cmp -s - "$work/read_only.before" || { fail "the read-only folder changed"; rc=1; }
   umount "$ro" || { fail "cannot unmount $ro"; rc=1; }
   return $rc

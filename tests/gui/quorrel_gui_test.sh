@@ -25,14 +25,14 @@ done
 command -v sox >/dev/null || { echo "sox not found" >&2; exit 2; }
 
 work="$build/quorrel-gui-test"
-logs="$work/logs"
 shots="$work/screenshots"
 reason_file="$work/reason"
 mkdir -p "$work"
-rm -rf "$logs" "$shots"
-mkdir -p "$logs" "$shots"
+rm -rf "$shots"
+mkdir -p "$shots"
 
-q_pid=""
+c_pid=""
+PROGRAM_NAME=Quorrel
 # shellcheck source=gui_case.sh
 source "$here/gui_case.sh"
 
@@ -40,7 +40,7 @@ source "$here/gui_case.sh"
 source "$here/virtual_line.sh"
 # shellcheck source=wine_env.sh
 source "$here/wine_env.sh"
-trap 'gui_stop q_pid; virtual_line_stop; wine_env_cleanup' EXIT
+trap 'gui_stop c_pid; virtual_line_stop; wine_env_cleanup' EXIT
 # The line first: Wine's audio driver finds the daemon through the environment.
 virtual_line_start "$work" || { echo "FAIL: no virtual line" >&2; exit 1; }
 unset DISPLAY
@@ -78,25 +78,7 @@ expect() {
 
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
-start_quorrel() {
-  (cd "$work" && exec wine64 "$program") >"$logs/$case_name.log" 2>&1 &
-  q_pid=$!
-}
-
-# wait_exit SECONDS: the program must end by itself, with exit code 0.
-wait_exit() {
-  local rc
-  for _ in $(seq 1 $(( $1 * 10 ))); do
-    if ! kill -0 "$q_pid" 2>/dev/null; then
-      wait "$q_pid"; rc=$?
-      q_pid=""
-      [ $rc -eq 0 ] || fail "Quorrel ended with exit code $rc"
-      return
-    fi
-    sleep 0.1
-  done
-  fail "Quorrel still runs $1 s after the last message"
-}
+start_quorrel() { gui_start c_pid "$work" "$program"; }
 
 # The opening messages up to the start of the tone phase; the on-hook wait
 # must last three seconds.
@@ -218,8 +200,9 @@ cases=(steady_tone weak_tone silence short_press no_device read_only)
 [ ${#only[@]} -gt 0 ] && cases=("${only[@]}")
 failed=0
 for case_name in "${cases[@]}"; do
+  : >"$work/$case_name.log"
   virtual_line_silence
-  gui_run_case quorrel "$case_name" q_pid || failed=$((failed + 1))
+  gui_run_case quorrel "$case_name" c_pid || failed=$((failed + 1))
 done
 echo "screenshots in $shots"
 [ $failed -eq 0 ]

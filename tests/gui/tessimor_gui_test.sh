@@ -35,14 +35,15 @@ source "$here/wine_env.sh"
 source "$here/gui_case.sh"
 # shellcheck source=settings_bytes.sh
 source "$here/settings_bytes.sh"
-tess_pid=""
-trap 'gui_stop tess_pid; wine_env_cleanup' EXIT
+c_pid=""
+trap 'gui_stop c_pid; wine_env_cleanup' EXIT
 # Always a display of our own: known size, no window manager, nothing of the
 # user's desktop in the way.
 unset DISPLAY
 wine_env_init "$work" || { echo "FAIL: no Wine environment" >&2; exit 1; }
 wine_env_unmanaged || { echo "FAIL: cannot configure the Wine prefix" >&2; exit 1; }
 
+PROGRAM_NAME=Tessimor
 RECORD_SIZE=3572
 
 # ---------------------------------------------------------------- helpers
@@ -133,31 +134,13 @@ make_install() {
   cp "$program" "$case_dir/"
 }
 
-tess_rc=""
-
-start_tessimor() {
-  (cd "$case_dir" && exec wine64 ./Tessimor.exe) >"$cases_dir/$case_name.log" 2>&1 &
-  tess_pid=$!
-}
-
-# Waits for Tessimor to end by itself; its exit code in tess_rc.
-wait_exit() {  # wait_exit SECONDS
-  local deadline=$(( $(date +%s) + $1 ))
-  while kill -0 "$tess_pid" 2>/dev/null; do
-    [ "$(date +%s)" -lt "$deadline" ] || { fail "Tessimor still running after $1 s"; return 1; }
-    sleep 0.1
-  done
-  wait "$tess_pid"
-  tess_rc=$?
-  tess_pid=""
-}
+start_tessimor() { gui_start c_pid "$case_dir" ./Tessimor.exe; }
 
 # Closes the window as the user would and expects a normal end, with no
 # trace left of the folder test that closing runs.
 close_tessimor() {
   drv close Tessimor || return 1
   wait_exit 10 || return 1
-  expect_eq "$tess_rc" 0 "exit code of Tessimor" || return 1
   local left
   left=$(find "$case_dir" -name '*xTMPxtmp*' | head -n 1)
   [ -z "$left" ] || { fail "the folder test left ${left#"$case_dir"/} behind"; return 1; }
@@ -198,8 +181,7 @@ case_other_folder() {
   mkdir -p "$other/マニュアル 兼 作業フォルダー"
   cp "$shipped_ini" "$other/$SETTINGS_REL"
   find "$other" -printf '%p %s %T@\n' | sort >"$before"
-  (cd "$other" && exec wine64 "$case_dir/Tessimor.exe") >"$cases_dir/$case_name.log" 2>&1 &
-  tess_pid=$!
+  gui_start c_pid "$other" "$case_dir/Tessimor.exe"
   drv wait-window Tessimor 20000 >/dev/null || return 1
   expect_eq "$(drv get-rect Tessimor)" "100 100 780 260" "window at the place its own settings hold" || return 1
   close_tessimor || return 1
@@ -453,7 +435,7 @@ case_incoming_folder_missing() {
     --caption 不適切なフォルダーパス || return 1
   drv no-message 500 || return 1
   drv wait-window Tessimor 2000 || return 1
-  kill -0 "$tess_pid" 2>/dev/null || { fail "Tessimor ended although closing was refused"; return 1; }
+  kill -0 "$c_pid" 2>/dev/null || { fail "Tessimor ended although closing was refused"; return 1; }
   cmp -s "$before" "$(ini)" || { fail "the settings file changed although closing was refused"; return 1; }
 
   drv set-text Tessimor 2013 "$existing" || return 1
@@ -538,6 +520,7 @@ for case_name in "${all_cases[@]}"; do
   mkdir -p "$case_dir"
   make_install
   : >"$reason_file"
+  : >"$work/$case_name.log"
   t0=$(date +%s%N)
   "case_$case_name"
   rc=$?
@@ -550,9 +533,9 @@ for case_name in "${all_cases[@]}"; do
     wine_env_screenshot "$shot" 2>/dev/null || shot="(no screenshot)"
     printf 'FAIL %-26s (%d ms): %s\n' "$case_name" "$ms" "$(head -n 1 "$reason_file")"
     sed -n '2,$p' "$reason_file" | sed 's/^/       /'
-    printf '       screenshot %s, program log %s\n' "$shot" "$cases_dir/$case_name.log"
+    printf '       screenshot %s, program log %s\n' "$shot" "$work/$case_name.log"
   fi
-  gui_stop tess_pid
+  gui_stop c_pid
   # Anything a failed case left (a message box, a stray window) ends here.
   if [ -s "$reason_file" ]; then wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; fi
 done
