@@ -26,19 +26,11 @@ done
 
 gui_script_folders browser-gui-test
 
-c_pid=""
 rec_pid=""
-# shellcheck source=../../tests/gui/virtual_line.sh
-source "$gui/virtual_line.sh"
-# shellcheck source=../../tests/gui/wine_env.sh
-source "$gui/wine_env.sh"
-trap 'gui_stop rec_pid; gui_stop c_pid; virtual_line_stop; wine_env_cleanup' EXIT
-# shellcheck source=../../tests/gui/corvinet_env.sh
-source "$gui/corvinet_env.sh"
 # shellcheck source=../../tests/gui/recorder_case.sh
 source "$gui/recorder_case.sh"
+trap 'gui_stop rec_pid; gui_stop c_pid; virtual_line_stop; wine_env_cleanup' EXIT
 PROGRAM_NAME=Corvinet
-MAIN_PREFIX=$CORVINET_MAIN_PREFIX
 corvinet_env_start
 
 B="CDialog"
@@ -58,7 +50,6 @@ sox -n -r 8000 -c 1 -b 16 "$work/a.wav" synth 4 sine 600 gain -6 2>/dev/null &&
 # "\" at its end) becomes recording_path, so the browser opens there
 # without a call.
 new_case_at() {
-  case_dir="$cases_dir/$case_name"
   corvinet_make_folder "$case_dir"
   [ -z "${1:-}" ] || put_text "$(ini)" 100 "$1"
 }
@@ -526,11 +517,4 @@ case_emergency() {
 
 # ---------------------------------------------------------------- run
 
-all=(call names close resize folder session emergency)
-[ ${#only[@]} -gt 0 ] || only=("${all[@]}")
-failures=0
-for case_name in "${only[@]}"; do
-  gui_run_case browser "$case_name" c_pid || failures=$((failures + 1))
-done
-echo "screenshots: $shots"
-[ $failures -eq 0 ]
+gui_run_cases browser call names close resize folder session emergency

@@ -30,19 +30,11 @@ done
 
 gui_script_folders pallaby-gui-test
 
-c_pid=""
-# shellcheck source=../../tests/gui/virtual_line.sh
-source "$gui/virtual_line.sh"
-# shellcheck source=../../tests/gui/wine_env.sh
-source "$gui/wine_env.sh"
-trap 'gui_stop c_pid; virtual_line_stop; wine_env_cleanup' EXIT
-# shellcheck source=../../tests/gui/corvinet_env.sh
-source "$gui/corvinet_env.sh"
 # shellcheck source=../../tests/gui/recorder_case.sh
 source "$gui/recorder_case.sh"
+trap 'gui_stop c_pid; virtual_line_stop; wine_env_cleanup' EXIT
 PROGRAM_NAME=Pallaby
 RECORD_SIZE=2790
-MAIN_PREFIX=$CORVINET_MAIN_PREFIX
 
 corvinet_env_start
 
@@ -230,13 +222,4 @@ case_start_with_windows() {
 
 # ---------------------------------------------------------------- run
 
-cases=(conversation warning_bar browser side_by_side empty_settings read_only start_with_windows resume_after_sleep)
-[ ${#only[@]} -gt 0 ] && cases=("${only[@]}")
-failed=0
-for case_name in "${cases[@]}"; do
-  : >"$work/$case_name.log"
-  virtual_line_silence
-  gui_run_case pallaby "$case_name" c_pid || failed=$((failed + 1))
-done
-echo "screenshots in $shots"
-[ $failed -eq 0 ]
+gui_run_cases pallaby conversation warning_bar browser side_by_side empty_settings read_only start_with_windows resume_after_sleep

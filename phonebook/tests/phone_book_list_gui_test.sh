@@ -30,18 +30,10 @@ done
 
 gui_script_folders phone-book-list-gui
 
-c_pid=""
-# shellcheck source=../../tests/gui/virtual_line.sh
-source "$gui/virtual_line.sh"
-# shellcheck source=../../tests/gui/wine_env.sh
-source "$gui/wine_env.sh"
-trap 'gui_stop c_pid; virtual_line_stop; wine_env_cleanup' EXIT
-# shellcheck source=../../tests/gui/corvinet_env.sh
-source "$gui/corvinet_env.sh"
 # shellcheck source=../../tests/gui/recorder_case.sh
 source "$gui/recorder_case.sh"
+trap 'gui_stop c_pid; virtual_line_stop; wine_env_cleanup' EXIT
 PROGRAM_NAME=Corvinet
-MAIN_PREFIX=$CORVINET_MAIN_PREFIX
 corvinet_env_start
 
 LIST="電話帳リスト"
@@ -406,13 +398,4 @@ case_hold() {
   sleep "${HOLD_SECONDS:-120}"
 }
 
-cases=(list edits board duplicate folder call_alone big)
-[ ${#only[@]} -gt 0 ] && cases=("${only[@]}")
-failed=0
-for case_name in "${cases[@]}"; do
-  : >"$work/$case_name.log"
-  virtual_line_silence
-  gui_run_case phone_book_list "$case_name" c_pid || failed=$((failed + 1))
-done
-echo "screenshots in $shots"
-[ $failed -eq 0 ]
+gui_run_cases phone_book_list list edits board duplicate folder call_alone big

@@ -33,23 +33,14 @@ done
 
 gui_script_folders corvinet-gui-test
 
-c_pid=""
 tap_pid=""
-# shellcheck source=virtual_line.sh
-source "$here/virtual_line.sh"
-# shellcheck source=wine_env.sh
-source "$here/wine_env.sh"
-trap 'gui_stop c_pid; gui_stop tap_pid; virtual_line_stop; wine_env_cleanup' EXIT
-
-# shellcheck source=corvinet_env.sh
-source "$here/corvinet_env.sh"
 # shellcheck source=recorder_case.sh
 source "$here/recorder_case.sh"
+trap 'gui_stop c_pid; gui_stop tap_pid; virtual_line_stop; wine_env_cleanup' EXIT
 PROGRAM_NAME=Corvinet
 RECORD_SIZE=3572
 corvinet_env_start
 
-MAIN_PREFIX=$CORVINET_MAIN_PREFIX
 BOARD_CLASS="情報ボード"
 BAR_CLASS="メッセージボックス"
 NO_CABLE=$'音声入力ケーブルが切断又は接触不良を起こしています。\n「ぬびらこ」の出力ケーブルのパソコン側の差込を確認してください。\nつながっている場合は接触不良ですから、何度も差込をトライしてください。\n\n改善しない場合は家電量販店などで接点復活剤を購入して対処してください。'
@@ -608,13 +599,4 @@ case_run_entry_start() {
 
 # ---------------------------------------------------------------- run
 
-cases=(first_start calls manual_discard manual_save second_copy unplug no_device empty_settings missing_work_folder close_while_recording end_session_while_recording display_modes read_only resume_after_sleep low_space run_entry_start)
-[ ${#only[@]} -gt 0 ] && cases=("${only[@]}")
-failed=0
-for case_name in "${cases[@]}"; do
-  : >"$work/$case_name.log"
-  virtual_line_silence
-  gui_run_case corvinet "$case_name" c_pid || failed=$((failed + 1))
-done
-echo "screenshots in $shots"
-[ $failed -eq 0 ]
+gui_run_cases corvinet first_start calls manual_discard manual_save second_copy unplug no_device empty_settings missing_work_folder close_while_recording end_session_while_recording display_modes read_only resume_after_sleep low_space run_entry_start

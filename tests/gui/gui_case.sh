@@ -16,10 +16,13 @@
 #   gui_stop VAR        kills the process whose id VAR holds and empties VAR
 #   wait_exit S [CODE]  the program started as c_pid ends by itself within S
 #                       seconds, with exit code CODE (0)
-#   gui_script_args "$@" a test script's arguments, [--native DIR]
+#   gui_script_args [--windows-only] "$@"
+#                       a test script's arguments, [--native DIR]
 #                       WINDOWS_BUILD_DIR [CASE...]: sets build, native (by
-#                       default the folder "native" beside the Windows build)
-#                       and the array only; exits 2 on a usage error
+#                       default the folder "native" beside the Windows build;
+#                       with --windows-only no --native is taken and native
+#                       stays empty) and the array only; exits 2 on a usage
+#                       error
 #   gui_script_folders NAME
 #                       work ($build/NAME), cases_dir and shots made anew,
 #                       reason_file
@@ -41,11 +44,21 @@
 #   wait_run_value NAME TEXT
 #                       the value becomes TEXT (empty: goes) within 5 s
 #   gui_run_case PROGRAM CASE VAR
-#                       runs the function case_CASE, prints PASS or FAIL with
+#                       runs the function case_CASE with case_dir set to
+#                       $cases_dir/CASE (made by the case), prints PASS or FAIL with
 #                       the reason, then stops the program (gui_stop VAR);
 #                       returns 1 when the case failed
+#   gui_run_cases SUITE CASE...
+#                       gui_run_case SUITE for each case named on the command
+#                       line (only), else each CASE, with the program in
+#                       c_pid, a fresh $work/CASE.log and a silent line
+#                       (virtual_line.sh); says where the screenshots are;
+#                       returns 1 when any case failed
 
 fail() { printf '%s\n' "$*" >>"$reason_file"; return 1; }
+
+# The program under test, as gui_start started it.
+c_pid=""
 
 SETTINGS_REL="マニュアル 兼 作業フォルダー/setting（編集厳禁）.ini"
 ini() { printf '%s/%s' "$case_dir" "$SETTINGS_REL"; }
@@ -152,6 +165,7 @@ gui_run_case() {
   local t0 rc=0
   t0=$(date +%s)
   : >"$reason_file"
+  case_dir="$cases_dir/$2"
   if "case_$2"; then
     echo "PASS $1 $2 ($(( $(date +%s) - t0 )) s)"
   else
@@ -162,13 +176,29 @@ gui_run_case() {
   return $rc
 }
 
+gui_run_cases() {
+  local suite=$1 failed=0
+  shift
+  [ ${#only[@]} -eq 0 ] || set -- "${only[@]}"
+  for case_name in "$@"; do
+    : >"$work/$case_name.log"
+    virtual_line_silence
+    gui_run_case "$suite" "$case_name" c_pid || failed=$((failed + 1))
+  done
+  echo "screenshots in $shots"
+  [ $failed -eq 0 ]
+}
+
 gui_script_args() {
+  local native_option="[--native DIR] "
+  [ "${1:-}" = --windows-only ] && { native_option=""; shift; }
   native=""
-  if [ "${1:-}" = --native ]; then native=${2:?--native needs a folder}; shift 2; fi
-  [ $# -ge 1 ] || { echo "usage: $0 [--native DIR] WINDOWS_BUILD_DIR [CASE...]" >&2; exit 2; }
+  if [ -n "$native_option" ] && [ "${1:-}" = --native ]; then native=${2:?--native needs a folder}; shift 2; fi
+  [ $# -ge 1 ] || { echo "usage: $0 ${native_option}WINDOWS_BUILD_DIR [CASE...]" >&2; exit 2; }
   build=$(cd "$1" && pwd) || exit 2
   shift
   only=("$@")
+  [ -n "$native_option" ] || return 0
   [ -n "$native" ] || native="$(dirname "$build")/native"
   native=$(cd "$native" && pwd) || { echo "no native build folder $native" >&2; exit 2; }
 }

@@ -12,10 +12,9 @@
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-[ $# -ge 1 ] || { echo "usage: $0 WINDOWS_BUILD_DIR [CASE...]" >&2; exit 2; }
-build=$(cd "$1" && pwd) || exit 2
-shift
-only=("$@")
+# shellcheck source=gui_case.sh
+source "$here/gui_case.sh"
+gui_script_args --windows-only "$@"
 
 program="$build/Quorrel.exe"
 driver="$build/gui_driver.exe"
@@ -24,17 +23,9 @@ for f in "$program" "$driver"; do
 done
 command -v sox >/dev/null || { echo "sox not found" >&2; exit 2; }
 
-work="$build/quorrel-gui-test"
-shots="$work/screenshots"
-reason_file="$work/reason"
-mkdir -p "$work"
-rm -rf "$shots"
-mkdir -p "$shots"
+gui_script_folders quorrel-gui-test
 
-c_pid=""
 PROGRAM_NAME=Quorrel
-# shellcheck source=gui_case.sh
-source "$here/gui_case.sh"
 
 # shellcheck source=virtual_line.sh
 source "$here/virtual_line.sh"
@@ -43,9 +34,7 @@ source "$here/wine_env.sh"
 trap 'gui_stop c_pid; virtual_line_stop; wine_env_cleanup' EXIT
 # The line first: Wine's audio driver finds the daemon through the environment.
 virtual_line_start "$work" || { echo "FAIL: no virtual line" >&2; exit 1; }
-unset DISPLAY
-wine_env_init "$work" || { echo "FAIL: no Wine environment" >&2; exit 1; }
-wine_env_unmanaged || { echo "FAIL: cannot configure the Wine prefix" >&2; exit 1; }
+wine_env_private "$work" || { echo "FAIL: no Wine environment" >&2; exit 1; }
 
 # The dial key "1" (697 Hz + 1209 Hz) at 8000 Hz: loud (Peak about 100 of
 # 127), weak (about 45: the "half" report) and released after 2.5 s.
@@ -196,13 +185,4 @@ case_read_only() { gui_read_only_case "$program"; }
 
 # ---------------------------------------------------------------- run
 
-cases=(steady_tone weak_tone silence short_press no_device read_only)
-[ ${#only[@]} -gt 0 ] && cases=("${only[@]}")
-failed=0
-for case_name in "${cases[@]}"; do
-  : >"$work/$case_name.log"
-  virtual_line_silence
-  gui_run_case quorrel "$case_name" c_pid || failed=$((failed + 1))
-done
-echo "screenshots in $shots"
-[ $failed -eq 0 ]
+gui_run_cases quorrel steady_tone weak_tone silence short_press no_device read_only

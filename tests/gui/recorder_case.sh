@@ -1,12 +1,12 @@
 # shellcheck shell=bash
 # Sourceable bash library for the GUI cases of both recorders, after
-# gui_case.sh, wine_env.sh and corvinet_env.sh. The test sets PROGRAM_NAME
-# (Corvinet or Pallaby), RECORD_SIZE (its settings record's size),
-# MAIN_PREFIX, program (the recorder's .exe), cases_dir, case_name and shots.
+# gui_case.sh; it brings virtual_line.sh, wine_env.sh and corvinet_env.sh.
+# The test sets PROGRAM_NAME (Corvinet or Pallaby), RECORD_SIZE (its
+# settings record's size), program (the recorder's .exe), case_name and shots.
 # shellcheck disable=SC2154
 #
-#   new_case            the case's folder case_dir ($cases_dir/$case_name),
-#                       laid out as installed with the recorder's record
+#   new_case            the case's folder case_dir (see gui_run_case) laid
+#                       out as installed with the recorder's record
 #                       (corvinet_make_folder), a copy of it kept as
 #                       $case_dir/settings.before
 #   start_corvinet / start_pallaby
@@ -33,10 +33,20 @@
 #                       size and differs from $case_dir/settings.before only
 #                       in bytes 0..692
 
+recorder_case_dir=$(dirname "${BASH_SOURCE[0]}")
+# shellcheck source=virtual_line.sh
+source "$recorder_case_dir/virtual_line.sh"
+# shellcheck source=wine_env.sh
+source "$recorder_case_dir/wine_env.sh"
+# shellcheck source=corvinet_env.sh
+source "$recorder_case_dir/corvinet_env.sh"
+
+# Both recorders' main windows are titled alike.
+MAIN_PREFIX=$CORVINET_MAIN_PREFIX
+
 new_case() {
   local kind=""
   [ "$PROGRAM_NAME" = Pallaby ] && kind=handset
-  case_dir="$cases_dir/$case_name"
   corvinet_make_folder "$case_dir" $kind && cp "$(ini)" "$case_dir/settings.before"
 }
 

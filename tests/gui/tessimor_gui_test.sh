@@ -9,10 +9,9 @@ set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-[ $# -ge 1 ] || { echo "usage: $0 WINDOWS_BUILD_DIR [CASE...]" >&2; exit 2; }
-build=$(cd "$1" && pwd) || exit 2
-shift
-only=("$@")
+# shellcheck source=gui_case.sh
+source "$here/gui_case.sh"
+gui_script_args --windows-only "$@"
 
 program="$build/Tessimor.exe"
 driver="$build/gui_driver.exe"
@@ -21,27 +20,14 @@ for f in "$program" "$driver"; do
 done
 shipped_ini="$root/install/shipped_settings.ini"
 
-work="$build/gui-test"
-cases_dir="$work/cases"
-shots="$work/screenshots"
-reason_file="$work/reason"
-mkdir -p "$work"
-rm -rf "$cases_dir" "$shots"
-mkdir -p "$cases_dir"
+gui_script_folders gui-test
 
 # shellcheck source=wine_env.sh
 source "$here/wine_env.sh"
-# shellcheck source=gui_case.sh
-source "$here/gui_case.sh"
 # shellcheck source=settings_bytes.sh
 source "$here/settings_bytes.sh"
-c_pid=""
 trap 'gui_stop c_pid; wine_env_cleanup' EXIT
-# Always a display of our own: known size, no window manager, nothing of the
-# user's desktop in the way.
-unset DISPLAY
-wine_env_init "$work" || { echo "FAIL: no Wine environment" >&2; exit 1; }
-wine_env_unmanaged || { echo "FAIL: cannot configure the Wine prefix" >&2; exit 1; }
+wine_env_private "$work" || { echo "FAIL: no Wine environment" >&2; exit 1; }
 
 PROGRAM_NAME=Tessimor
 RECORD_SIZE=3572

@@ -5,6 +5,9 @@
 #   wine_env_init DIR      private prefix DIR/wineprefix, Japanese locale,
 #                          an X display (Xvfb when none is usable)
 #   wine_env_unmanaged     windows not handed to a window manager (see below)
+#   wine_env_private DIR   wine_env_init DIR on a display of its own (Xvfb:
+#                          known size, nothing of a desktop in the way),
+#                          windows unmanaged
 #   wine_env_managed       windows handed to the window manager, if any
 #   wine_env_run ARGS...   wine64 ARGS... in that environment
 #   wine_env_screenshot FILE
@@ -98,6 +101,12 @@ wine_env_set_managed() {
 }
 wine_env_unmanaged() { wine_env_set_managed N; }
 wine_env_managed() { wine_env_set_managed Y; }
+
+wine_env_private() {
+  unset DISPLAY
+  wine_env_init "$1" || return 1
+  wine_env_unmanaged || { wine_env_log "cannot configure the Wine prefix $WINEPREFIX"; return 1; }
+}
 
 wine_env_run() { wine64 "$@"; }
 
