@@ -17,12 +17,7 @@ gui_script_args "$@"
 
 program="$build/Corvinet.exe"
 driver="$build/gui_driver.exe"
-for f in "$program" "$driver"; do
-  [ -f "$f" ] || { echo "missing $f (build Corvinet and gui_driver)" >&2; exit 2; }
-done
-for c in sox import convert pactl parec iconv python3; do
-  command -v "$c" >/dev/null || { echo "$c not found" >&2; exit 2; }
-done
+gui_script_needs "build Corvinet and gui_driver" "$program" "$driver" -- sox import convert pactl parec iconv python3
 
 gui_script_folders browser-gui-test
 

@@ -21,12 +21,8 @@ program="$build/Pallaby.exe"
 corvinet="$build/Corvinet.exe"
 driver="$build/gui_driver.exe"
 speech_wav="$native/speech_wav"
-for f in "$program" "$corvinet" "$driver" "$speech_wav"; do
-  [ -f "$f" ] || { echo "missing $f (build Pallaby, Corvinet and gui_driver, natively speech_wav)" >&2; exit 2; }
-done
-for c in sox soxi import convert pactl cmp; do
-  command -v "$c" >/dev/null || { echo "$c not found" >&2; exit 2; }
-done
+gui_script_needs "build Pallaby, Corvinet and gui_driver, natively speech_wav" \
+  "$program" "$corvinet" "$driver" "$speech_wav" -- sox soxi import convert pactl cmp
 
 gui_script_folders pallaby-gui-test
 

@@ -24,9 +24,7 @@ driver="$build/gui_driver.exe"
 linecall="$native/linecall"
 phonebook="$native/phonebook"
 audio_align="$native/audio_align"
-for f in "$program" "$driver" "$linecall" "$phonebook" "$audio_align"; do
-  [ -f "$f" ] || { echo "missing $f" >&2; exit 2; }
-done
+gui_script_needs "" "$program" "$driver" "$linecall" "$phonebook" "$audio_align"
 
 gui_script_folders phone-book-list-gui
 

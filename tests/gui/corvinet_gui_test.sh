@@ -24,12 +24,8 @@ driver="$build/gui_driver.exe"
 line_tap="$build/line_tap.exe"
 linecall="$native/linecall"
 phonebook="$native/phonebook"
-for f in "$program" "$driver" "$line_tap" "$linecall" "$phonebook" "$native/audio_align"; do
-  [ -f "$f" ] || { echo "missing $f (build Corvinet, gui_driver and line_tap, natively linecall, phonebook and audio_align)" >&2; exit 2; }
-done
-for c in sox soxi import convert pactl iconv; do
-  command -v "$c" >/dev/null || { echo "$c not found" >&2; exit 2; }
-done
+gui_script_needs "build Corvinet, gui_driver and line_tap, natively linecall, phonebook and audio_align" \
+  "$program" "$driver" "$line_tap" "$linecall" "$phonebook" "$native/audio_align" -- sox soxi import convert pactl iconv
 
 gui_script_folders corvinet-gui-test
 

@@ -23,6 +23,9 @@
 #                       with --windows-only no --native is taken and native
 #                       stays empty) and the array only; exits 2 on a usage
 #                       error
+#   gui_script_needs "BUILD HINT" FILE... [-- COMMAND...]
+#                       exits 2 naming the first FILE missing (with what to
+#                       build) or COMMAND not found
 #   gui_script_folders NAME
 #                       work ($build/NAME), cases_dir and shots made anew,
 #                       reason_file
@@ -201,6 +204,19 @@ gui_script_args() {
   [ -n "$native_option" ] || return 0
   [ -n "$native" ] || native="$(dirname "$build")/native"
   native=$(cd "$native" && pwd) || { echo "no native build folder $native" >&2; exit 2; }
+}
+
+gui_script_needs() {
+  local hint=$1 f
+  shift
+  while [ $# -gt 0 ] && [ "$1" != -- ]; do
+    [ -f "$1" ] || { echo "missing $1${hint:+ ($hint)}" >&2; exit 2; }
+    shift
+  done
+  [ $# -eq 0 ] || shift
+  for f in "$@"; do
+    command -v "$f" >/dev/null || { echo "$f not found" >&2; exit 2; }
+  done
 }
 
 gui_script_folders() {

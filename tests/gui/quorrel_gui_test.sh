@@ -18,10 +18,7 @@ gui_script_args --windows-only "$@"
 
 program="$build/Quorrel.exe"
 driver="$build/gui_driver.exe"
-for f in "$program" "$driver"; do
-  [ -f "$f" ] || { echo "missing $f (build the targets Quorrel and gui_driver)" >&2; exit 2; }
-done
-command -v sox >/dev/null || { echo "sox not found" >&2; exit 2; }
+gui_script_needs "build the targets Quorrel and gui_driver" "$program" "$driver" -- sox
 
 gui_script_folders quorrel-gui-test
 

@@ -15,9 +15,7 @@ gui_script_args --windows-only "$@"
 
 program="$build/Tessimor.exe"
 driver="$build/gui_driver.exe"
-for f in "$program" "$driver"; do
-  [ -f "$f" ] || { echo "missing $f (build the targets Tessimor and gui_driver)" >&2; exit 2; }
-done
+gui_script_needs "build the targets Tessimor and gui_driver" "$program" "$driver"
 shipped_ini="$root/install/shipped_settings.ini"
 
 gui_script_folders gui-test
