@@ -48,9 +48,9 @@
 #                       the value becomes TEXT (empty: goes) within 5 s
 #   gui_run_case PROGRAM CASE VAR
 #                       runs the function case_CASE with case_dir set to
-#                       $cases_dir/CASE (made by the case), prints PASS or FAIL with
-#                       the reason, then stops the program (gui_stop VAR);
-#                       returns 1 when the case failed
+#                       $cases_dir/CASE (the case makes it), prints PASS or
+#                       FAIL with the reason, then stops the program
+#                       (gui_stop VAR); returns 1 when the case failed
 #   gui_run_cases SUITE CASE...
 #                       gui_run_case SUITE for each case named on the command
 #                       line (only), else each CASE, with the program in
