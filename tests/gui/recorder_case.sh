@@ -6,10 +6,10 @@
 # shellcheck disable=SC2154
 #
 #   new_case            the case's folder case_dir (see gui_run_case) laid
-#                       out as installed with the recorder's record
-#                       (corvinet_make_folder), a copy of it kept as
-#                       $case_dir/settings.before
-#   start_corvinet / start_pallaby
+#                       out as installed with the recorder's record (the
+#                       handset's for Pallaby; corvinet_make_folder), a copy
+#                       of it kept as $case_dir/settings.before
+#   start_recorder, also named start_corvinet and start_pallaby
 #                       the recorder linked into the case's folder (named
 #                       start_as when that is set) and started from there, or
 #                       from start_dir when that is set; its process id in c_pid
