@@ -10,6 +10,8 @@
 #   corvinet_env_start        a test script's line, Wine prefix (in $work)
 #                             and the line input found with $driver; exits
 #                             the script when one of them fails
+#   corvinet_env_end          ends the program of c_pid (if any), the line
+#                             and Wine (a measurement's trap)
 #   corvinet_find_input DRIVER   after wine_env_init: sets CORVINET_LINE_INDEX
 #                             and CORVINET_INPUT_COUNT from Wine's wave-in list
 #   corvinet_make_record FILE a 3572-byte settings record for that input:
@@ -172,4 +174,10 @@ corvinet_env_start() {
   corvinet_line_start "$work" || { echo "FAIL: no virtual line" >&2; exit 1; }
   wine_env_private "$work" || { echo "FAIL: no Wine environment" >&2; exit 1; }
   corvinet_find_input "$driver" || { echo "FAIL: the line is not an input" >&2; exit 1; }
+}
+
+corvinet_env_end() {
+  [ -z "${c_pid:-}" ] || { kill "$c_pid" 2>/dev/null; wait "$c_pid" 2>/dev/null; }
+  virtual_line_stop
+  wine_env_cleanup
 }

@@ -38,12 +38,7 @@ source "$gui/wine_env.sh"
 source "$gui/corvinet_env.sh"
 # shellcheck source=wine_cpu.sh
 source "$here/wine_cpu.sh"
-finish() {
-  [ -z "$c_pid" ] || { kill "$c_pid" 2>/dev/null; wait "$c_pid" 2>/dev/null; }
-  virtual_line_stop
-  wine_env_cleanup
-}
-trap finish EXIT
+trap corvinet_env_end EXIT
 corvinet_env_start
 corvinet_make_folder "$dir" || exit 1
 put_text "$dir/$CORVINET_SETTINGS_REL" 100 "rec\\"

@@ -49,12 +49,7 @@ source "$gui/virtual_line.sh"
 source "$gui/wine_env.sh"
 # shellcheck source=../gui/corvinet_env.sh
 source "$gui/corvinet_env.sh"
-finish() {
-  [ -z "$c_pid" ] || { kill "$c_pid" 2>/dev/null; wait "$c_pid" 2>/dev/null; }
-  virtual_line_stop
-  wine_env_cleanup
-}
-trap finish EXIT
+trap corvinet_env_end EXIT
 corvinet_env_start
 if [ "$name" = Pallaby ]; then
   corvinet_make_folder "$dir" handset || exit 1
