@@ -17,28 +17,15 @@ gui_script_args "$@"
 
 program="$build/Corvinet.exe"
 driver="$build/gui_driver.exe"
-for f in "$program" "$driver"; do
-  [ -f "$f" ] || { echo "missing $f (build Corvinet and gui_driver)" >&2; exit 2; }
-done
-for c in sox import convert pactl parec iconv python3; do
-  command -v "$c" >/dev/null || { echo "$c not found" >&2; exit 2; }
-done
+gui_script_needs "build Corvinet and gui_driver" "$program" "$driver" -- sox import convert pactl parec iconv python3
 
 gui_script_folders browser-gui-test
 
-c_pid=""
 rec_pid=""
-# shellcheck source=../../tests/gui/virtual_line.sh
-source "$gui/virtual_line.sh"
-# shellcheck source=../../tests/gui/wine_env.sh
-source "$gui/wine_env.sh"
-trap 'gui_stop rec_pid; gui_stop c_pid; virtual_line_stop; wine_env_cleanup' EXIT
-# shellcheck source=../../tests/gui/corvinet_env.sh
-source "$gui/corvinet_env.sh"
 # shellcheck source=../../tests/gui/recorder_case.sh
 source "$gui/recorder_case.sh"
-RECORDER=Corvinet
-MAIN_PREFIX=$CORVINET_MAIN_PREFIX
+trap 'gui_stop rec_pid; gui_stop c_pid; virtual_line_stop; wine_env_cleanup' EXIT
+PROGRAM_NAME=Corvinet
 corvinet_env_start
 
 B="CDialog"
@@ -54,26 +41,17 @@ sox -n -r 8000 -c 1 -b 16 "$work/a.wav" synth 4 sine 600 gain -6 2>/dev/null &&
 
 # ---------------------------------------------------------------- helpers
 
-ini() { printf '%s/%s' "$case_dir" "$CORVINET_SETTINGS_REL"; }
-
-# new_case [FOLDER]: an install-like folder; FOLDER (relative, "\" at its
-# end) becomes recording_path, so the browser opens there without a call.
-new_case() {
-  case_dir="$cases_dir/$case_name"
+# new_case_at [FOLDER]: the case's install-like folder; FOLDER (relative,
+# "\" at its end) becomes recording_path, so the browser opens there
+# without a call.
+new_case_at() {
   corvinet_make_folder "$case_dir"
   [ -z "${1:-}" ] || settingsrecord set "$(ini)" recording_path "$1"
 }
 
-# start_corvinet [NAME]: the program in the case's folder, named NAME.
-start_corvinet() {
-  local exe; exe=$(gui_program_in "$case_dir" "$program" "${1:-}") || return 1
-  (cd "$case_dir" && exec wine64 "$exe") >>"$work/$case_name.log" 2>&1 &
-  c_pid=$!
-}
-
 # A new case whose browser opens on one 16-second recording, Corvinet started.
 start_on_long_recording() {
-  new_case "録音\\"
+  new_case_at "録音\\"
   mkdir -p "$case_dir/録音"
   sox "$tones" "$tones" "$case_dir/録音/long.wav" 2>/dev/null
   start_corvinet
@@ -197,7 +175,7 @@ client_point() {
 # nothing; the next press opens the browser on the saved call, which plays
 # back audibly with pause, seek and end; "増幅再生" is kept in the settings.
 case_call() {
-  new_case
+  new_case_at
   start_corvinet
   wait_main || return 1
   # The first blocks after the capture starts are recorded muted.
@@ -280,7 +258,7 @@ case_call() {
 # Four recordings with set creation times: the orders, the initial row,
 # search, rename (also refused) and delete through the window.
 case_names() {
-  new_case "録音\\"
+  new_case_at "録音\\"
   local d="$case_dir/録音"
   mkdir -p "$d"
   cp "$work/a.wav" "$d/01.wav"; cp "$work/a.wav" "$d/02.wav"; cp "$work/a.wav" "$d/12.wav"
@@ -435,14 +413,14 @@ case_resize() {
 # The program is named with a "\" byte inside a character ("ソ" is 83 5C):
 # its folder still ends at the real separator.
 case_folder() {
-  new_case "録音\\"
+  new_case_at "録音\\"
   mkdir -p "$case_dir/録音" "$case_dir/別の記録"
   cp "$work/a.wav" "$case_dir/録音/here.wav"
   cp "$work/a.wav" "$case_dir/別の記録/there.wav"
   # Wine's folder chooser, opened on a folder that exists, ignores the
   # driver's later choice of a sibling: the slot's folder is left unmade.
   rmdir "$case_dir/通話記録"
-  start_corvinet 録音ソフト.exe
+  start_as=録音ソフト.exe start_corvinet
   wait_main || return 1
   open_browser || return 1
   local entries
@@ -491,7 +469,7 @@ case_session() {
 # listed, and a recording there plays on while each call is recorded and
 # saved beside it; nothing is lost, every call is saved under its name.
 case_emergency() {
-  new_case "非常用フォルダー\\"
+  new_case_at "非常用フォルダー\\"
   local folder="$case_dir/非常用フォルダー" tmp="$case_dir/非常用フォルダー/TMP.tmp"
   sox "$tones" "$tones" "$tones" "$folder/old.wav" 2>/dev/null
   cp "$folder/old.wav" "$work/emergency_old.wav"
@@ -534,11 +512,4 @@ case_emergency() {
 
 # ---------------------------------------------------------------- run
 
-all=(call names close resize folder session emergency)
-[ ${#only[@]} -gt 0 ] || only=("${all[@]}")
-failures=0
-for case_name in "${only[@]}"; do
-  gui_run_case browser "$case_name" c_pid || failures=$((failures + 1))
-done
-echo "screenshots: $shots"
-[ $failures -eq 0 ]
+gui_run_cases browser call names close resize folder session emergency

@@ -21,29 +21,16 @@ program="$build/Pallaby.exe"
 corvinet="$build/Corvinet.exe"
 driver="$build/gui_driver.exe"
 speech_wav="$native/speech_wav"
-for f in "$program" "$corvinet" "$driver" "$speech_wav"; do
-  [ -f "$f" ] || { echo "missing $f (build Pallaby, Corvinet and gui_driver, natively speech_wav)" >&2; exit 2; }
-done
-for c in sox soxi import convert pactl cmp; do
-  command -v "$c" >/dev/null || { echo "$c not found" >&2; exit 2; }
-done
+gui_script_needs "build Pallaby, Corvinet and gui_driver, natively speech_wav" \
+  "$program" "$corvinet" "$driver" "$speech_wav" -- sox soxi import convert pactl cmp
 
 gui_script_folders pallaby-gui-test
 
-c_pid=""
-# shellcheck source=../../tests/gui/virtual_line.sh
-source "$gui/virtual_line.sh"
-# shellcheck source=../../tests/gui/wine_env.sh
-source "$gui/wine_env.sh"
-trap 'gui_stop c_pid; virtual_line_stop; wine_env_cleanup' EXIT
-# shellcheck source=../../tests/gui/corvinet_env.sh
-source "$gui/corvinet_env.sh"
 # shellcheck source=../../tests/gui/recorder_case.sh
 source "$gui/recorder_case.sh"
-RECORDER=Pallaby
+trap 'gui_stop c_pid; virtual_line_stop; wine_env_cleanup' EXIT
+PROGRAM_NAME=Pallaby
 RECORD_SIZE=2790
-MAIN_PREFIX=$CORVINET_MAIN_PREFIX
-SETTINGS_REL=$CORVINET_SETTINGS_REL
 
 corvinet_env_start
 
@@ -54,28 +41,6 @@ talk="$work/talk.wav"
   sox -n -r 8000 -c 1 -b 16 "$work/lead.wav" trim 0 8 &&
   sox "$work/lead.wav" "$work/speech.wav" "$talk" ||
   { echo "FAIL: cannot make the conversation" >&2; exit 1; }
-
-ini() { printf '%s/%s' "$case_dir" "$SETTINGS_REL"; }
-new_case() {
-  case_dir="$cases_dir/$case_name"
-  corvinet_make_folder "$case_dir" handset
-  cp "$(ini)" "$case_dir/settings.before"
-}
-start_pallaby() {
-  local exe; exe=$(gui_program_in "$case_dir" "$program") || return 1
-  (cd "$case_dir" && exec wine64 "$exe") >>"$work/$case_name.log" 2>&1 &
-  c_pid=$!
-}
-recordings() { find "$case_dir/通話記録" "$case_dir/非常用フォルダー" -type f \( -name '*.ogg' -o -name '*.wav' \) | sort; }
-wait_recording() {  # wait_recording TIMEOUT_S: prints the first recording
-  local deadline=$(( $(date +%s) + $1 ))
-  while [ "$(date +%s)" -lt "$deadline" ]; do
-    [ -n "$(recordings)" ] && { recordings | head -n 1; return 0; }
-    kill -0 "$c_pid" 2>/dev/null || { fail "Pallaby ended"; return 1; }
-    sleep 0.5
-  done
-  fail "no recording within $1 s"
-}
 
 # ---------------------------------------------------------------- cases
 
@@ -90,7 +55,7 @@ case_conversation() {
   virtual_line_play "$talk"
   watch_field "録音中" 30 || return 1
   wine_env_screenshot "$shots/2_main_recording.png"
-  local f; f=$(wait_recording 60) || return 1
+  local f; f=$(wait_recording 1 60) || return 1
   local rel=${f#"$case_dir/"}
   [[ $rel =~ ^通話記録/[0-9]{4}年[0-9]{2}月/[0-9]{2}日[0-9]{2}時[0-9]{2}分[0-9]{2}秒\.ogg$ ]] ||
     { fail "saved as $rel"; return 1; }
@@ -134,7 +99,7 @@ case_browser() {
   start_pallaby
   wait_main || return 1
   virtual_line_play "$talk"
-  local f; f=$(wait_recording 60) || return 1
+  local f; f=$(wait_recording 1 60) || return 1
   sleep 1
   drv click "$main_class" 3009 >/dev/null && drv wait-window CDialog 10000 >/dev/null || return 1
   local entries
@@ -171,8 +136,7 @@ case_side_by_side() {
   local snapshot=(find "$suite" -path "$suite/Pallaby" -prune -o -printf '%p %s %T@\n')
   "${snapshot[@]}" | sort >"$case_dir/corvinet_folder.before"
 
-  (cd "$suite" && exec wine64 "$suite/Pallaby/Pallaby.exe") >>"$work/$case_name.log" 2>&1 &
-  c_pid=$!
+  gui_start c_pid "$suite" "$suite/Pallaby/Pallaby.exe"
   wait_main || return 1
   local rect; rect=$(drv get-rect "$main_class")
   [ "$rect" = "111 100 470 200" ] || { fail "Pallaby's window at $rect, not where its own settings place it"; return 1; }
@@ -191,14 +155,12 @@ case_side_by_side() {
   cp "$suite/Pallaby/$SETTINGS_REL" "$case_dir/pallaby.after"
   find "$suite/Pallaby" -printf '%p %s %T@\n' | sort >"$case_dir/pallaby_folder.before"
 
-  RECORDER=Corvinet
-  (cd "$suite/Pallaby" && exec wine64 "$suite/Corvinet.exe") >>"$work/$case_name.log" 2>&1 &
-  c_pid=$!
+  local PROGRAM_NAME=Corvinet
+  gui_start c_pid "$suite/Pallaby" "$suite/Corvinet.exe"
   wait_main || return 1
   rect=$(drv get-rect "$main_class")
   [ "$rect" = "277 100 470 200" ] || { fail "Corvinet's window at $rect, not where its own settings place it"; return 1; }
   close_main || return 1
-  RECORDER=Pallaby
   cmp -s "$case_dir/pallaby.after" "$suite/Pallaby/$SETTINGS_REL" ||
     { fail "Corvinet changed Pallaby's settings"; return 1; }
   find "$suite/Pallaby" -printf '%p %s %T@\n' | sort | cmp -s - "$case_dir/pallaby_folder.before" ||
@@ -256,13 +218,4 @@ case_start_with_windows() {
 
 # ---------------------------------------------------------------- run
 
-cases=(conversation warning_bar browser side_by_side empty_settings read_only start_with_windows resume_after_sleep)
-[ ${#only[@]} -gt 0 ] && cases=("${only[@]}")
-failed=0
-for case_name in "${cases[@]}"; do
-  : >"$work/$case_name.log"
-  virtual_line_silence
-  gui_run_case pallaby "$case_name" c_pid || failed=$((failed + 1))
-done
-echo "screenshots in $shots"
-[ $failed -eq 0 ]
+gui_run_cases pallaby conversation warning_bar browser side_by_side empty_settings read_only start_with_windows resume_after_sleep

@@ -24,24 +24,14 @@ driver="$build/gui_driver.exe"
 linecall="$native/linecall"
 phonebook="$native/phonebook"
 audio_align="$native/audio_align"
-for f in "$program" "$driver" "$linecall" "$phonebook" "$audio_align"; do
-  [ -f "$f" ] || { echo "missing $f" >&2; exit 2; }
-done
+gui_script_needs "" "$program" "$driver" "$linecall" "$phonebook" "$audio_align"
 
 gui_script_folders phone-book-list-gui
 
-c_pid=""
-# shellcheck source=../../tests/gui/virtual_line.sh
-source "$gui/virtual_line.sh"
-# shellcheck source=../../tests/gui/wine_env.sh
-source "$gui/wine_env.sh"
-trap 'gui_stop c_pid; virtual_line_stop; wine_env_cleanup' EXIT
-# shellcheck source=../../tests/gui/corvinet_env.sh
-source "$gui/corvinet_env.sh"
 # shellcheck source=../../tests/gui/recorder_case.sh
 source "$gui/recorder_case.sh"
-RECORDER=Corvinet
-MAIN_PREFIX=$CORVINET_MAIN_PREFIX
+trap 'gui_stop c_pid; virtual_line_stop; wine_env_cleanup' EXIT
+PROGRAM_NAME=Corvinet
 corvinet_env_start
 
 LIST="電話帳リスト"
@@ -65,26 +55,15 @@ HELP=$(printf '%b' "$HELP")
 # ---------------------------------------------------------------- helpers
 
 book_dir() { printf '%s/マニュアル 兼 作業フォルダー' "$case_dir"; }
-ini() { printf '%s/%s' "$case_dir" "$CORVINET_SETTINGS_REL"; }
 
-# new_case CSV: a fresh folder whose phone book holds the CSV's records.
-new_case() {
-  case_dir="$cases_dir/$case_name"
-  corvinet_make_folder "$case_dir"
-  if [ -n "${1:-}" ]; then
-    "$phonebook" import "$(book_dir)" "$1" >"$work/import.log" 2>&1 ||
-      { fail "phonebook import: $(tail -n 2 "$work/import.log")"; return 1; }
-  fi
+# new_book_case CSV: a new case whose phone book holds the CSV's records.
+new_book_case() {
+  new_case || return 1
+  "$phonebook" import "$(book_dir)" "$1" >"$work/import.log" 2>&1 ||
+    { fail "phonebook import: $(tail -n 2 "$work/import.log")"; return 1; }
 }
 
 export_book() { "$phonebook" export "$(book_dir)"; }
-
-start_corvinet() {
-  local exe; exe=$(gui_program_in "$case_dir" "$program") || return 1
-  (cd "$case_dir" && exec wine64 "$exe") >>"$work/$case_name.log" 2>&1 &
-  c_pid=$!
-  wait_main
-}
 
 open_list() {
   drv click "$main_class" "$PHONE_BOOK_BUTTON" >/dev/null || return 1
@@ -140,8 +119,8 @@ shot() { wine_env_screenshot "$shots/$1.png" && echo "  screenshot $shots/$1.png
 
 case_list() {
   printf '0398765432,田中,\n0312345678,山田,\n0451112222,,\n' >"$work/book.csv"
-  new_case "$work/book.csv" || return 1
-  start_corvinet || return 1
+  new_book_case "$work/book.csv" || return 1
+  start_corvinet && wait_main || return 1
   open_list || return 1
   wait_count 3 || return 1
   expect_eq "row 0" "$(cell 0 0)" 0312345678 || return 1
@@ -210,8 +189,8 @@ case_list() {
 # in the cell where it began; the click and the add follow it.
 case_edits() {
   printf '0311,Alice,a\n0322,Bob,b\n' >"$work/book.csv"
-  new_case "$work/book.csv" || return 1
-  start_corvinet || return 1
+  new_book_case "$work/book.csv" || return 1
+  start_corvinet && wait_main || return 1
   open_list || return 1
   wait_count 2 || return 1
   # Bob's name typed as "1F desk", ended by a click on Alice's number cell.
@@ -238,8 +217,8 @@ case_edits() {
 
 case_board() {
   printf '0312345678,山田,前の情報\n0398765432,田中,消す情報\n' >"$work/book.csv"
-  new_case "$work/book.csv" || return 1
-  start_corvinet || return 1
+  new_book_case "$work/book.csv" || return 1
+  start_corvinet && wait_main || return 1
   open_list || return 1
   wait_count 2 || return 1
   drv lv-select "$LIST" 400 0 >/dev/null
@@ -276,10 +255,10 @@ case_board() {
 
 case_duplicate() {
   printf '0312345678,山田,情報\n' >"$work/book.csv"
-  new_case "$work/book.csv" || return 1
+  new_book_case "$work/book.csv" || return 1
   "$linecall" incoming "$work/call.wav" --number 0312345678 --lead 8 --speech 8 >/dev/null 2>&1 ||
     { fail "linecall failed"; return 1; }
-  start_corvinet || return 1
+  start_corvinet && wait_main || return 1
   open_list || return 1
   wait_count 1 || return 1
   drv lv-select "$LIST" 400 0 >/dev/null
@@ -298,14 +277,14 @@ big_run() {  # big_run 1|0: with the list's work or without
   local with_list=$1
   awk 'BEGIN { for (i = 0; i < 100000; i++) printf "0%09d,名前%d,\n", i * 7919, i }' >"$work/big.csv"
   printf '0312345678,山田,\n' >>"$work/big.csv"
-  new_case "$work/big.csv" || return 1
+  new_book_case "$work/big.csv" || return 1
   # Twelve seconds of quiet before the ring: no sound starts a recording in
   # the first 7.5 s of the capture (fifteen blocks), which begins only once
   # the book of 100,001 numbers is read.
   local lead=12
   "$linecall" incoming "$work/long.wav" --number 0312345678 --lead $lead --speech 40 >/dev/null 2>&1 ||
     { fail "linecall failed"; return 1; }
-  start_corvinet || return 1
+  start_corvinet && wait_main || return 1
   local t0 t_open t_shown t_delete t_end t_close got n f _
   virtual_line_play "$work/long.wav"
   for _ in $(seq 1 50); do [ -n "$(pactl list short sink-inputs 2>/dev/null)" ] && break; sleep 0.05; done
@@ -382,7 +361,7 @@ case_big() { big_run 1; }
 case_folder() {
   new_case || return 1
   mkdir -p "$case_dir/別の電話帳"
-  start_corvinet || return 1
+  start_corvinet && wait_main || return 1
   open_list || return 1
   local before; before=$(get_text "$(ini)" 400 260)
   drv wait-text "$LIST" 2007 "$before" 3000 >/dev/null || return 1
@@ -390,7 +369,7 @@ case_folder() {
   drv browse-cancel >/dev/null || return 1
   drv no-message 1000 >/dev/null || return 1
   expect_eq "folder field after cancel" "$(drv get-text "$LIST" 2007)" "$before" || return 1
-  local chosen="Z:${case_dir//\//\\}\\別の電話帳"
+  local chosen; chosen=$(winpath "$case_dir/別の電話帳")
   drv click "$LIST" 308 >/dev/null || return 1
   drv browse-select "$chosen" >/dev/null || return 1
   expect_box "いったん録音アプリを閉じて再起動してください。" 再起動要請 || return 1
@@ -399,7 +378,7 @@ case_folder() {
   local long="電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳電話帳"
   mkdir -p "$case_dir/$long/$long"
   drv click "$LIST" 308 >/dev/null || return 1
-  drv browse-select "Z:${case_dir//\//\\}\\$long\\$long" >/dev/null || return 1
+  drv browse-select "$(winpath "$case_dir/$long/$long")" >/dev/null || return 1
   expect_box "パスの文字サイズが240Byteを超えました場所を見直してください。" 再設定 || return 1
   expect_eq "folder field after the refusal" "$(drv get-text "$LIST" 2007)" "$chosen" || return 1
   drv close "$LIST" >/dev/null && drv wait-gone "$LIST" 5000 >/dev/null || return 1
@@ -410,20 +389,11 @@ case_folder() {
 # Keeps a started list open for a person or a script to look at (not run by default).
 case_hold() {
   printf '0398765432,田中,\n0312345678,山田,\n0451112222,,\n' >"$work/book.csv"
-  new_case "$work/book.csv" || return 1
-  start_corvinet || return 1
+  new_book_case "$work/book.csv" || return 1
+  start_corvinet && wait_main || return 1
   open_list || return 1
   printf 'export WINEPREFIX=%q DISPLAY=%q\n' "$WINEPREFIX" "$DISPLAY" >"$work/hold.env"
   sleep "${HOLD_SECONDS:-120}"
 }
 
-cases=(list edits board duplicate folder call_alone big)
-[ ${#only[@]} -gt 0 ] && cases=("${only[@]}")
-failed=0
-for case_name in "${cases[@]}"; do
-  : >"$work/$case_name.log"
-  virtual_line_silence
-  gui_run_case phone_book_list "$case_name" c_pid || failed=$((failed + 1))
-done
-echo "screenshots in $shots"
-[ $failed -eq 0 ]
+gui_run_cases phone_book_list list edits board duplicate folder call_alone big

@@ -10,6 +10,8 @@
 #   corvinet_env_start        a test script's line, Wine prefix (in $work)
 #                             and the line input found with $driver; exits
 #                             the script when one of them fails
+#   corvinet_env_end          ends the program of c_pid (if any), the line
+#                             and Wine (a measurement's trap)
 #   corvinet_find_input DRIVER   after wine_env_init: sets CORVINET_LINE_INDEX
 #                             and CORVINET_INPUT_COUNT from Wine's wave-in list
 #   corvinet_make_record FILE a 3572-byte settings record for that input:
@@ -19,6 +21,14 @@
 #                             2790 bytes
 #   corvinet_make_folder DIR [handset]  an install-like folder with a record
 #   corvinet_speaker_streams  streams playing into the speaker sink
+#   corvinet_recordings DIR   the recordings (.ogg, .wav) of the folder DIR
+#                             in 通話記録 and 非常用フォルダー, sorted
+#   corvinet_run_in DIR EXE LOG
+#                             for measurements: EXE linked into DIR (it takes
+#                             its files from its own folder) and started from
+#                             there, its output in LOG, its id in c_pid; sets
+#                             main to its main window's class once that exists
+#                             (30 s), else returns 1
 
 # With PulseAudio's default client latency Wine's wave-in wakes some hundred
 # times a second on an idle line, several times the recorder's own cost; the
@@ -129,10 +139,32 @@ corvinet_speaker_streams() {
   pactl list short sink-inputs | awk -v s="$sink" '$2 == s' | wc -l
 }
 
+corvinet_recordings() {
+  find "$1/通話記録" "$1/非常用フォルダー" -type f \( -name '*.ogg' -o -name '*.wav' \) | sort
+}
+
+# shellcheck disable=SC2034  # c_pid and main are the script's
+corvinet_run_in() {
+  local dir=$1 exe=$2
+  ln -f "$exe" "$dir/" 2>/dev/null || cp "$exe" "$dir/" || return 1
+  (cd "$dir" && exec wine64 "./$(basename "$exe")") >"$3" 2>&1 &
+  c_pid=$!
+  main=""
+  for _ in $(seq 1 60); do
+    main=$(wine64 "$driver" find-class "$CORVINET_MAIN_PREFIX" 500 2>/dev/null) && return 0
+    sleep 0.5
+  done
+  return 1
+}
+
 corvinet_env_start() {
   corvinet_line_start "$work" || { echo "FAIL: no virtual line" >&2; exit 1; }
-  unset DISPLAY
-  wine_env_init "$work" || { echo "FAIL: no Wine environment" >&2; exit 1; }
-  wine_env_unmanaged || { echo "FAIL: cannot configure the Wine prefix" >&2; exit 1; }
+  wine_env_private "$work" || { echo "FAIL: no Wine environment" >&2; exit 1; }
   corvinet_find_input "$driver" || { echo "FAIL: the line is not an input" >&2; exit 1; }
+}
+
+corvinet_env_end() {
+  [ -z "${c_pid:-}" ] || { kill "$c_pid" 2>/dev/null; wait "$c_pid" 2>/dev/null; }
+  virtual_line_stop
+  wine_env_cleanup
 }

@@ -24,38 +24,23 @@ driver="$build/gui_driver.exe"
 line_tap="$build/line_tap.exe"
 linecall="$native/linecall"
 phonebook="$native/phonebook"
-for f in "$program" "$driver" "$line_tap" "$linecall" "$phonebook" "$native/audio_align"; do
-  [ -f "$f" ] || { echo "missing $f (build Corvinet, gui_driver and line_tap, natively linecall, phonebook and audio_align)" >&2; exit 2; }
-done
-for c in sox soxi import convert pactl iconv; do
-  command -v "$c" >/dev/null || { echo "$c not found" >&2; exit 2; }
-done
+gui_script_needs "build Corvinet, gui_driver and line_tap, natively linecall, phonebook and audio_align" \
+  "$program" "$driver" "$line_tap" "$linecall" "$phonebook" "$native/audio_align" -- sox soxi import convert pactl iconv
 
 gui_script_folders corvinet-gui-test
 
-c_pid=""
 tap_pid=""
-# shellcheck source=virtual_line.sh
-source "$here/virtual_line.sh"
-# shellcheck source=wine_env.sh
-source "$here/wine_env.sh"
-trap 'gui_stop c_pid; gui_stop tap_pid; virtual_line_stop; wine_env_cleanup' EXIT
-
-# shellcheck source=corvinet_env.sh
-source "$here/corvinet_env.sh"
 # shellcheck source=recorder_case.sh
 source "$here/recorder_case.sh"
-RECORDER=Corvinet
+trap 'gui_stop c_pid; gui_stop tap_pid; virtual_line_stop; wine_env_cleanup' EXIT
+PROGRAM_NAME=Corvinet
 RECORD_SIZE=3572
 corvinet_env_start
 
-MAIN_PREFIX=$CORVINET_MAIN_PREFIX
 BOARD_CLASS="情報ボード"
 BAR_CLASS="メッセージボックス"
 NO_CABLE=$'音声入力ケーブルが切断又は接触不良を起こしています。\n「ぬびらこ」の出力ケーブルのパソコン側の差込を確認してください。\nつながっている場合は接触不良ですから、何度も差込をトライしてください。\n\n改善しない場合は家電量販店などで接点復活剤を購入して対処してください。'
 month_folder=$(date +%Y年%m月)
-
-corvinet_find_input "$driver" || { echo "FAIL: the line is not an input" >&2; exit 1; }
 
 # The calls, checked by the generator itself at every block alignment.
 # Eight seconds of quiet first: the recorder ignores the first blocks after
@@ -78,39 +63,7 @@ sox -n -r 8000 -c 1 -b 16 "$calls/loud.wav" synth 4 sine 1000 norm -3 2>/dev/nul
 
 # ---------------------------------------------------------------- helpers
 
-ini() { printf '%s/%s' "$case_dir" "$CORVINET_SETTINGS_REL"; }
-
-new_case() {
-  case_dir="$cases_dir/$case_name"
-  corvinet_make_folder "$case_dir"
-  cp "$(ini)" "$case_dir/settings.before"
-}
-
-# From the case's folder, where the program is, unless start_dir names another.
-start_dir=""
-start_corvinet() {
-  local exe; exe=$(gui_program_in "$case_dir" "$program") || return 1
-  (cd "${start_dir:-$case_dir}" && exec wine64 "$exe") >>"$work/$case_name.log" 2>&1 &
-  c_pid=$!
-}
-
-
-recordings() { find "$case_dir/通話記録" "$case_dir/非常用フォルダー" -type f \( -name '*.ogg' -o -name '*.wav' \) | sort; }
 tmp_file() { printf '%s/非常用フォルダー/TMP.tmp' "$case_dir"; }
-
-# wait_recording COUNT TIMEOUT_S: until COUNT recordings exist; prints the newest.
-wait_recording() {
-  local deadline=$(( $(date +%s) + $2 ))
-  while [ "$(date +%s)" -lt "$deadline" ]; do
-    if [ "$(recordings | wc -l)" -ge "$1" ]; then
-      recordings | xargs -r -d '\n' ls -t | head -n 1
-      return 0
-    fi
-    kill -0 "$c_pid" 2>/dev/null || { fail "Corvinet ended"; return 1; }
-    sleep 0.5
-  done
-  fail "no recording number $1 within $2 s (have: $(recordings | xargs -r -n1 basename | tr '\n' ' '))"
-}
 
 # Counts pixels of the status word (painted, not a control) that are yellow.
 status_yellow_pixels() {
@@ -450,8 +403,7 @@ start_long_call() {
   # A second listener on the line notes when its sound reaches Wine.
   gui_stop tap_pid
   rm -f "$work"/tap.*
-  (cd "$work" && exec wine64 "$line_tap" tap 120) >>"$work/$case_name.log" 2>&1 &
-  tap_pid=$!
+  gui_start tap_pid "$work" "$line_tap" tap 120
   virtual_line_play "$calls/in_long.wav"
   # From the moment the stream exists on the line, not from the player's start.
   for _ in $(seq 1 50); do [ -n "$(pactl list short sink-inputs 2>/dev/null)" ] && break; sleep 0.05; done
@@ -624,14 +576,13 @@ case_run_entry_start() {
   cp "$program" "$case_dir/"
   local value exe f elsewhere="$work/elsewhere"
   rm -rf "$elsewhere" && mkdir -p "$elsewhere"
-  wine64 reg add "$RUN_KEY" /v Corvinet /d "\"Z:${case_dir//\//\\}\\Corvinet.exe\"" /f >/dev/null 2>&1
+  wine64 reg add "$RUN_KEY" /v Corvinet /d "\"$(winpath "$case_dir/Corvinet.exe")\"" /f >/dev/null 2>&1
   value=$(run_value Corvinet)
   wine64 reg delete "$RUN_KEY" /v Corvinet /f >/dev/null 2>&1
   [[ $value == \"*\" ]] || { fail "the Run value reads \"$value\""; return 1; }
   exe=${value#\"}
   exe=${exe%\"}
-  (cd "$elsewhere" && exec wine64 "$exe") >>"$work/$case_name.log" 2>&1 &
-  c_pid=$!
+  gui_start c_pid "$elsewhere" "$exe"
   wait_main || return 1
   virtual_line_play "$calls/in_plain.wav"
   f=$(wait_recording 1 40) || return 1
@@ -642,13 +593,4 @@ case_run_entry_start() {
 
 # ---------------------------------------------------------------- run
 
-cases=(first_start calls manual_discard manual_save second_copy unplug no_device empty_settings missing_work_folder close_while_recording end_session_while_recording display_modes read_only resume_after_sleep low_space run_entry_start)
-[ ${#only[@]} -gt 0 ] && cases=("${only[@]}")
-failed=0
-for case_name in "${cases[@]}"; do
-  : >"$work/$case_name.log"
-  virtual_line_silence
-  gui_run_case corvinet "$case_name" c_pid || failed=$((failed + 1))
-done
-echo "screenshots in $shots"
-[ $failed -eq 0 ]
+gui_run_cases corvinet first_start calls manual_discard manual_save second_copy unplug no_device empty_settings missing_work_folder close_while_recording end_session_while_recording display_modes read_only resume_after_sleep low_space run_entry_start

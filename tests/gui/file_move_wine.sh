@@ -26,7 +26,6 @@ if [ "$(stat -c %d "$work/run")" = "$(stat -c %d "$other")" ]; then
   exit 0
 fi
 ln -sfn "$other" "$WINEPREFIX/dosdevices/m:"
-winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
 
 failures=0
 check() {  # check NAME CONDITION...

@@ -1,27 +1,41 @@
 # shellcheck shell=bash
 # Sourceable bash library for the case-by-case GUI tests: the reason a case
-# failed, gui_driver calls, ending a program started in the background.
-# The test sets `driver` (gui_driver.exe), `work` (its folder) and
-# `reason_file` before it calls these.
+# failed, gui_driver calls, starting a program in the background and waiting
+# for its end. The test sets `driver` (gui_driver.exe), `work` (its folder),
+# `reason_file` and PROGRAM_NAME (the program under test, in reasons) before
+# it calls these, and sources wine_env.sh too.
 # shellcheck disable=SC2154
 #
 #   fail TEXT...        notes TEXT as the case's reason; returns 1
 #   drv ARGS...         one driver command; its complaint becomes the reason
 #   drv_quiet ARGS...   a driver command whose failure is an answer, not a fault
+#   gui_start VAR DIR EXE [ARG...]
+#                       EXE under Wine, started from the folder DIR in the
+#                       background, its output added to $work/$case_name.log;
+#                       its process id in VAR
 #   gui_stop VAR        kills the process whose id VAR holds and empties VAR
-#   gui_script_args "$@" a test script's arguments, [--native DIR]
+#   wait_exit S [CODE]  the program started as c_pid ends by itself within S
+#                       seconds, with exit code CODE (0)
+#   gui_script_args [--windows-only] "$@"
+#                       a test script's arguments, [--native DIR]
 #                       WINDOWS_BUILD_DIR [CASE...]: sets build, native (by
-#                       default the folder "native" beside the Windows build)
-#                       and the array only; exits 2 on a usage error
+#                       default the folder "native" beside the Windows build;
+#                       with --windows-only no --native is taken and native
+#                       stays empty) and the array only; exits 2 on a usage
+#                       error
+#   gui_script_needs "BUILD HINT" FILE... [-- COMMAND...]
+#                       exits 2 naming the first FILE missing (with what to
+#                       build) or COMMAND not found
 #   gui_script_folders NAME
 #                       work ($build/NAME), cases_dir and shots made anew,
 #                       reason_file
+#   ini                 the settings file of the case's folder (case_dir);
+#                       SETTINGS_REL names it from any program's folder
 #   gui_program_in DIR EXE [NAME]
 #                       EXE linked (or copied) into DIR as NAME (its own name
 #                       by default), as the install folder holds it: each
 #                       program takes its files from its own folder; prints
 #                       the path
-#   winpath PATH        PATH as Wine names it (Z:\...)
 #   gui_read_only_case EXE
 #                       EXE in a read-only copy of its folder, started from
 #                       another folder: one message names the folder, the
@@ -33,11 +47,24 @@
 #   wait_run_value NAME TEXT
 #                       the value becomes TEXT (empty: goes) within 5 s
 #   gui_run_case PROGRAM CASE VAR
-#                       runs the function case_CASE, prints PASS or FAIL with
-#                       the reason, then stops the program (gui_stop VAR);
-#                       returns 1 when the case failed
+#                       runs the function case_CASE with case_dir set to
+#                       $cases_dir/CASE (the case makes it), prints PASS or
+#                       FAIL with the reason, then stops the program
+#                       (gui_stop VAR); returns 1 when the case failed
+#   gui_run_cases SUITE CASE...
+#                       gui_run_case SUITE for each case named on the command
+#                       line (only), else each CASE, with the program in
+#                       c_pid, a fresh $work/CASE.log and a silent line
+#                       (virtual_line.sh); says where the screenshots are;
+#                       returns 1 when any case failed
 
 fail() { printf '%s\n' "$*" >>"$reason_file"; return 1; }
+
+# The program under test, as gui_start started it.
+c_pid=""
+
+SETTINGS_REL="マニュアル 兼 作業フォルダー/setting（編集厳禁）.ini"
+ini() { printf '%s/%s' "$case_dir" "$SETTINGS_REL"; }
 
 drv() {
   local out rc try
@@ -79,6 +106,15 @@ wait_run_value() {
   fail "the Run value $1 is \"$seen\", expected \"$2\""
 }
 
+gui_start() {
+  local -n gui_start_pid=$1
+  local dir=$2
+  shift 2
+  (cd "$dir" && exec wine64 "$@") >>"$work/$case_name.log" 2>&1 &
+  # shellcheck disable=SC2034  # the caller's VAR
+  gui_start_pid=$!
+}
+
 gui_stop() {
   local -n gui_stop_pid=$1
   [ -n "$gui_stop_pid" ] || return 0
@@ -89,13 +125,27 @@ gui_stop() {
   gui_stop_pid=""
 }
 
+wait_exit() {
+  local rc
+  for _ in $(seq 1 $(( $1 * 10 ))); do
+    if ! kill -0 "$c_pid" 2>/dev/null; then
+      wait "$c_pid"; rc=$?
+      c_pid=""
+      # The program's own output tells a crash in Wine from one of ours.
+      [ $rc -eq "${2:-0}" ] ||
+        fail "$PROGRAM_NAME ended with exit code $rc; its output ends: $(grep -v '^$' "$work/$case_name.log" | tail -n 4 | tr '\n' '|')"
+      return
+    fi
+    sleep 0.1
+  done
+  fail "$PROGRAM_NAME still runs $1 s later"
+}
+
 gui_program_in() {
   local to="$1/${3:-$(basename "$2")}"
   ln -f "$2" "$to" 2>/dev/null || cp "$2" "$to" || return 1
   printf '%s\n' "$to"
 }
-
-winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
 
 # Mounts left by a run that was killed would keep the old cases.
 gui_unmount_under() {
@@ -116,19 +166,11 @@ gui_read_only_case() {
   fi
   find "$ro" -printf '%p %s %T@\n' | sort >"$work/read_only.before"
   text=$'このフォルダーには書き込みができません。\n\n'"$(winpath "$ro")"$'\n\n録音・設定・電話帳はこのフォルダーの中に保存するため、ここでは使えません。\nフォルダーごと「ドキュメント」など書き込みのできる場所に移してから、そこで起動してください。\n\nこのプログラムは終了します。'
-  (cd "$ro/elsewhere" && exec wine64 "$ro/$(basename "$exe")") >>"$work/$case_name.log" 2>&1 &
-  local pid=$!
+  gui_start c_pid "$ro/elsewhere" "$ro/$(basename "$exe")"
   drv expect-message "$text" 30000 --button none --caption 書き込みできないフォルダー >/dev/null || rc=1
   [ $rc -eq 0 ] && wine_env_screenshot "$shots/read_only_$(basename "$exe" .exe).png"
   [ $rc -eq 0 ] && { drv answer-message OK >/dev/null || rc=1; }
-  local _ code=""
-  for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$pid" 2>/dev/null; then
-    fail "$(basename "$exe") still runs in a read-only folder"; kill -9 "$pid"; rc=1
-  else
-    wait "$pid"; code=$?
-    [ "$code" -eq 0 ] || { fail "$(basename "$exe") ended with code $code"; rc=1; }
-  fi
+  wait_exit 10 || { gui_stop c_pid; rc=1; }
   find "$ro" -printf '%p %s %T@\n' | sort | cmp -s - "$work/read_only.before" || { fail "the read-only folder changed"; rc=1; }
   umount "$ro" || { fail "cannot unmount $ro"; rc=1; }
   return $rc
@@ -138,6 +180,7 @@ gui_run_case() {
   local t0 rc=0
   t0=$(date +%s)
   : >"$reason_file"
+  case_dir="$cases_dir/$2"
   if "case_$2"; then
     echo "PASS $1 $2 ($(( $(date +%s) - t0 )) s)"
   else
@@ -148,15 +191,44 @@ gui_run_case() {
   return $rc
 }
 
+gui_run_cases() {
+  local suite=$1 failed=0
+  shift
+  [ ${#only[@]} -eq 0 ] || set -- "${only[@]}"
+  for case_name in "$@"; do
+    : >"$work/$case_name.log"
+    virtual_line_silence
+    gui_run_case "$suite" "$case_name" c_pid || failed=$((failed + 1))
+  done
+  echo "screenshots in $shots"
+  [ $failed -eq 0 ]
+}
+
 gui_script_args() {
+  local native_option="[--native DIR] "
+  [ "${1:-}" = --windows-only ] && { native_option=""; shift; }
   native=""
-  if [ "${1:-}" = --native ]; then native=${2:?--native needs a folder}; shift 2; fi
-  [ $# -ge 1 ] || { echo "usage: $0 [--native DIR] WINDOWS_BUILD_DIR [CASE...]" >&2; exit 2; }
+  if [ -n "$native_option" ] && [ "${1:-}" = --native ]; then native=${2:?--native needs a folder}; shift 2; fi
+  [ $# -ge 1 ] || { echo "usage: $0 ${native_option}WINDOWS_BUILD_DIR [CASE...]" >&2; exit 2; }
   build=$(cd "$1" && pwd) || exit 2
   shift
   only=("$@")
+  [ -n "$native_option" ] || return 0
   [ -n "$native" ] || native="$(dirname "$build")/native"
   native=$(cd "$native" && pwd) || { echo "no native build folder $native" >&2; exit 2; }
+}
+
+gui_script_needs() {
+  local hint=$1 f
+  shift
+  while [ $# -gt 0 ] && [ "$1" != -- ]; do
+    [ -f "$1" ] || { echo "missing $1${hint:+ ($hint)}" >&2; exit 2; }
+    shift
+  done
+  [ $# -eq 0 ] || shift
+  for f in "$@"; do
+    command -v "$f" >/dev/null || { echo "$f not found" >&2; exit 2; }
+  done
 }
 
 gui_script_folders() {

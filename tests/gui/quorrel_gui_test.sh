@@ -12,40 +12,26 @@
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-[ $# -ge 1 ] || { echo "usage: $0 WINDOWS_BUILD_DIR [CASE...]" >&2; exit 2; }
-build=$(cd "$1" && pwd) || exit 2
-shift
-only=("$@")
+# shellcheck source=gui_case.sh
+source "$here/gui_case.sh"
+gui_script_args --windows-only "$@"
 
 program="$build/Quorrel.exe"
 driver="$build/gui_driver.exe"
-for f in "$program" "$driver"; do
-  [ -f "$f" ] || { echo "missing $f (build the targets Quorrel and gui_driver)" >&2; exit 2; }
-done
-command -v sox >/dev/null || { echo "sox not found" >&2; exit 2; }
+gui_script_needs "build the targets Quorrel and gui_driver" "$program" "$driver" -- sox
 
-work="$build/quorrel-gui-test"
-logs="$work/logs"
-shots="$work/screenshots"
-reason_file="$work/reason"
-mkdir -p "$work"
-rm -rf "$logs" "$shots"
-mkdir -p "$logs" "$shots"
+gui_script_folders quorrel-gui-test
 
-q_pid=""
-# shellcheck source=gui_case.sh
-source "$here/gui_case.sh"
+PROGRAM_NAME=Quorrel
 
 # shellcheck source=virtual_line.sh
 source "$here/virtual_line.sh"
 # shellcheck source=wine_env.sh
 source "$here/wine_env.sh"
-trap 'gui_stop q_pid; virtual_line_stop; wine_env_cleanup' EXIT
+trap 'gui_stop c_pid; virtual_line_stop; wine_env_cleanup' EXIT
 # The line first: Wine's audio driver finds the daemon through the environment.
 virtual_line_start "$work" || { echo "FAIL: no virtual line" >&2; exit 1; }
-unset DISPLAY
-wine_env_init "$work" || { echo "FAIL: no Wine environment" >&2; exit 1; }
-wine_env_unmanaged || { echo "FAIL: cannot configure the Wine prefix" >&2; exit 1; }
+wine_env_private "$work" || { echo "FAIL: no Wine environment" >&2; exit 1; }
 
 # The dial key "1" (697 Hz + 1209 Hz) at 8000 Hz: loud (Peak about 100 of
 # 127), weak (about 45: the "half" report) and released after 2.5 s.
@@ -78,25 +64,7 @@ expect() {
 
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
-start_quorrel() {
-  (cd "$work" && exec wine64 "$program") >"$logs/$case_name.log" 2>&1 &
-  q_pid=$!
-}
-
-# wait_exit SECONDS: the program must end by itself, with exit code 0.
-wait_exit() {
-  local rc
-  for _ in $(seq 1 $(( $1 * 10 ))); do
-    if ! kill -0 "$q_pid" 2>/dev/null; then
-      wait "$q_pid"; rc=$?
-      q_pid=""
-      [ $rc -eq 0 ] || fail "Quorrel ended with exit code $rc"
-      return
-    fi
-    sleep 0.1
-  done
-  fail "Quorrel still runs $1 s after the last message"
-}
+start_quorrel() { gui_start c_pid "$work" "$program"; }
 
 # The opening messages up to the start of the tone phase; the on-hook wait
 # must last three seconds.
@@ -214,12 +182,4 @@ case_read_only() { gui_read_only_case "$program"; }
 
 # ---------------------------------------------------------------- run
 
-cases=(steady_tone weak_tone silence short_press no_device read_only)
-[ ${#only[@]} -gt 0 ] && cases=("${only[@]}")
-failed=0
-for case_name in "${cases[@]}"; do
-  virtual_line_silence
-  gui_run_case quorrel "$case_name" q_pid || failed=$((failed + 1))
-done
-echo "screenshots in $shots"
-[ $failed -eq 0 ]
+gui_run_cases quorrel steady_tone weak_tone silence short_press no_device read_only

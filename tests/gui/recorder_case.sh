@@ -1,12 +1,22 @@
 # shellcheck shell=bash
 # Sourceable bash library for the GUI cases of both recorders, after
-# gui_case.sh and wine_env.sh. The test sets RECORDER (the program's name
-# in messages), RECORD_SIZE (its settings record's size), MAIN_PREFIX,
-# c_pid, case_name, shots and an ini function (the case's settings file).
+# gui_case.sh; it brings virtual_line.sh, wine_env.sh and corvinet_env.sh.
+# The test sets PROGRAM_NAME (Corvinet or Pallaby), RECORD_SIZE (its
+# settings record's size), program (the recorder's .exe), case_name and shots.
 # shellcheck disable=SC2154
 #
+#   new_case            the case's folder case_dir (see gui_run_case) laid
+#                       out as installed with the recorder's record (the
+#                       handset's for Pallaby; corvinet_make_folder), a copy
+#                       of it kept as $case_dir/settings.before
+#   start_recorder, also named start_corvinet and start_pallaby
+#                       the recorder linked into the case's folder (named
+#                       start_as when that is set) and started from there, or
+#                       from start_dir when that is set; its process id in c_pid
+#   recordings          the case's recordings, sorted
+#   wait_recording COUNT S
+#                       COUNT recordings within S seconds; prints the newest
 #   wait_main           until the main window is visible; sets main_class
-#   wait_exit S [CODE]  the program ends by itself within S seconds with CODE (0)
 #   close_main          closes the main window as "×" does and waits for the end
 #   ogg_ok FILE         a valid Ogg Vorbis stream, 8000 Hz, mono, decoding to its end
 #   watch_field TEXT S  the number field shows TEXT within S seconds
@@ -23,6 +33,47 @@
 #                       size and differs from $case_dir/settings.before only
 #                       in bytes 0..692
 
+recorder_case_dir=$(dirname "${BASH_SOURCE[0]}")
+# shellcheck source=virtual_line.sh
+source "$recorder_case_dir/virtual_line.sh"
+# shellcheck source=wine_env.sh
+source "$recorder_case_dir/wine_env.sh"
+# shellcheck source=corvinet_env.sh
+source "$recorder_case_dir/corvinet_env.sh"
+
+# Both recorders' main windows are titled alike.
+MAIN_PREFIX=$CORVINET_MAIN_PREFIX
+
+new_case() {
+  local kind=""
+  [ "$PROGRAM_NAME" = Pallaby ] && kind=handset
+  corvinet_make_folder "$case_dir" $kind && cp "$(ini)" "$case_dir/settings.before"
+}
+
+start_dir=""
+start_as=""
+start_recorder() {
+  local exe; exe=$(gui_program_in "$case_dir" "$program" "$start_as") || return 1
+  gui_start c_pid "${start_dir:-$case_dir}" "$exe"
+}
+start_corvinet() { start_recorder; }
+start_pallaby() { start_recorder; }
+
+recordings() { corvinet_recordings "$case_dir"; }
+
+wait_recording() {
+  local deadline=$(( $(date +%s) + $2 ))
+  while [ "$(date +%s)" -lt "$deadline" ]; do
+    if [ "$(recordings | wc -l)" -ge "$1" ]; then
+      recordings | xargs -r -d '\n' ls -t | head -n 1
+      return 0
+    fi
+    kill -0 "$c_pid" 2>/dev/null || { fail "$PROGRAM_NAME ended"; return 1; }
+    sleep 0.5
+  done
+  fail "no recording number $1 within $2 s (have: $(recordings | xargs -r -n1 basename | tr '\n' ' '))"
+}
+
 # The main window's class, once it is visible.
 main_class=""
 wait_main() {
@@ -31,29 +82,12 @@ wait_main() {
     if main_class=$(drv_quiet find-class "$MAIN_PREFIX" 500) && drv_quiet is-visible "$main_class"; then
       return 0
     fi
-    kill -0 "$c_pid" 2>/dev/null || { fail "$RECORDER ended before its main window showed"; return 1; }
+    kill -0 "$c_pid" 2>/dev/null || { fail "$PROGRAM_NAME ended before its main window showed"; return 1; }
     sleep 0.3
   done
   wine_env_screenshot "$shots/no_main_window_$case_name.png"
   local box; box=$(drv_quiet get-message 100 | tr '\n' ' ')
   fail "no visible main window within 30 s${box:+ (message box: $box)}"
-}
-
-# wait_exit SECONDS [CODE]: the program must end by itself with CODE (0).
-wait_exit() {
-  local rc
-  for _ in $(seq 1 $(( $1 * 10 ))); do
-    if ! kill -0 "$c_pid" 2>/dev/null; then
-      wait "$c_pid"; rc=$?
-      c_pid=""
-      # The program's own output tells a crash in Wine from one of ours.
-      [ $rc -eq "${2:-0}" ] ||
-        fail "$RECORDER ended with exit code $rc; its output ends: $(grep -v '^$' "$work/$case_name.log" | tail -n 4 | tr '\n' '|')"
-      return
-    fi
-    sleep 0.1
-  done
-  fail "$RECORDER still runs $1 s later"
 }
 
 close_main() { drv close "$main_class" >/dev/null && wait_exit 15; }
@@ -111,16 +145,16 @@ choose_line_input() {
 # warning bar says once why; the next start raises no bar.
 empty_settings_case() {
   : >"$(ini)"
-  "start_${RECORDER,,}"
-  choose_line_input "${RECORDER}_empty_settings_choice" || return 1
+  start_recorder
+  choose_line_input "${PROGRAM_NAME}_empty_settings_choice" || return 1
   wait_main || return 1
   drv wait-window "メッセージボックス" 10000 >/dev/null || { fail "no warning bar about the empty settings file"; return 1; }
   sleep 0.5
-  wine_env_screenshot "$shots/${RECORDER}_empty_settings_bar.png"
+  wine_env_screenshot "$shots/${PROGRAM_NAME}_empty_settings_bar.png"
   drv close "メッセージボックス" >/dev/null && drv wait-gone "メッセージボックス" 5000 >/dev/null || return 1
   [ "$(stat -c %s "$(ini)")" -eq "$RECORD_SIZE" ] || { fail "settings file of $(stat -c %s "$(ini)") bytes"; return 1; }
   close_main || return 1
-  "start_${RECORDER,,}"
+  start_recorder
   wait_main || return 1
   sleep 3
   if drv_quiet exists "メッセージボックス"; then fail "the warning bar came again at the next start"; return 1; fi

@@ -1,50 +1,33 @@
 #!/usr/bin/env bash
 # GUI tests of the settings editor Tessimor: the real program under Wine and
 # Xvfb, driven by gui_driver, each case in a fresh install-like folder with
-# a settings file made here byte by byte. Prints PASS/FAIL per case; exits
+# a settings file made here through settingsrecord. Prints PASS/FAIL per case; exits
 # non-zero when any case fails.
 #
-#   tests/gui/tessimor_gui_test.sh WINDOWS_BUILD_DIR [CASE...]
+#   tests/gui/tessimor_gui_test.sh [--native DIR] WINDOWS_BUILD_DIR [CASE...]
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-[ $# -ge 1 ] || { echo "usage: $0 WINDOWS_BUILD_DIR [CASE...]" >&2; exit 2; }
-build=$(cd "$1" && pwd) || exit 2
-native="$(dirname "$build")/native"  # settingsrecord
-shift
-only=("$@")
+# shellcheck source=gui_case.sh
+source "$here/gui_case.sh"
+gui_script_args "$@"  # the native build: settingsrecord
 
 program="$build/Tessimor.exe"
 driver="$build/gui_driver.exe"
-for f in "$program" "$driver"; do
-  [ -f "$f" ] || { echo "missing $f (build the targets Tessimor and gui_driver)" >&2; exit 2; }
-done
+gui_script_needs "build the targets Tessimor and gui_driver" "$program" "$driver"
 shipped_ini="$root/install/shipped_settings.ini"
 
-work="$build/gui-test"
-cases_dir="$work/cases"
-shots="$work/screenshots"
-reason_file="$work/reason"
-mkdir -p "$work"
-rm -rf "$cases_dir" "$shots"
-mkdir -p "$cases_dir"
+gui_script_folders gui-test
 
 # shellcheck source=wine_env.sh
 source "$here/wine_env.sh"
-# shellcheck source=gui_case.sh
-source "$here/gui_case.sh"
 # shellcheck source=settings_bytes.sh
 source "$here/settings_bytes.sh"
-tess_pid=""
-trap 'gui_stop tess_pid; wine_env_cleanup' EXIT
-# Always a display of our own: known size, no window manager, nothing of the
-# user's desktop in the way.
-unset DISPLAY
-wine_env_init "$work" || { echo "FAIL: no Wine environment" >&2; exit 1; }
-wine_env_unmanaged || { echo "FAIL: cannot configure the Wine prefix" >&2; exit 1; }
+trap 'gui_stop c_pid; wine_env_cleanup' EXIT
+wine_env_private "$work" || { echo "FAIL: no Wine environment" >&2; exit 1; }
 
-settings_rel="マニュアル 兼 作業フォルダー/setting（編集厳禁）.ini"
+PROGRAM_NAME=Tessimor
 RECORD_SIZE=3572
 
 # ---------------------------------------------------------------- helpers
@@ -52,9 +35,6 @@ RECORD_SIZE=3572
 expect_eq() {  # expect_eq ACTUAL EXPECTED WHAT
   [ "$1" == "$2" ] || fail "$3: got \"$1\", expected \"$2\""
 }
-
-# The settings file of the current case.
-ini() { printf '%s/%s' "$case_dir" "$settings_rel"; }
 
 get_byte() { od -An -tu1 -v -j "$2" -N 1 "$1" | tr -d ' \n'; }
 
@@ -133,31 +113,13 @@ make_install() {
   cp "$program" "$case_dir/"
 }
 
-tess_rc=""
-
-start_tessimor() {
-  (cd "$case_dir" && exec wine64 ./Tessimor.exe) >"$cases_dir/$case_name.log" 2>&1 &
-  tess_pid=$!
-}
-
-# Waits for Tessimor to end by itself; its exit code in tess_rc.
-wait_exit() {  # wait_exit SECONDS
-  local deadline=$(( $(date +%s) + $1 ))
-  while kill -0 "$tess_pid" 2>/dev/null; do
-    [ "$(date +%s)" -lt "$deadline" ] || { fail "Tessimor still running after $1 s"; return 1; }
-    sleep 0.1
-  done
-  wait "$tess_pid"
-  tess_rc=$?
-  tess_pid=""
-}
+start_tessimor() { gui_start c_pid "$case_dir" ./Tessimor.exe; }
 
 # Closes the window as the user would and expects a normal end, with no
 # trace left of the folder test that closing runs.
 close_tessimor() {
   drv close Tessimor || return 1
   wait_exit 10 || return 1
-  expect_eq "$tess_rc" 0 "exit code of Tessimor" || return 1
   local left
   left=$(find "$case_dir" -name '*xTMPxtmp*' | head -n 1)
   [ -z "$left" ] || { fail "the folder test left ${left#"$case_dir"/} behind"; return 1; }
@@ -196,10 +158,9 @@ case_other_folder() {
   make_record "$(ini)"
   local other="$cases_dir/other_folder_elsewhere" before="$cases_dir/$case_name.before"
   mkdir -p "$other/マニュアル 兼 作業フォルダー"
-  cp "$shipped_ini" "$other/$settings_rel"
+  cp "$shipped_ini" "$other/$SETTINGS_REL"
   find "$other" -printf '%p %s %T@\n' | sort >"$before"
-  (cd "$other" && exec wine64 "$case_dir/Tessimor.exe") >"$cases_dir/$case_name.log" 2>&1 &
-  tess_pid=$!
+  gui_start c_pid "$other" "$case_dir/Tessimor.exe"
   drv wait-window Tessimor 20000 >/dev/null || return 1
   expect_eq "$(drv get-rect Tessimor)" "100 100 780 260" "window at the place its own settings hold" || return 1
   close_tessimor || return 1
@@ -449,7 +410,7 @@ case_incoming_folder_missing() {
     --caption 不適切なフォルダーパス || return 1
   drv no-message 500 || return 1
   drv wait-window Tessimor 2000 || return 1
-  kill -0 "$tess_pid" 2>/dev/null || { fail "Tessimor ended although closing was refused"; return 1; }
+  kill -0 "$c_pid" 2>/dev/null || { fail "Tessimor ended although closing was refused"; return 1; }
   cmp -s "$before" "$(ini)" || { fail "the settings file changed although closing was refused"; return 1; }
 
   drv set-text Tessimor 2013 "$existing" || return 1
@@ -534,6 +495,7 @@ for case_name in "${all_cases[@]}"; do
   mkdir -p "$case_dir"
   make_install
   : >"$reason_file"
+  : >"$work/$case_name.log"
   t0=$(date +%s%N)
   "case_$case_name"
   rc=$?
@@ -546,9 +508,9 @@ for case_name in "${all_cases[@]}"; do
     wine_env_screenshot "$shot" 2>/dev/null || shot="(no screenshot)"
     printf 'FAIL %-26s (%d ms): %s\n' "$case_name" "$ms" "$(head -n 1 "$reason_file")"
     sed -n '2,$p' "$reason_file" | sed 's/^/       /'
-    printf '       screenshot %s, program log %s\n' "$shot" "$cases_dir/$case_name.log"
+    printf '       screenshot %s, program log %s\n' "$shot" "$work/$case_name.log"
   fi
-  gui_stop tess_pid
+  gui_stop c_pid
   # Anything a failed case left (a message box, a stray window) ends here.
   if [ -s "$reason_file" ]; then wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; fi
 done

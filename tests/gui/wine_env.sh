@@ -5,9 +5,13 @@
 #   wine_env_init DIR      private prefix DIR/wineprefix, Japanese locale,
 #                          an X display (Xvfb when none is usable)
 #   wine_env_unmanaged     windows not handed to a window manager (see below)
+#   wine_env_private DIR   wine_env_init DIR on a display of its own (Xvfb:
+#                          known size, nothing of a desktop in the way),
+#                          windows unmanaged
 #   wine_env_managed       windows handed to the window manager, if any
 #   wine_env_run ARGS...   wine64 ARGS... in that environment
 #   wine_env_screenshot FILE
+#   winpath PATH           PATH as Wine names it (Z:\...)
 #   wine_env_cleanup       end the prefix's wineserver and our Xvfb
 #
 # The first prefix takes about ten seconds (wineboot) and becomes the
@@ -119,7 +123,15 @@ wine_env_set_managed() {
 wine_env_unmanaged() { wine_env_set_managed N; }
 wine_env_managed() { wine_env_set_managed Y; }
 
+wine_env_private() {
+  unset DISPLAY
+  wine_env_init "$1" || return 1
+  wine_env_unmanaged || { wine_env_log "cannot configure the Wine prefix $WINEPREFIX"; return 1; }
+}
+
 wine_env_run() { wine64 "$@"; }
+
+winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
 
 # Saves the whole screen as a PNG.
 wine_env_screenshot() {

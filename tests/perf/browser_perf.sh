@@ -39,16 +39,8 @@ source "$gui/wine_env.sh"
 source "$gui/corvinet_env.sh"
 # shellcheck source=wine_cpu.sh
 source "$here/wine_cpu.sh"
-finish() {
-  [ -z "$c_pid" ] || { kill "$c_pid" 2>/dev/null; wait "$c_pid" 2>/dev/null; }
-  virtual_line_stop
-  wine_env_cleanup
-}
-trap finish EXIT
-corvinet_line_start "$work" || { echo "no virtual line" >&2; exit 1; }
-unset DISPLAY
-wine_env_init "$work" && wine_env_unmanaged || { echo "no Wine environment" >&2; exit 1; }
-corvinet_find_input "$driver" || exit 1
+trap corvinet_env_end EXIT
+corvinet_env_start
 corvinet_make_folder "$dir" || exit 1
 settingsrecord set "$dir/$CORVINET_SETTINGS_REL" recording_path "rec\\" || exit 1
 mkdir -p "$dir/rec" "$dir/many"
@@ -75,16 +67,7 @@ worst=$(awk '{ print $(NF - 1) }' "$work/bench.txt" | sort -n | tail -n 1)
 [ "$(awk '{ print $3 }' "$work/bench.txt" | sort -u)" = "10000" ] || { echo "  the bench did not list 10,000 rows"; status=1; }
 awk -v w="${worst:-9999}" 'BEGIN { exit !(w <= 1000) }' || { echo "  over the 1 s limit"; status=1; }
 
-# The program in its folder: it takes its files from there.
-ln -f "$program" "$dir/" 2>/dev/null || cp "$program" "$dir/" || exit 1
-(cd "$dir" && exec wine64 ./Corvinet.exe) >"$work/corvinet.log" 2>&1 &
-c_pid=$!
-main=""
-for _ in $(seq 1 60); do
-  main=$(wine64 "$driver" find-class "$CORVINET_MAIN_PREFIX" 500 2>/dev/null) && break
-  sleep 0.5
-done
-[ -n "$main" ] || { echo "no main window" >&2; exit 1; }
+corvinet_run_in "$dir" "$program" "$work/corvinet.log" || { echo "no main window" >&2; exit 1; }
 sleep 20  # past the muted start and the first connection checks
 echo "processes: $(prefix_processes | tr '\n' ' ')"
 together() { awk -v a="$1" -v b="$2" 'BEGIN { print a + b }'; }

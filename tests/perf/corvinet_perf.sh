@@ -49,16 +49,8 @@ source "$gui/virtual_line.sh"
 source "$gui/wine_env.sh"
 # shellcheck source=../gui/corvinet_env.sh
 source "$gui/corvinet_env.sh"
-finish() {
-  [ -z "$c_pid" ] || { kill "$c_pid" 2>/dev/null; wait "$c_pid" 2>/dev/null; }
-  virtual_line_stop
-  wine_env_cleanup
-}
-trap finish EXIT
-corvinet_line_start "$work" || { echo "no virtual line" >&2; exit 1; }
-unset DISPLAY
-wine_env_init "$work" && wine_env_unmanaged || { echo "no Wine environment" >&2; exit 1; }
-corvinet_find_input "$driver" || exit 1
+trap corvinet_env_end EXIT
+corvinet_env_start
 if [ "$name" = Pallaby ]; then
   corvinet_make_folder "$dir" handset || exit 1
   # A handset cord carries the conversation only.
@@ -79,7 +71,7 @@ WINE_CPU_PROGRAM="$name.exe"
 
 rss_kib() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
 
-recordings() { find "$dir/通話記録" "$dir/非常用フォルダー" -type f -name '*.ogg' | wc -l; }
+recordings() { corvinet_recordings "$dir" | grep -c '\.ogg$'; }
 wait_recordings() {  # wait_recordings COUNT TIMEOUT_S
   local deadline=$(( $(date +%s) + $2 ))
   while [ "$(date +%s)" -lt "$deadline" ]; do
@@ -90,16 +82,7 @@ wait_recordings() {  # wait_recordings COUNT TIMEOUT_S
   return 1
 }
 
-# The program in its folder: it takes its files from there.
-ln -f "$program" "$dir/" 2>/dev/null || cp "$program" "$dir/" || exit 1
-(cd "$dir" && exec wine64 "./$name.exe") >"$work/$name.log" 2>&1 &
-c_pid=$!
-main=""
-for _ in $(seq 1 60); do
-  main=$(wine64 "$driver" find-class "$CORVINET_MAIN_PREFIX" 500 2>/dev/null) && break
-  sleep 0.5
-done
-[ -n "$main" ] || { echo "no main window" >&2; exit 1; }
+corvinet_run_in "$dir" "$program" "$work/$name.log" || { echo "no main window" >&2; exit 1; }
 sleep 12  # past the muted start and the first connection check
 pid=$(pids_of program | awk '{ print $1 }')
 [ -n "$pid" ] || { echo "the program's process is not found" >&2; exit 1; }
