@@ -493,6 +493,9 @@ void ShowMainWindowOnDesktop(HWND window) {
     if (!state) return;
     MainWindowState& s = *state;
     ShowWindow(window, SW_SHOW);
+    // Start-up goes on for a while before the message loop runs: painted
+    // now, the window is never seen empty.
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     s.upkeep.set_visible(true);
 }
 
