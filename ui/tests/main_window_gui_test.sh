@@ -60,6 +60,8 @@ finish >"$out.closed"  # not in a subshell: only this shell can wait for the pre
 check "report after closing" "command 3 threshold 35 topmost 1 number_ready 0 main 120 90 520 230" "$(head -n 1 "$out.closed")"
 # The resize gave the controls a new font: none held a deleted one meanwhile.
 check "messages to controls holding a deleted font" 0 "$(awk '$1 == "dead_font_messages" { print $2 }' "$out.closed")"
+# Shown while start-up still runs: painted at once, controls included.
+check "windows left unpainted when shown" 0 "$(awk '$1 == "dead_font_messages" { print $6 }' "$out.closed")"
 
 # Recording: the number field shows what the program put there.
 start recording

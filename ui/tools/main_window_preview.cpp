@@ -61,6 +61,11 @@ public:
     bool InfoBoardOpen() override { return false; }
 };
 
+BOOL CALLBACK CountUnpainted(HWND child, LPARAM count) {
+    if (GetUpdateRect(child, nullptr, FALSE)) ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
 int Run(HINSTANCE instance, const std::string& scene, int seconds) {
     SettingsRecord settings;
     RECT work;
@@ -88,6 +93,10 @@ int Run(HINSTANCE instance, const std::string& scene, int seconds) {
     EnumChildWindows(window, WatchOneControl, 0);
     StartDisplayMode(window);
     if (mode == kDisplayDesktop) ShowMainWindowOnDesktop(window);
+    // Start-up goes on before the message loop: whatever still waits for
+    // WM_PAINT here would show empty meanwhile.
+    int unpaintedAtShow = GetUpdateRect(window, nullptr, FALSE) ? 1 : 0;
+    EnumChildWindows(window, CountUnpainted, reinterpret_cast<LPARAM>(&unpaintedAtShow));
     MainWindowNumberField numberField(&shared);
     numberField.Attach(window);
     numberField.Show(recording ? "0312345678 山田太郎" : "");
@@ -136,7 +145,8 @@ int Run(HINSTANCE instance, const std::string& scene, int seconds) {
                 shared.NumberReady.load(), settings.main_window_text(0).Get().c_str(),
                 settings.main_window_text(1).Get().c_str(), settings.main_window_text(2).Get().c_str(),
                 settings.main_window_text(3).Get().c_str());
-    std::printf("dead_font_messages %d posted_nulls %d\n", gDeadFontMessages, postedNulls);
+    std::printf("dead_font_messages %d posted_nulls %d unpainted_at_show %d\n", gDeadFontMessages, postedNulls,
+                unpaintedAtShow);
     std::fflush(stdout);
     DeleteObject(background);
     return 0;
