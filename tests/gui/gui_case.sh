@@ -73,9 +73,15 @@ drv() {
     rc=$?
     [ $rc -ne 0 ] || break
     # The driver says why it fails; silence means Wine did not run it to
-    # its end. A command that only reads may be asked once more.
+    # its end (seen now and then on a loaded machine). A command that only
+    # reads, waits or answers a message box may be asked once more: had it
+    # acted before it died, the second asking finds nothing and fails.
     grep -q '^gui_driver' "$work/driver.err" && break
-    case $1 in get-*|list-items|client-rect|window-state|wave-inputs) [ $try -eq 1 ] && continue ;; esac
+    case $1 in
+      get-*|list-items|lv-count|lv-text|lv-rows|lv-selected|lv-edit-text|client-rect|window-state|\
+      wave-inputs|wait-*|find-class|expect-message|answer-message)
+        [ $try -eq 1 ] && { echo "note: gui_driver $1 ended with code $rc without a word; asked again" >&2; continue; } ;;
+    esac
     break
   done
   if [ $rc -ne 0 ]; then
