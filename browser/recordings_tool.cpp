@@ -9,7 +9,7 @@
 #include "browser/recording_list.h"
 #include "browser/recording_source.h"
 #include "common/file_layer.h"
-#include "common/sjis_text.h"
+#include "common/file_name_rules.h"
 #include "common/text_convert.h"
 
 namespace suite {
@@ -172,7 +172,7 @@ int RunRecordingsTool(const std::vector<std::string>& args, std::ostream& out, s
         if (IsListedName(name)) err << "recordings: cannot examine " << SjisToUtf8(name) << " (left out)\n";
     }
     std::replace(folder.begin(), folder.end(), '/', '\\');
-    if (!folder.empty() && !SjisEndsWith(folder, '\\')) folder += '\\';
+    if (!folder.empty()) folder = WithTrailingSeparator(folder);
     Print(RowsOf(folder, items, o.sort, err), o.format, out);
     return 0;
 }

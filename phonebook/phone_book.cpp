@@ -5,6 +5,7 @@
 #include <new>
 
 #include "common/byte_io.h"
+#include "common/file_name_rules.h"
 #include "common/sjis_text.h"
 
 namespace suite {
@@ -59,8 +60,7 @@ PhoneBook::~PhoneBook() { ClosePhoneBook(); }
 
 bool PhoneBook::OpenPhoneBook(const std::string& folder) {
     ClosePhoneBook();
-    std::string prefix = folder;
-    if (!prefix.empty() && !SjisEndsWith(prefix, '\\')) prefix += '\\';
+    const std::string prefix = folder.empty() ? folder : WithTrailingSeparator(folder);
     indexPath_ = prefix + kIndexFileName;
     dataPath_ = prefix + kDataFileName;
     areaPath_ = prefix + kAreaFileName;

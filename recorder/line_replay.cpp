@@ -11,6 +11,7 @@
 
 #include "common/byte_io.h"
 #include "common/file_layer.h"
+#include "common/file_name_rules.h"
 #include "recorder/leftover_recovery.h"
 #include "phonebook/phone_book.h"
 #include "recorder/recorder_tick.h"
@@ -240,8 +241,7 @@ void StartUp(Replay& r, bool manual) {
 PhoneBook* OpenWorkBook(const SettingsRecord& rec, PhoneBook& book) {
     std::string work = rec.work_folder().Get();
     if (!IsFolder(work)) work = kWorkFolderName;
-    std::string prefix = work;
-    if (!prefix.empty() && prefix.back() != '\\') prefix += '\\';
+    const std::string prefix = work.empty() ? work : WithTrailingSeparator(work);
     return PathExists(prefix + kIndexFileName) && book.OpenPhoneBook(work) ? &book : nullptr;
 }
 

@@ -184,29 +184,42 @@ TEST(LineReplayTest, IncomingCallIsNamedByTheCallerNumber) {
               3572u);
 }
 
+// The default work folder, and one of its own whose last byte has the value
+// of "\" ("帳ソ": 92 A0 83 5C).
 TEST(LineReplayTest, PhoneBookNameWithABackslashByteSurvivesIntoTheName) {
-    TestFolder dir;
-    mkdir(kDir, 0700);
-    {
-        struct Quiet : PhoneBookMessages {
-            void NoSpace() override {}
-            void AppendWarning(int) override {}
-            void CannotOpen(const std::string&) override {}
-            void CannotWrite(const std::string&) override {}
-            void InUse(const std::string&) override {}
-        } messages;
-        ASSERT_TRUE(CreateFolderPath("line\\マニュアル 兼 作業フォルダー"));
-        PhoneBook book(messages);
-        ASSERT_TRUE(book.OpenPhoneBook("line\\マニュアル 兼 作業フォルダー"));
-        ASSERT_EQ(book.SaveRecord("0312345678", "ソニー", ""), SaveResult::Saved);
+    for (const char* work : {u8"マニュアル 兼 作業フォルダー", u8"帳ソ"}) {
+        SCOPED_TRACE(work);
+        TestFolder dir;
+        mkdir(kDir, 0700);
+        SettingsRecord settings;
+        settings.MakeDefaults(WorkArea{0, 0, 1024, 768});
+        settings.work_folder().Store(Utf8ToSjis(work));
+        mkdir((std::string(kDir) + u8"/マニュアル 兼 作業フォルダー").c_str(), 0700);
+        WriteAllBytes(std::string(kDir) + u8"/マニュアル 兼 作業フォルダー/setting（編集厳禁）.ini",
+                      std::vector<uint8_t>(settings.data(), settings.data() + SettingsRecord::kSize));
+        {
+            struct Quiet : PhoneBookMessages {
+                void NoSpace() override {}
+                void AppendWarning(int) override {}
+                void CannotOpen(const std::string&) override {}
+                void CannotWrite(const std::string&) override {}
+                void InUse(const std::string&) override {}
+            } messages;
+            const std::string folder = "line\\" + Utf8ToSjis(work);
+            ASSERT_TRUE(CreateFolderPath(folder));
+            PhoneBook book(messages);
+            ASSERT_TRUE(book.OpenPhoneBook(folder));
+            ASSERT_EQ(book.SaveRecord("0312345678", "ソニー", ""), SaveResult::Saved);
+        }
+        Outcome o = ReplaySignal(IncomingCall("0312345678"));
+        ASSERT_EQ(o.code, 0) << o.err;
+        std::vector<Saved> saved = Lines(o.out);
+        ASSERT_EQ(saved.size(), 1u) << o.out;
+        EXPECT_EQ(saved[0].number, u8"0312345678 ソニー");
+        EXPECT_EQ(saved[0].path,
+                  u8"通話記録/2026年12月/[着信]" + NameTime(saved[0].end + 0.5) + u8"-0312345678-ソニー.ogg");
+        ExpectRecordingFile(saved[0]);
     }
-    Outcome o = ReplaySignal(IncomingCall("0312345678"));
-    ASSERT_EQ(o.code, 0) << o.err;
-    std::vector<Saved> saved = Lines(o.out);
-    ASSERT_EQ(saved.size(), 1u) << o.out;
-    EXPECT_EQ(saved[0].number, u8"0312345678 ソニー");
-    EXPECT_EQ(saved[0].path, u8"通話記録/2026年12月/[着信]" + NameTime(saved[0].end + 0.5) + u8"-0312345678-ソニー.ogg");
-    ExpectRecordingFile(saved[0]);
 }
 
 TEST(LineReplayTest, OutgoingCallIsNamedByTheDialledNumber) {
